@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and run.
+# This is the one list of dependencies; it is quiet when everything is present.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # libraries
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
+  libcurl4-openssl-dev libarchive-dev libudev-dev libcpp-httplib-dev
+  # tests
+  googletest libgtest-dev libgmock-dev
+  # the demo, the screenshots and the fonts the window is drawn with
+  xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-liberation
+  # the formatter behind the format wizard, the loopback reference for benchmarks
+  dosfstools curl libarchive-tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

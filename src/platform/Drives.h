@@ -1,0 +1,62 @@
+#pragma once
+// The computer's volumes as the drive object sees them: a list of roots, and per
+// root its kind, its sizes, its label and file system, and renaming.
+//
+// A root is a native path with a trailing separator ("/media/anna/STICK/"); the
+// drive name of a root is the root without that separator.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace norvane::platform {
+
+// Kinds of drive, numbered as the program has always numbered them.
+enum DriveType : int {
+    DriveUnknown = 0,
+    DriveNoRoot = 1, // no such root
+    DriveRemovable = 2,
+    DriveFixed = 3,
+    DriveRemote = 4, // network file system
+    DriveCdRom = 5,
+};
+
+struct DiskSpace {
+    std::uint64_t totalBytes = 0;
+    std::uint64_t freeBytes = 0;      // free bytes of the whole volume
+    std::uint64_t availableBytes = 0; // free bytes this user may use
+};
+
+struct VolumeInformation {
+    QString label;
+    QString fileSystem; // "FAT32", "NTFS", "ext4", ...
+};
+
+class Drives {
+public:
+    virtual ~Drives() = default;
+
+    // The roots of all mounted volumes, in the system's order, however many there are.
+    virtual QStringList roots() const = 0;
+    // The kind of drive behind a root; DriveNoRoot when the root is not mounted.
+    virtual DriveType driveType(const QString& root) const = 0;
+    // Sizes of the volume; nothing when the root is not a mounted, readable volume.
+    virtual std::optional<DiskSpace> diskSpace(const QString& root) const = 0;
+    // Label and file system name; nothing when the root is not a mounted volume.
+    virtual std::optional<VolumeInformation> volumeInformation(const QString& root) const = 0;
+    // Renames the volume; false when it cannot be renamed.
+    virtual bool setVolumeLabel(const QString& root, const QString& label) = 0;
+};
+
+// The implementation the program runs on: the folder-backed table named by
+// NORVANE_DRIVES when that variable is set, else the system's own volumes.
+std::unique_ptr<Drives> createDrives();
+
+// A root's drive name: the root without its trailing separator.
+QString driveNameOfRoot(const QString& root);
+// The root of a drive name: the name with exactly one trailing separator.
+QString rootOfDriveName(const QString& name);
+
+} // namespace norvane::platform
