@@ -51,12 +51,16 @@ public:
 };
 
 // The implementation the program runs on: the folder-backed table named by
-// NORVANE_DRIVES when that variable is set, else the system's own volumes.
+// NORVANE_DRIVES when that variable is set (FolderDrives.h), else the system's
+// own volumes (SystemDrives.h).
 std::unique_ptr<Drives> createDrives();
 
-// A root's drive name: the root without its trailing separator.
+// A root's drive name: the root without its trailing separator ("E:\" -> "E:",
+// "/media/anna/STICK/" -> "/media/anna/STICK"); "/" stays "/".
 QString driveNameOfRoot(const QString& root);
-// The root of a drive name: the name with exactly one trailing separator.
+// The root of a drive name: the name with a trailing separator, a backslash after a
+// drive letter ("E:" -> "E:\"), else '/'. A name ending in a separator stays as it
+// is; an empty name stays empty, so it never turns into the file-system root.
 QString rootOfDriveName(const QString& name);
 
 } // namespace norvane::platform

@@ -1,0 +1,140 @@
+#include "platform/FolderDrives.h"
+
+#include "platform/DriveTable.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace norvane::platform {
+
+namespace {
+
+DriveType typeOfName(const QString& name) {
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("removable"))
+        return DriveRemovable;
+    if (lower == QLatin1String("fixed"))
+        return DriveFixed;
+    if (lower == QLatin1String("network"))
+        return DriveRemote;
+    if (lower == QLatin1String("cdrom"))
+        return DriveCdRom;
+    return DriveNoRoot;
+}
+
+QString normalRoot(const QString& path) {
+    const QString clean = QDir::cleanPath(path);
+    return clean.endsWith(u'/') ? clean : clean + u'/';
+}
+
+// Bytes of all files below folder; links are not followed and count nothing.
+std::uint64_t bytesBelow(const QString& folder) {
+    std::uint64_t total = 0;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        if (!info.isSymLink())
+            total += static_cast<std::uint64_t>(info.size());
+    }
+    return total;
+}
+
+bool hasControlCharacters(const QString& text) {
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
+    return false;
+}
+
+QByteArray readTable(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+} // namespace
+
+FolderDrives::FolderDrives(QString tablePath) : m_tablePath(std::move(tablePath)) {}
+
+QList<FolderDrives::Drive> FolderDrives::presentDrives() const {
+    const QDir tableFolder = QFileInfo(m_tablePath).absoluteDir();
+    const QList<TableDrive> table = parseDriveTable(readTable(m_tablePath));
+    QList<Drive> drives;
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        const TableDrive& entry = table.at(i);
+        const DriveType type = typeOfName(entry.type);
+        if (entry.root.isEmpty() || type == DriveNoRoot)
+            continue;
+        const QString root = normalRoot(tableFolder.absoluteFilePath(entry.root));
+        if (!QFileInfo(root).isDir())
+            continue;
+        bool validCapacity = false;
+        const std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
+        // A root named twice is one drive: the later section describes it.
+        drives.removeIf([&](const Drive& earlier) { return earlier.root == root; });
+        drives.append(Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem});
+    }
+    return drives;
+}
+
+std::optional<FolderDrives::Drive> FolderDrives::driveAt(const QString& root) const {
+    if (root.isEmpty())
+        return std::nullopt;
+    const QString wanted = normalRoot(root);
+    for (const Drive& drive : presentDrives()) {
+        if (drive.root == wanted)
+            return drive;
+    }
+    return std::nullopt;
+}
+
+QStringList FolderDrives::roots() const {
+    QStringList result;
+    for (const Drive& drive : presentDrives())
+        result.append(drive.root);
+    return result;
+}
+
+DriveType FolderDrives::driveType(const QString& root) const {
+    const std::optional<Drive> drive = driveAt(root);
+    return drive ? drive->type : DriveNoRoot;
+}
+
+std::optional<DiskSpace> FolderDrives::diskSpace(const QString& root) const {
+    const std::optional<Drive> drive = driveAt(root);
+    if (!drive)
+        return std::nullopt;
+    const std::uint64_t used = bytesBelow(drive->root);
+    DiskSpace space;
+    space.totalBytes = drive->capacity;
+    space.freeBytes = used < drive->capacity ? drive->capacity - used : 0;
+    space.availableBytes = space.freeBytes;
+    return space;
+}
+
+std::optional<VolumeInformation> FolderDrives::volumeInformation(const QString& root) const {
+    const std::optional<Drive> drive = driveAt(root);
+    if (!drive)
+        return std::nullopt;
+    return VolumeInformation{drive->label, drive->fileSystem};
+}
+
+bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {
+    const std::optional<Drive> drive = driveAt(root);
+    if (!drive || hasControlCharacters(label))
+        return false;
+    const QByteArray text = tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed());
+    QSaveFile file(m_tablePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(text);
+    return file.commit();
+}
+
+} // namespace norvane::platform

@@ -1,0 +1,92 @@
+#include "platform/SystemDrives.h"
+
+#include "platform/SysfsBlock.h"
+
+#include <QFile>
+#include <sys/statvfs.h>
+
+namespace norvane::platform {
+
+namespace {
+QString rootOfMountPoint(const QString& mountPoint) {
+    return mountPoint.endsWith(u'/') ? mountPoint : mountPoint + u'/';
+}
+} // namespace
+
+SystemDrives::SystemDrives(QString mountInfoPath, QString sysfsRoot, PropertySource properties)
+    : m_mountInfoPath(std::move(mountInfoPath)), m_sysfsRoot(std::move(sysfsRoot)),
+      m_properties(std::move(properties)) {
+    if (!m_sysfsRoot.endsWith(u'/'))
+        m_sysfsRoot += u'/';
+}
+
+QList<SystemDrives::Volume> SystemDrives::volumes() const {
+    QFile file(m_mountInfoPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    // mountinfo is a proc file: its size reads as 0, so read until the end.
+    const QList<MountEntry> mounts = parseMountInfo(file.readAll());
+    QList<Volume> result;
+    for (const MountEntry& mount : mounts) {
+        if (fileSystemKind(mount.fileSystemType) == FileSystemKind::Pseudo)
+            continue;
+        Volume volume{mount, std::nullopt, DriveNoRoot};
+        if (fileSystemKind(mount.fileSystemType) == FileSystemKind::Local)
+            volume.device = findBlockDevice(m_sysfsRoot, mount);
+        volume.type = driveTypeOf(mount, volume.device);
+        result.append(volume);
+    }
+    return result;
+}
+
+std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) const {
+    const QString wanted = rootOfMountPoint(root);
+    for (const Volume& volume : volumes()) {
+        if (rootOfMountPoint(volume.mount.mountPoint) == wanted)
+            return volume;
+    }
+    return std::nullopt;
+}
+
+QStringList SystemDrives::roots() const {
+    QStringList result;
+    for (const Volume& volume : volumes())
+        result.append(rootOfMountPoint(volume.mount.mountPoint));
+    return result;
+}
+
+DriveType SystemDrives::driveType(const QString& root) const {
+    const std::optional<Volume> volume = volumeAt(root);
+    return volume ? volume->type : DriveNoRoot;
+}
+
+std::optional<DiskSpace> SystemDrives::diskSpace(const QString& root) const {
+    const std::optional<Volume> volume = volumeAt(root);
+    if (!volume)
+        return std::nullopt;
+    struct statvfs info {};
+    if (::statvfs(QFile::encodeName(volume->mount.mountPoint).constData(), &info) != 0)
+        return std::nullopt;
+    const std::uint64_t unit = info.f_frsize ? info.f_frsize : info.f_bsize;
+    DiskSpace space;
+    space.totalBytes = static_cast<std::uint64_t>(info.f_blocks) * unit;
+    space.freeBytes = static_cast<std::uint64_t>(info.f_bfree) * unit;
+    space.availableBytes = static_cast<std::uint64_t>(info.f_bavail) * unit;
+    return space;
+}
+
+std::optional<VolumeInformation> SystemDrives::volumeInformation(const QString& root) const {
+    const std::optional<Volume> volume = volumeAt(root);
+    if (!volume)
+        return std::nullopt;
+    DeviceProperties properties;
+    if (volume->device && m_properties)
+        properties = m_properties(volume->device->name);
+    return volumeInformationFrom(properties, volume->mount.fileSystemType);
+}
+
+bool SystemDrives::setVolumeLabel(const QString&, const QString&) {
+    return false;
+}
+
+} // namespace norvane::platform

@@ -1,0 +1,108 @@
+#pragma once
+// The drive object: the program's whole knowledge of USB sticks. The program holds
+// exactly one, created with the main window and dropped at its end.
+//
+// It keeps three keyed lists (KeyedList.h):
+//   drive-type list   one "Wechseldatenträger" per removable drive of the last enumeration
+//   drive-letter list the roots of those drives in the system's order; entry "0" is the
+//                     current stick once the stick detection has chosen one
+//   info list         the stick's USB.ini entries or a detection marker
+// Until the first enumeration the lists are empty: counts read 0, entries "".
+//
+// Naming: a property that can be read and written has one name for both; the
+// read form takes the key, the write form takes key and value
+// (p_GetDriveTyps(key) reads, p_GetDriveTyps(key, value) appends). The same goes
+// for mp_StandardPfad() / mp_StandardPfad(value). p_SetUSBInfos is write-only.
+
+#include "platform/Drives.h"
+#include "stick/KeyedList.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace norvane {
+
+// A byte count as a double: the sum of its eight bytes, least significant first,
+// each times 256 to the power of its position. Exact below 2^53.
+double byteCountToDouble(std::uint64_t bytes);
+
+class cDrive {
+public:
+    explicit cDrive(platform::Drives& drives);
+    virtual ~cDrive() = default;
+    cDrive(const cDrive&) = delete;
+    cDrive& operator=(const cDrive&) = delete;
+
+    // Measures the drive at sDrive into TotalSpace and TotalFreeSpace; both 0 when
+    // it cannot be measured.
+    void mp_GetDiskSpace(const QString& sDrive);
+    double TotalSpace() const { return m_totalSpace; }
+    double TotalFreeSpace() const { return m_totalFreeSpace; }
+
+    // Enumeration: lists every removable drive with a medium of a size above zero in
+    // the drive-type and drive-letter lists, then runs the stick detection.
+    void mp_GetDriveTyps();
+
+    // The volume label of the drive at Drive; also sets mp_FileSystem. Both empty
+    // when the drive cannot be read.
+    QString mp_GetDriveName(const QString& Drive);
+    QString mp_FileSystem() const { return m_fileSystem; }
+
+    // Still to come in this class, each with the stick panel it drives:
+    //   mp_SetDriveName(Drive, Name)  rename a stick
+    //   OpenDir(spath)                open a folder of the stick in the file browser
+    //   ChooseUSB_Info(sItem)         take a stick into use
+    //   SetUSB_Info()                 show the current stick
+    //   RemoveUSB_Info()              forget the stick
+    //   GetDriveCapacity()            sizes and fill bar of the current stick
+
+    int p_GetDT_Count() const { return m_driveTypes.count(); }
+    QString p_GetDriveTyps(const QString& key) const { return m_driveTypes.value(key); }
+    void p_GetDriveTyps(const QString& key, const QString& value) { m_driveTypes.add(key, value); }
+    void p_Del_DriveTyps() { m_driveTypes = KeyedList(); }
+
+    int p_GetDL_Count() const { return m_driveLetters.count(); }
+    QString p_GetDriveLetters(const QString& key) const { return m_driveLetters.value(key); }
+    // Stores value as a root: a separator is added when it does not end in one
+    // ("E:" -> "E:\", "/media/anna/STICK" -> "/media/anna/STICK/"). An empty value
+    // stays empty and never becomes the file-system root "/".
+    void p_GetDriveLetters(const QString& key, const QString& value);
+    void p_Del_DriveLetters() { m_driveLetters = KeyedList(); }
+
+    void p_SetUSBInfos(const QString& key, const QString& value) { m_usbInfos.add(key, value); }
+    QString p_GetUSBInfos(const QString& key) const { return m_usbInfos.value(key); }
+    int p_USBInfosCount() const { return m_usbInfos.count(); }
+    void p_Del_USBInfos() { m_usbInfos = KeyedList(); }
+
+    QString mp_StandardPfad() const { return m_standardPath; }
+    void mp_StandardPfad(const QString& sNewValue) { m_standardPath = sNewValue; }
+    bool StandardPfadValid() const { return m_standardPathValid; }
+    void setStandardPfadValid(bool valid) { m_standardPathValid = valid; }
+
+    // The existence test of the stick detection and the standard path: true for a
+    // plain folder holding at least one entry when written with a trailing
+    // separator, for any other plain folder, and for a file that may be written.
+    // Read-only, hidden and special files count as missing.
+    static bool mp_PathExists(const QString& path);
+
+protected:
+    platform::Drives& drives() { return m_drives; }
+
+private:
+    // The stick detection runs here, as the last step of every enumeration: it
+    // decides from the drive-letter list whether one stick, several or none were
+    // found. Until it arrives, enumerating only fills the lists.
+    virtual void mp_CheckDrives() {}
+
+    platform::Drives& m_drives;
+    KeyedList m_driveTypes;
+    KeyedList m_driveLetters;
+    KeyedList m_usbInfos;
+    double m_totalSpace = 0;
+    double m_totalFreeSpace = 0;
+    QString m_standardPath;
+    bool m_standardPathValid = true;
+    QString m_fileSystem;
+};
+
+} // namespace norvane
