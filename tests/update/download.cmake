@@ -1,0 +1,11 @@
+# HTTP download, server addresses and the file store, against the loopback server.
+if(NORVANE_TESTS)
+  norvane_add_test(test_download
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/DownloadTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/DownloadFailureTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/DownloadTestSupport.h
+      ${CMAKE_CURRENT_LIST_DIR}/ServerUrlsTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/FileStoreTest.cpp
+    LIBS norvane_update)
+endif()
