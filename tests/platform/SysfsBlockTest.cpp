@@ -1,0 +1,91 @@
+// Finding a mount's block device in a recorded sysfs tree, and the kind of drive.
+
+#include "platform/SysfsBlock.h"
+#include "RecordedSystem.h"
+
+#include <gtest/gtest.h>
+
+using namespace norvane::platform;
+using norvane::test::RecordedSystem;
+
+namespace {
+
+MountEntry mountOf(const QString& number, const QString& type, const QString& source) {
+    return MountEntry{number, QStringLiteral("/"), QStringLiteral("/media/x"), type, source};
+}
+
+TEST(Sysfs, KindsOfFileSystems) {
+    for (const char* type : {"nfs", "nfs4", "cifs", "smb3", "fuse.sshfs", "9p"})
+        EXPECT_EQ(fileSystemKind(QString::fromLatin1(type)), FileSystemKind::Network) << type;
+    for (const char* type :
+         {"proc", "sysfs", "tmpfs", "cgroup2", "overlay", "devpts", "squashfs", "fuse.gvfsd-fuse"})
+        EXPECT_EQ(fileSystemKind(QString::fromLatin1(type)), FileSystemKind::Pseudo) << type;
+    for (const char* type : {"vfat", "exfat", "ntfs3", "ext4", "btrfs", "iso9660", "fuseblk"})
+        EXPECT_EQ(fileSystemKind(QString::fromLatin1(type)), FileSystemKind::Local) << type;
+}
+
+TEST(Sysfs, AttributeValuesAreTrimmed) {
+    EXPECT_EQ(sysfsValue("1\n"), QStringLiteral("1"));
+    EXPECT_EQ(sysfsValue(" 0 \n"), QStringLiteral("0"));
+    EXPECT_EQ(sysfsValue(""), QString());
+}
+
+TEST(Sysfs, PartitionTakesItsDisksRemovableAttribute) {
+    RecordedSystem system;
+    const QString stick = system.addDisk(QStringLiteral("sdb"), true, true, 8, 16);
+    const QString disk = system.addDisk(QStringLiteral("sdc"), false, true, 8, 32);
+
+    const auto stickDevice = findBlockDevice(system.sysfsRoot(), mountOf(stick, "vfat", "/dev/sdb1"));
+    ASSERT_TRUE(stickDevice.has_value());
+    EXPECT_EQ(stickDevice->name, QStringLiteral("sdb1"));
+    EXPECT_EQ(stickDevice->diskName, QStringLiteral("sdb"));
+    EXPECT_TRUE(stickDevice->removable);
+    const auto diskDevice = findBlockDevice(system.sysfsRoot(), mountOf(disk, "ext4", "/dev/sdc1"));
+    ASSERT_TRUE(diskDevice.has_value());
+    EXPECT_FALSE(diskDevice->removable);
+}
+
+TEST(Sysfs, WholeDiskWithoutPartitionTable) {
+    RecordedSystem system;
+    const QString number = system.addDisk(QStringLiteral("sdb"), true, false, 8, 16);
+    const auto device = findBlockDevice(system.sysfsRoot(), mountOf(number, "vfat", "/dev/sdb"));
+    ASSERT_TRUE(device.has_value());
+    EXPECT_EQ(device->name, QStringLiteral("sdb"));
+    EXPECT_TRUE(device->removable);
+}
+
+TEST(Sysfs, DeviceNumberWinsOverTheSourceName) {
+    RecordedSystem system;
+    const QString number = system.addDisk(QStringLiteral("sdb"), true, true, 8, 16);
+    system.addDisk(QStringLiteral("sdc"), false, true, 8, 32);
+    // A source by label says nothing about the device; the number does.
+    const auto device =
+        findBlockDevice(system.sysfsRoot(), mountOf(number, "vfat", "/dev/disk/by-label/STICK"));
+    ASSERT_TRUE(device.has_value());
+    EXPECT_EQ(device->name, QStringLiteral("sdb1"));
+    // btrfs and others report an anonymous number 0:N; the source name is used then.
+    const auto byName = findBlockDevice(system.sysfsRoot(), mountOf("0:44", "btrfs", "/dev/sdc1"));
+    ASSERT_TRUE(byName.has_value());
+    EXPECT_EQ(byName->name, QStringLiteral("sdc1"));
+}
+
+TEST(Sysfs, NoDeviceForNetworkSourcesOrUnknownDevices) {
+    RecordedSystem system;
+    EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("0:60", "nfs4", "nas:/export")));
+    EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("8:99", "vfat", "/dev/sdz1")));
+    EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("0:61", "vfat", "/dev/../../etc")));
+}
+
+TEST(Sysfs, KindOfDrive) {
+    const MountEntry vfat = mountOf("8:17", "vfat", "/dev/sdb1");
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", true}), DriveRemovable);
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", false}), DriveFixed);
+    // CD drives carry removable=1 too.
+    EXPECT_EQ(driveTypeOf(mountOf("11:0", "iso9660", "/dev/sr0"), BlockDevice{"sr0", "sr0", true}),
+              DriveCdRom);
+    EXPECT_EQ(driveTypeOf(mountOf("0:60", "nfs4", "nas:/export"), std::nullopt), DriveRemote);
+    EXPECT_EQ(driveTypeOf(mountOf("0:22", "tmpfs", "tmpfs"), std::nullopt), DriveNoRoot);
+    EXPECT_EQ(driveTypeOf(mountOf("0:40", "zfs", "pool/home"), std::nullopt), DriveFixed);
+}
+
+} // namespace
