@@ -40,6 +40,8 @@ QList<SystemDrives::Volume> SystemDrives::volumes() const {
 }
 
 std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) const {
+    if (root.isEmpty())
+        return std::nullopt; // not the file-system root
     const QString wanted = rootOfMountPoint(root);
     for (const Volume& volume : volumes()) {
         if (rootOfMountPoint(volume.mount.mountPoint) == wanted)

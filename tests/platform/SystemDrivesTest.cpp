@@ -65,6 +65,9 @@ TEST(SystemDrives, RecordedContainerListsOnlyItsDisk) {
     const auto drives = system.drives();
     EXPECT_EQ(drives->roots(), QStringList{QStringLiteral("/")});
     EXPECT_EQ(drives->driveType(QStringLiteral("/")), DriveFixed);
+    // An empty root is no root, not the file-system root.
+    EXPECT_EQ(drives->driveType(QString()), DriveNoRoot);
+    EXPECT_FALSE(drives->diskSpace(QString()).has_value());
 }
 
 TEST(SystemDrives, RenamingIsNotOffered) {

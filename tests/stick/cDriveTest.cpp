@@ -212,13 +212,6 @@ TEST(cDrive, VolumeNameAndFileSystem) {
     EXPECT_EQ(drive.mp_FileSystem(), QString());
 }
 
-TEST(cDrive, StandardPathReadAndWrite) {
-    FakeDrives drives;
-    cDrive drive(drives);
-    drive.mp_StandardPfad(QStringLiteral("Firmware\\Neu"));
-    EXPECT_EQ(drive.mp_StandardPfad(), QStringLiteral("Firmware\\Neu"));
-}
-
 TEST(cDrivePathExists, FilesAndFolders) {
     TempDir stick;
     const QString folder = stick.mkdir(QStringLiteral("Firmware"));
