@@ -14,9 +14,9 @@ using namespace norvane::platform;
 
 namespace {
 
-struct DriveSpec {
-    DriveSpec(QString name, DriveType type, QString label = {}, QString fileSystem = QStringLiteral("FAT32"),
-              bool missing = false)
+struct DriveSetup {
+    DriveSetup(QString name, DriveType type, QString label = {}, QString fileSystem = QStringLiteral("FAT32"),
+               bool missing = false)
         : name(std::move(name)), type(type), label(std::move(label)), fileSystem(std::move(fileSystem)),
           missing(missing) {}
     QString name;
@@ -31,48 +31,48 @@ class DriveWorld {
 public:
     virtual ~DriveWorld() = default;
     // Returns the root the drive will be listed under.
-    virtual QString add(const DriveSpec& spec) = 0;
+    virtual QString add(const DriveSetup& setup) = 0;
     virtual std::unique_ptr<Drives> create() = 0;
     virtual QString unrelatedFolder() = 0;
 };
 
 // The udev view of a file system name as the program shows it.
-DeviceProperties propertiesFor(const DriveSpec& spec) {
+DeviceProperties propertiesFor(const DriveSetup& setup) {
     DeviceProperties properties;
-    QString encoded = spec.label;
+    QString encoded = setup.label;
     encoded.replace(u' ', QStringLiteral("\\x20"));
     properties.insert(QStringLiteral("ID_FS_LABEL_ENC"), encoded);
-    if (spec.fileSystem.startsWith(QLatin1String("FAT"))) {
+    if (setup.fileSystem.startsWith(QLatin1String("FAT"))) {
         properties.insert(QStringLiteral("ID_FS_TYPE"), QStringLiteral("vfat"));
-        properties.insert(QStringLiteral("ID_FS_VERSION"), spec.fileSystem);
-    } else if (spec.fileSystem == QLatin1String("NTFS")) {
+        properties.insert(QStringLiteral("ID_FS_VERSION"), setup.fileSystem);
+    } else if (setup.fileSystem == QLatin1String("NTFS")) {
         properties.insert(QStringLiteral("ID_FS_TYPE"), QStringLiteral("ntfs"));
-    } else if (spec.fileSystem == QLatin1String("CDFS")) {
+    } else if (setup.fileSystem == QLatin1String("CDFS")) {
         properties.insert(QStringLiteral("ID_FS_TYPE"), QStringLiteral("iso9660"));
     } else {
-        properties.insert(QStringLiteral("ID_FS_TYPE"), spec.fileSystem);
+        properties.insert(QStringLiteral("ID_FS_TYPE"), setup.fileSystem);
     }
     return properties;
 }
 
 class SystemWorld final : public DriveWorld {
 public:
-    QString add(const DriveSpec& spec) override {
+    QString add(const DriveSetup& setup) override {
         const int index = m_disks++;
-        if (spec.type == DriveRemote)
-            return m_system.mount(spec.name, QStringLiteral("0:%1").arg(60 + index), QStringLiteral("nfs4"),
-                                  QStringLiteral("nas.local:/export/") + spec.name, spec.missing);
-        const bool cd = spec.type == DriveCdRom;
+        if (setup.type == DriveRemote)
+            return m_system.mount(setup.name, QStringLiteral("0:%1").arg(60 + index), QStringLiteral("nfs4"),
+                                  QStringLiteral("nas.local:/export/") + setup.name, setup.missing);
+        const bool cd = setup.type == DriveCdRom;
         const QString disk =
             cd ? QStringLiteral("sr%1").arg(index)
                : QStringLiteral("sd%1%2").arg(QChar(u'a' + index / 26)).arg(QChar(u'a' + index % 26));
-        const bool partition = spec.type == DriveRemovable;
+        const bool partition = setup.type == DriveRemovable;
         const QString number =
-            m_system.addDisk(disk, spec.type == DriveRemovable || cd, partition, cd ? 11 : 8, index * 16);
+            m_system.addDisk(disk, setup.type == DriveRemovable || cd, partition, cd ? 11 : 8, index * 16);
         const QString device = partition ? disk + u'1' : disk;
-        m_system.setProperties(device, propertiesFor(spec));
-        const QString type = propertiesFor(spec).value(QStringLiteral("ID_FS_TYPE"));
-        return m_system.mount(spec.name, number, type, QStringLiteral("/dev/") + device, spec.missing);
+        m_system.setProperties(device, propertiesFor(setup));
+        const QString type = propertiesFor(setup).value(QStringLiteral("ID_FS_TYPE"));
+        return m_system.mount(setup.name, number, type, QStringLiteral("/dev/") + device, setup.missing);
     }
     std::unique_ptr<Drives> create() override { return m_system.drives(); }
     QString unrelatedFolder() override { return m_system.dir().mkdir(QStringLiteral("elsewhere")); }
@@ -84,16 +84,16 @@ private:
 
 class FolderWorld final : public DriveWorld {
 public:
-    QString add(const DriveSpec& spec) override {
+    QString add(const DriveSetup& setup) override {
         static const QHash<DriveType, QString> typeNames = {{DriveRemovable, QStringLiteral("removable")},
                                                             {DriveFixed, QStringLiteral("fixed")},
                                                             {DriveCdRom, QStringLiteral("cdrom")},
                                                             {DriveRemote, QStringLiteral("network")}};
-        const QString root = m_dir.filePath(QStringLiteral("drives/") + spec.name) + u'/';
-        if (!spec.missing)
-            m_dir.mkdir(QStringLiteral("drives/") + spec.name);
+        const QString root = m_dir.filePath(QStringLiteral("drives/") + setup.name) + u'/';
+        if (!setup.missing)
+            m_dir.mkdir(QStringLiteral("drives/") + setup.name);
         m_table += QStringLiteral("[%1]\nRoot=%2\nType=%3\nCapacity=1000000000\nLabel=%4\nFileSystem=%5\n\n")
-                       .arg(spec.name, root, typeNames.value(spec.type), spec.label, spec.fileSystem)
+                       .arg(setup.name, root, typeNames.value(setup.type), setup.label, setup.fileSystem)
                        .toUtf8();
         m_dir.writeFile(QStringLiteral("drives.ini"), m_table);
         return root;
