@@ -53,15 +53,26 @@ private:
 };
 
 struct Body {
+    CURL* easy = nullptr;
     QByteArray bytes;
     qint64 maxBytes = 0;
 };
+
+// Makes room for the announced length at once instead of growing the buffer step by step.
+void reserveAnnouncedLength(Body& body) {
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(body.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        announced > 0 && announced <= body.maxBytes)
+        body.bytes.reserve(static_cast<qsizetype>(announced));
+}
 
 size_t appendToBody(char* data, size_t size, size_t count, void* user) {
     auto* body = static_cast<Body*>(user);
     const size_t length = size * count;
     if (body->bytes.size() + static_cast<qint64>(length) > body->maxBytes)
         return 0; // libcurl ends the transfer with CURLE_WRITE_ERROR
+    if (body->bytes.isEmpty() && body->bytes.capacity() == 0)
+        reserveAnnouncedLength(*body);
     body->bytes.append(data, static_cast<qsizetype>(length));
     return length;
 }
@@ -148,6 +159,7 @@ std::optional<QByteArray> httpGet(const HttpGetRequest& request) {
 
     const QByteArray url = request.url.toUtf8();
     Body body;
+    body.easy = easy.get();
     body.maxBytes = request.limits.maxBodyBytes;
     if (!configure(easy.get(), request, headers.get(), body, url))
         return std::nullopt;
