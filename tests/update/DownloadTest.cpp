@@ -1,10 +1,14 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
+#include "update/FileStore.h"
 #include "update/ServerUrls.h"
 
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +127,22 @@ TEST_F(DownloadTest, FileNamesWithSpacesAndUmlautsReachTheServerAsWindows1252Byt
     EXPECT_EQ(downloader.OpenURL(url, "0", 0), body);
     ASSERT_EQ(server.requests().size(), 1);
     EXPECT_EQ(server.requests()[0].target, "/norvane/download/Kanalliste%20%D6sterreich%20gr%FC%DF.zip");
+}
+
+TEST_F(DownloadTest, ServerFolderAnswersWithItsFilesButNothingOutsideIt) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    ASSERT_TRUE(QDir(root.path()).mkpath("served/norvane/download"));
+    const QByteArray package = patterned(10000);
+    ASSERT_TRUE(WriteFile(root.filePath(QString::fromUtf8("served/norvane/download/Grüße.zip")), package));
+    ASSERT_TRUE(WriteFile(root.filePath("outside.txt"), "private"));
+    server.serveFolder(root.filePath("served"));
+
+    EXPECT_EQ(downloader.OpenURL(downloadFileUrl(server.url(), QString::fromUtf8("Grüße.zip")), "0", 0),
+              package);
+    EXPECT_TRUE(downloader.OpenURL(fileUrl("/norvane/download/missing.zip"), "0", 0).isEmpty());
+    EXPECT_TRUE(downloader.OpenURL(fileUrl("/norvane/download"), "0", 0).isEmpty());
+    EXPECT_TRUE(downloader.OpenURL(fileUrl("/%2E%2E/outside.txt"), "0", 0).isEmpty());
 }
 
 TEST_F(DownloadTest, FollowsAFewRedirectsButNotALoop) {
