@@ -1,8 +1,13 @@
 #include "update/ServerFiles.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace norvane;
 
@@ -270,4 +275,68 @@ TEST(PlainFileName, UnusablePackageNamesCountAsMissing) {
     EXPECT_FALSE(hasFirmware(cat, kReceiverRows));
     EXPECT_FALSE(hasChannelList(cat, 1, kChannelLists));
     EXPECT_FALSE(hasChannelList(cat, 1, -1));
+}
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString kDemo = QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR);
+const QString kAssets = QStringLiteral(NORVANE_ASSETS_DIR);
+
+} // namespace
+
+TEST(DemoContent, ServerFilesAreCurrentAndComplete) {
+    EXPECT_TRUE(isCurrentVersion(readAll(kDemo + "/usb-version.txt")));
+    const News news = parseNews(readAll(kDemo + "/usb-news.csv"));
+    for (const QString& line : news.lines)
+        EXPECT_FALSE(line.isEmpty());
+    EXPECT_TRUE(news.lines[0].contains(QString::fromUtf8("für")));
+}
+
+TEST(DemoContent, EveryCataloguedPackageAndPictureExists) {
+    const QByteArray body = readAll(kDemo + "/usb-list.csv");
+    ASSERT_FALSE(body.isEmpty());
+    const Catalogue cat = parseCatalogue(body);
+    int withFirmware = 0;
+    bool spaceInName = false, nonAsciiName = false;
+    auto checkPackage = [&](const QString& name) {
+        EXPECT_TRUE(isPlainFileName(name)) << name.toStdString();
+        EXPECT_TRUE(QFileInfo(kDemo + "/" + name + ".txt").isFile()) << name.toStdString();
+        spaceInName = spaceInName || name.contains(' ');
+        nonAsciiName =
+            nonAsciiName || std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() > 127; });
+    };
+    for (int r = 0; r < kReceiverRows; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_TRUE(cat.FirmName[r].startsWith('Q'));
+        EXPECT_TRUE(isPlainFileName(cat.FirmPic[r]));
+        EXPECT_FALSE(QImage(kAssets + "/" + cat.FirmPic[r]).isNull()) << cat.FirmPic[r].toStdString();
+        if (!cat.FirmFile[r].isEmpty()) {
+            ++withFirmware;
+            checkPackage(cat.FirmFile[r]);
+            EXPECT_TRUE(readAll(kDemo + "/" + cat.FirmFile[r] + ".txt").startsWith("PK\x03\x04"));
+        }
+        for (int j = 0; j < kChannelLists; ++j)
+            if (!cat.SettFile[r][j].isEmpty())
+                checkPackage(cat.SettFile[r][j]);
+    }
+    // The demo shows receivers without firmware and names that need URL encoding.
+    EXPECT_GT(withFirmware, 0);
+    EXPECT_LT(withFirmware, kReceiverRows);
+    EXPECT_TRUE(spaceInName);
+    EXPECT_TRUE(nonAsciiName);
+}
+
+TEST(DemoContent, ProgramFolderFilesLoad) {
+    for (const char* name : {"file.bmp", "nofile.bmp"})
+        EXPECT_EQ(QImage(kAssets + "/" + name).size(), QSize(16, 16)) << name;
+    EXPECT_EQ(QImage(kAssets + "/norvstick.ico").size(), QSize(32, 32));
+    for (const char* name : {"icon103.png", "image2.png", "image3.png", "image4.png", "image5.png"})
+        EXPECT_FALSE(QImage(kAssets + "/" + name).isNull()) << name;
+    EXPECT_EQ(readAll(kAssets + "/autorun.inf"),
+              "[autorun]\r\nicon=norvstick.ico\r\nlabel=Norvane Update\r\n");
 }

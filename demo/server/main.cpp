@@ -1,0 +1,235 @@
+// norvane-demo-server: serves a folder read-only over HTTP on 127.0.0.1, so the
+// program can be tried without the distributor's server.
+//
+//   norvane-demo-server --root <folder> [--port N] [--port-file <file>]
+//
+// Port 0 (the default) picks a free port. The port is printed to stdout and, with
+// --port-file, written to that file (just the number and a line break). Every
+// request is logged to stdout. SIGINT or SIGTERM stops the server.
+//
+// A request path is mapped into the root one segment at a time: empty segments are
+// skipped, "." and ".." and segments holding a backslash or NUL are refused, and the
+// resolved file must still lie below the root after symbolic links are followed.
+// The program sends file names as percent-encoded Windows-1252 bytes while the demo
+// folder stores names in UTF-8, so a path that is not valid UTF-8 is read as
+// Windows-1252 and tried again.
+
+#include <httplib.h>
+
+#include <QByteArray>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <pthread.h>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    fs::path root;
+    int port = 0;
+    fs::path portFile;
+};
+
+void usage() {
+    std::cerr << "usage: norvane-demo-server --root <folder> [--port N] [--port-file <file>]\n";
+}
+
+std::optional<Options> parseArguments(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (i + 1 >= argc)
+            return std::nullopt;
+        const std::string value = argv[++i];
+        if (arg == "--root") {
+            options.root = value;
+        } else if (arg == "--port") {
+            try {
+                std::size_t used = 0;
+                options.port = std::stoi(value, &used);
+                if (used != value.size() || options.port < 0 || options.port > 65535)
+                    return std::nullopt;
+            } catch (const std::exception&) {
+                return std::nullopt;
+            }
+        } else if (arg == "--port-file") {
+            options.portFile = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.root.empty())
+        return std::nullopt;
+    return options;
+}
+
+bool isValidUtf8(const std::string& text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)QString(decoder.decode(QByteArrayView(text.data(), qsizetype(text.size()))));
+    return !decoder.hasError();
+}
+
+std::string windows1252ToUtf8(const std::string& bytes) {
+    QStringDecoder decoder("windows-1252");
+    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    return text.toUtf8().toStdString();
+}
+
+// The file below `root` that the decoded request path names, or nothing.
+std::optional<fs::path> resolve(const fs::path& root, const std::string& path) {
+    fs::path relative;
+    std::stringstream segments(path);
+    std::string segment;
+    while (std::getline(segments, segment, '/')) {
+        if (segment.empty())
+            continue;
+        if (segment == "." || segment == ".." || segment.find('\\') != std::string::npos ||
+            segment.find('\0') != std::string::npos)
+            return std::nullopt;
+        relative /= segment;
+    }
+    if (relative.empty())
+        return std::nullopt;
+    std::error_code error;
+    const fs::path file = fs::canonical(root / relative, error);
+    if (error || !fs::is_regular_file(file, error))
+        return std::nullopt;
+    // Symbolic links inside the root must not lead out of it.
+    const auto [rootEnd, fileIt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+    if (rootEnd != root.end())
+        return std::nullopt;
+    (void)fileIt;
+    return file;
+}
+
+std::string contentType(const fs::path& file) {
+    const std::string ext = file.extension().string();
+    if (ext == ".php" || ext == ".html" || ext == ".htm")
+        return "text/html; charset=utf-8";
+    if (ext == ".png")
+        return "image/png";
+    if (ext == ".csv")
+        return "text/csv";
+    if (ext == ".txt")
+        return "text/plain";
+    return "application/octet-stream";
+}
+
+std::optional<std::string> readFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        return std::nullopt;
+    return std::move(content).str();
+}
+
+bool writePortFile(const fs::path& file, int port) {
+    // Written beside the target and renamed, so a reader never sees half a number.
+    const fs::path temporary = file.string() + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::trunc);
+        out << port << '\n';
+        if (!out)
+            return false;
+    }
+    std::error_code error;
+    fs::rename(temporary, file, error);
+    return !error;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = parseArguments(argc, argv);
+    if (!options) {
+        usage();
+        return 2;
+    }
+    std::error_code error;
+    const fs::path root = fs::canonical(options->root, error);
+    if (error || !fs::is_directory(root)) {
+        std::cerr << "norvane-demo-server: no such folder: " << options->root << '\n';
+        return 1;
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    // The server's threads inherit this mask; the main thread waits for the signals.
+    // A shell starts background jobs with SIGINT ignored, and an ignored signal is
+    // dropped instead of waiting, so take the default action back first.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    httplib::Server server;
+    server.Get(".*", [&root](const httplib::Request& request, httplib::Response& response) {
+        std::optional<fs::path> file = resolve(root, request.path);
+        if (!file && !isValidUtf8(request.path))
+            file = resolve(root, windows1252ToUtf8(request.path));
+        std::optional<std::string> content;
+        if (file)
+            content = readFile(*file);
+        if (!content) {
+            response.status = 404;
+            response.set_content("<html><body><h1>404 Nicht gefunden</h1></body></html>\n",
+                                 "text/html; charset=utf-8");
+            return;
+        }
+        response.set_content(std::move(*content), contentType(*file));
+    });
+    server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
+        std::printf("%s %s %s -> %d %zu\n", request.method.c_str(), request.target.c_str(),
+                    request.version.c_str(), response.status, response.body.size());
+    });
+
+    const std::string host = "127.0.0.1";
+    int port = options->port;
+    if (port == 0) {
+        port = server.bind_to_any_port(host);
+        if (port <= 0) {
+            std::cerr << "norvane-demo-server: cannot bind to " << host << '\n';
+            return 1;
+        }
+    } else if (!server.bind_to_port(host, port)) {
+        std::cerr << "norvane-demo-server: cannot bind to " << host << ':' << port << '\n';
+        return 1;
+    }
+    if (!options->portFile.empty() && !writePortFile(options->portFile, port)) {
+        std::cerr << "norvane-demo-server: cannot write " << options->portFile << '\n';
+        return 1;
+    }
+    std::printf("norvane-demo-server: serving %s on http://%s:%d/\n", root.c_str(), host.c_str(), port);
+
+    std::thread listener([&server] {
+        if (!server.listen_after_bind()) {
+            std::cerr << "norvane-demo-server: listening failed\n";
+            kill(getpid(), SIGTERM); // wakes the main thread
+        }
+    });
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    std::printf("norvane-demo-server: stopping (signal %d)\n", signal);
+    server.stop();
+    listener.join();
+    return 0;
+}
