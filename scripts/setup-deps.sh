@@ -12,7 +12,7 @@ packages=(
   # tests
   googletest libgtest-dev libgmock-dev
   # the demo, the screenshots and the fonts the window is drawn with
-  xvfb xauth x11-apps imagemagick fonts-dejavu-core fonts-liberation
+  xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
   # the formatter behind the format wizard, the loopback reference for benchmarks
   dosfstools curl libarchive-tools
 )

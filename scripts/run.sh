@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the program and starts it on the bundled demo: the demo download server
+# on 127.0.0.1 and a folder that acts as a USB stick. Without a display the
+# program runs under Xvfb. The server stops when the program ends.
+#   NORVANE_DEMO_DIR  where the demo stick and its drive table live (default build/demo-run)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/setup-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target norvane-usbtool norvane-demo-server
+
+demo_dir=${NORVANE_DEMO_DIR:-$root/build/demo-run}
+mkdir -p "$demo_dir/stick"
+# The drive table is written once, so a renamed demo stick keeps its new label.
+if [ ! -f "$demo_dir/drives.ini" ]; then
+  cat > "$demo_dir/drives.ini" <<TABLE
+[DemoStick]
+Root=$demo_dir/stick
+Type=removable
+Capacity=4009754624
+Label=NORVANE
+FileSystem=FAT32
+TABLE
+fi
+
+rm -f "$demo_dir/port"
+"$root/build/demo/norvane-demo-server" --root "$root/demo/download" --port 0 \
+  --port-file "$demo_dir/port" > "$demo_dir/server.log" 2>&1 &
+server_pid=$!
+trap 'kill "$server_pid" 2>/dev/null || true' EXIT
+
+for _ in $(seq 1 100); do
+  [ -s "$demo_dir/port" ] && break
+  kill -0 "$server_pid" 2>/dev/null || { cat "$demo_dir/server.log" >&2; exit 1; }
+  sleep 0.1
+done
+port=$(cat "$demo_dir/port")
+echo "Demo download server: http://127.0.0.1:$port (log: $demo_dir/server.log)"
+echo "Demo stick: $demo_dir/stick"
+
+export NORVANE_SERVER_URL="http://127.0.0.1:$port"
+export NORVANE_DRIVES="$demo_dir/drives.ini"
+program="$root/build/norvane-usbtool/norvane-usbtool"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "No display found: the program runs under Xvfb."
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$program" "$@"
+else
+  "$program" "$@"
+fi

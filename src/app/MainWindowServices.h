@@ -1,0 +1,36 @@
+#pragma once
+// Everything the main window works with, handed in by the program start (or a
+// test): the drives, the desktop shell, message boxes, the INI store, where the
+// program's own files lie and where the download server is.
+
+#include "update/Download.h"
+
+#include <QString>
+#include <functional>
+
+namespace norvane {
+
+class basINI;
+namespace platform {
+class Dialogs;
+class Drives;
+class Shell;
+} // namespace platform
+
+struct MainWindowServices {
+    platform::Drives& drives;
+    platform::Shell& shell;
+    basINI& ini;
+    // Message boxes; null: the window shows its own Qt message boxes.
+    platform::Dialogs* dialogs = nullptr;
+    // The program folder, with a trailing separator.
+    QString programFolder;
+    // Scheme, host and port of the download server.
+    QString serverAddress;
+    TransferLimits transferLimits = {};
+    // Ends the program at once, without the closing sequence; null: quit the
+    // application's event loop.
+    std::function<void()> endProgram = {};
+};
+
+} // namespace norvane

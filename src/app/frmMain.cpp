@@ -1,0 +1,185 @@
+#include "app/frmMain.h"
+
+#include "app/MainTables.h"
+#include "platform/Dialogs.h"
+#include "stick/cDrive.h"
+#include "ui_frmMain.h"
+#include "update/FileStore.h"
+#include "widgets/OptionButton.h"
+#include "widgets/StatusPanel.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QSignalBlocker>
+#include <QTimer>
+
+namespace norvane {
+
+namespace {
+
+constexpr int kSearchDelayMs = 4000;
+
+// A font by family name, with the platform's closest font when the family is missing.
+QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSize) {
+    QFont font(family, pointSize);
+    font.setStyleHint(hint);
+    if (!QFontDatabase::hasFamily(family) && hint == QFont::TypeWriter)
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return font;
+}
+
+} // namespace
+
+frmMain::frmMain(MainWindowServices services, QWidget* parent)
+    : QMainWindow(parent), m_services(std::move(services)), ui(std::make_unique<Ui::frmMain>()),
+      m_downloader(static_cast<StatusSink&>(*this), m_services.transferLimits) {
+    ui->setupUi(this);
+    createControlArrays();
+    applyFonts();
+    showDecoration();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kSearchDelayMs);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+
+    connectHandlers();
+    Form_Load();
+    Timer1->start();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControlArrays() {
+    for (int i = 0; i < int(Firm_Option.size()); ++i)
+        Firm_Option[i] = findChild<OptionButton*>(QStringLiteral("Firm_Option_%1").arg(i));
+    for (int i = 0; i < int(Sett_Option.size()); ++i)
+        Sett_Option[i] = findChild<OptionButton*>(QStringLiteral("Sett_Option_%1").arg(i));
+    for (int i = 0; i < int(lbl_news.size()); ++i)
+        lbl_news[i] = findChild<QLabel*>(QStringLiteral("lbl_news_%1").arg(i));
+    for (int i = 0; i < int(lblSize.size()); ++i)
+        lblSize[i] = findChild<QLabel*>(QStringLiteral("lblSize_%1").arg(i));
+
+    // The status bar's two panels: the stick state, and the running status.
+    for (int i = 0; i < int(m_panels.size()); ++i) {
+        m_panels[i] = new StatusPanel(ui->StatusBar1);
+        m_panels[i]->setObjectName(QStringLiteral("StatusBar1_Panel%1").arg(i + 1));
+        ui->StatusBar1->addWidget(m_panels[i], i == 0 ? 0 : 1);
+    }
+    m_panels[0]->setMinimumWidth(220);
+
+    // Captions name the field next to them, for keyboard and screen-reader users.
+    ui->Label1->setBuddy(ui->txtDT_Cap);
+    ui->Label11->setBuddy(ui->cmbSize);
+    ui->Label7->setBuddy(ui->txtOpenPath);
+}
+
+void frmMain::connectHandlers() {
+    for (int i = 0; i < int(Firm_Option.size()); ++i)
+        connect(Firm_Option[i], &OptionButton::selected, this, [this, i] { Firm_Option_Click(i); });
+    for (int i = 0; i < int(Sett_Option.size()); ++i)
+        connect(Sett_Option[i], &OptionButton::selected, this, [this, i] { Sett_Option_Click(i); });
+    connect(ui->Cmdgarantiecheck, &QPushButton::clicked, this, &frmMain::Cmdgarantiecheck_Click);
+    connect(ui->cmbSize, &QComboBox::currentIndexChanged, this, &frmMain::cmbSize_Click);
+    connect(ui->chkAuto, &QCheckBox::stateChanged, this, &frmMain::chkAuto_Click);
+}
+
+void frmMain::applyFonts() {
+    const QFont tahoma = fontWithFallback(QStringLiteral("Tahoma"), QFont::SansSerif, 9);
+    for (QLabel* label : {ui->Label16, ui->Label17, ui->Label18, ui->Label19, ui->Label21})
+        label->setFont(tahoma);
+    for (QLabel* label : lbl_news)
+        label->setFont(tahoma);
+    ui->lbl_reihenfolge->setFont(fontWithFallback(QStringLiteral("Courier New"), QFont::TypeWriter, 9));
+    QFont slogan = fontWithFallback(QStringLiteral("Arial"), QFont::SansSerif, 11);
+    slogan.setItalic(true);
+    ui->Label10->setFont(slogan);
+}
+
+void frmMain::showDecoration() {
+    const auto show = [](QLabel* image, const char* resource) {
+        image->setPixmap(QPixmap(QString::fromLatin1(resource)));
+    };
+    show(ui->Image2, ":/pictures/image2.png");
+    show(ui->Image3, ":/pictures/image3.png");
+    show(ui->Image4, ":/pictures/image4.png");
+    show(ui->Image5, ":/pictures/image5.png");
+}
+
+void frmMain::Form_Load() {
+    m_drive = std::make_unique<cDrive>(m_services.drives);
+    m_SettName = settNames();
+    m_Reihenfolge = reihenfolgen();
+    m_SelFirm = -1;
+    m_SelSett = -1;
+    setWindowTitle(mainWindowCaption());
+
+    // The item data is the power of 1024 by which sizes are divided for display.
+    {
+        // Filling a combo box selects its first item on its own; the handler
+        // must run once, for the explicit selection below.
+        const QSignalBlocker quiet(ui->cmbSize);
+        ui->cmbSize->addItem(QStringLiteral("MB"), 2);
+        ui->cmbSize->addItem(QStringLiteral("GB"), 3);
+        ui->cmbSize->setCurrentIndex(-1);
+    }
+    ui->cmbSize->setCurrentIndex(0); // runs the unit handler: the first stick detection
+
+    LoadSettings();
+    setWindowIcon(QIcon(QStringLiteral(":/icons/103.png")));
+    HookWindow();
+
+    setStatus(2, QStringLiteral("Suche nach Updates..."), QStringLiteral("Updates werden gesucht."));
+    ui->cmdChoose->setText(QStringLiteral("Suche Updates..."));
+    ui->cmdChoose->setEnabled(false);
+}
+
+void frmMain::LoadSettings() {
+    // The saved unit and detection switch come from Settings.ini once the
+    // program settings exist; until then the defaults of the start-up stay.
+}
+
+void frmMain::HookWindow() {
+    // Device arrival and removal reach the window here once device-change
+    // handling exists; until then the user refreshes with cmdSearch.
+}
+
+void frmMain::Timer1_Timer() {
+    // Stopped before the search: its message boxes run their own event loop, in
+    // which a still running timer would start a second search.
+    Timer1->stop();
+    SearchUpdates();
+}
+
+QByteArray frmMain::OpenURL(const QString& url, const QString& kind, int accessType) {
+    return m_downloader.OpenURL(url, kind, accessType);
+}
+
+bool frmMain::WriteFile(const QString& path, const QByteArray& content) {
+    return norvane::WriteFile(path, content);
+}
+
+void frmMain::setStatus(int panel, const QString& text, const QString& toolTip) {
+    StatusPanel& target = statusPanel(panel);
+    target.setText(text);
+    target.setEnabled(true);
+    target.setToolTip(toolTip);
+}
+
+void frmMain::showDownloadStatus(const QString& text, const QString& toolTip) {
+    setStatus(2, text, toolTip);
+}
+
+void frmMain::processPendingEvents() {
+    QApplication::processEvents();
+}
+
+platform::Dialogs& frmMain::dialogs() {
+    if (m_services.dialogs)
+        return *m_services.dialogs;
+    if (!m_ownDialogs)
+        m_ownDialogs = std::make_unique<platform::QtDialogs>(this);
+    return *m_ownDialogs;
+}
+
+} // namespace norvane

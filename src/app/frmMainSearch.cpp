@@ -1,0 +1,132 @@
+// The update search: version, news and package catalogue from the download
+// server, and the preselection of the first receiver and channel list.
+
+#include "app/MainTables.h"
+#include "app/frmMain.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "ui_frmMain.h"
+#include "update/ServerUrls.h"
+#include "widgets/OptionButton.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace norvane {
+
+namespace {
+
+QString lines(std::initializer_list<const char*> parts) {
+    QStringList joined;
+    for (const char* part : parts)
+        joined << QString::fromUtf8(part);
+    return joined.join(NewLine);
+}
+
+// Names from the network that would reach outside the program folder or the
+// stick's root count as absent.
+void dropUnsafeNames(Catalogue& catalogue) {
+    const auto keepPlain = [](QString& name) {
+        if (!name.isEmpty() && !isPlainFileName(name))
+            name.clear();
+    };
+    for (int row = 0; row < kReceiverRows; ++row) {
+        keepPlain(catalogue.FirmFile[row]);
+        keepPlain(catalogue.FirmPic[row]);
+        for (QString& list : catalogue.SettFile[row])
+            keepPlain(list);
+    }
+}
+
+} // namespace
+
+void frmMain::SearchUpdates() {
+    ui->cmdChoose->setEnabled(false);
+    const QString& server = m_services.serverAddress;
+
+    const QByteArray version =
+        OpenURL(downloadFileUrl(server, QStringLiteral("usb-version.txt")), QStringLiteral("0"), 0);
+    if (version.isEmpty()) {
+        reportNoConnection();
+        return;
+    }
+    if (!isCurrentVersion(version)) {
+        reportOutdated();
+        return;
+    }
+
+    showNews(OpenURL(downloadFileUrl(server, QStringLiteral("usb-news.csv")), QStringLiteral("0"), 0));
+    takeCatalogue(OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0));
+
+    setStatus(2, QStringLiteral("Updates geladen."), QStringLiteral("Updates wurden geladen."));
+    if (!ui->lblHDSize->text().isEmpty())
+        ui->cmdChoose->setEnabled(true);
+    ui->cmdChoose->setText(QStringLiteral("Starte Update"));
+}
+
+void frmMain::reportNoConnection() {
+    dialogs().messageBox(
+        platform::MessageIcon::Critical, platform::MessageButtons::Ok, QStringLiteral("Verbindungs-Fehler"),
+        lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
+               "Die Internet Updatefunktion kann nicht verwendet werden!",
+               "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."}));
+    setStatus(2, QStringLiteral("Keine Internetverbindung"),
+              QStringLiteral("Überprüfen Sie Ihren Internetanschluss."));
+    ui->cmdChoose->setText(QStringLiteral("Keine Verbindung"));
+    ui->cmdChoose->setEnabled(false);
+}
+
+void frmMain::reportOutdated() {
+    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
+                         QStringLiteral("Version abgelaufen."),
+                         lines({"Eine neue Version des Programmes ist verfügbar!", "",
+                                "Installieren Sie die aktuelle Version des Programmes.",
+                                "Die Updateseite wird automatisch geöffnet."}));
+    m_services.shell.openUrl(productCatalogueUrl(m_services.serverAddress));
+    if (m_services.endProgram)
+        m_services.endProgram();
+    else
+        QCoreApplication::exit(0);
+}
+
+void frmMain::showNews(const QByteArray& body) {
+    const News news = parseNews(body);
+    for (int i = 0; i < int(lbl_news.size()); ++i)
+        lbl_news[i]->setText(news.lines[i]);
+}
+
+void frmMain::takeCatalogue(const QByteArray& body) {
+    m_catalogue = parseCatalogue(body);
+    dropUnsafeNames(m_catalogue);
+    for (int row = 0; row < kReceiverRows; ++row) {
+        if (m_catalogue.FirmFile[row].isEmpty())
+            continue;
+        Firm_Option[row]->setEnabled(true);
+        if (m_SelFirm < 0)
+            preselectReceiver(row);
+    }
+}
+
+void frmMain::preselectReceiver(int row) {
+    m_SelFirm = qint16(row);
+    Firm_Option[row]->setChecked(true); // runs the receiver handler
+
+    showReceiverPicture(row);
+    ui->lbl_firmstand->setText(QStringLiteral("Stand: ") + m_catalogue.FirmStand[row]);
+    ui->lbl_Aenderung->setText(m_catalogue.FirmAenderung[row]);
+    for (int list = 0; list < kChannelLists; ++list) {
+        if (m_catalogue.SettFile[row][list].isEmpty()) {
+            Sett_Option[list]->setEnabled(false);
+            continue;
+        }
+        Sett_Option[list]->setEnabled(true);
+        if (m_SelSett < 0) {
+            m_SelSett = qint16(list);
+            Sett_Option[list]->setChecked(true); // runs the list handler
+            ui->lbl_settstand->setText(QStringLiteral("Stand: ") + m_catalogue.SettStand[row][list]);
+            ui->lbl_reihenfolge->setText(m_Reihenfolge[list]);
+        }
+    }
+}
+
+} // namespace norvane

@@ -1,0 +1,34 @@
+// Program start: German standard buttons, the platform's drives, desktop and
+// server address, then the main window.
+
+#include "app/frmMain.h"
+#include "platform/Drives.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
+#include "storage/basINI.h"
+#include "update/ServerUrls.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("norvane-usbtool"));
+
+    QTranslator qtGerman;
+    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtGerman);
+
+    const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
+    norvane::platform::DesktopShell shell;
+    norvane::basINI ini;
+    norvane::frmMain window({.drives = *drives,
+                             .shell = shell,
+                             .ini = ini,
+                             .programFolder = norvane::platform::programFolder(),
+                             .serverAddress = norvane::serverAddress()});
+    window.show();
+    return QApplication::exec();
+}

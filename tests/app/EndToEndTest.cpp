@@ -1,0 +1,62 @@
+// The real program against a loopback server and a folder-backed stick.
+
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace norvane::test {
+namespace {
+
+TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
+    LoopbackServer server;
+    server.serveFolder(QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR));
+    TempDir demo;
+    const QString stick = demo.mkdir(QStringLiteral("stick"));
+    const QString table = demo.writeFile(
+        QStringLiteral("drives.ini"),
+        QStringLiteral(
+            "[Stick]\nRoot=%1\nType=removable\nCapacity=1000000000\nLabel=DEMO\nFileSystem=FAT32\n")
+            .arg(stick)
+            .toUtf8());
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NORVANE_SERVER_URL"), server.url());
+    environment.insert(QStringLiteral("NORVANE_DRIVES"), table);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QElapsedTimer clock;
+    clock.start();
+    program.start(QStringLiteral(NORVANE_PROGRAM_EXE), {});
+    ASSERT_TRUE(program.waitForStarted(10'000));
+
+    qint64 firstRequestMs = -1;
+    while (clock.elapsed() < 30'000) {
+        const qsizetype requests = server.requests().size();
+        if (firstRequestMs < 0 && requests > 0)
+            firstRequestMs = clock.elapsed();
+        if (requests >= 3)
+            break;
+        QThread::msleep(20);
+    }
+    const bool stillRunning = program.state() == QProcess::Running;
+    program.kill();
+    program.waitForFinished(5'000);
+
+    ASSERT_EQ(server.requests().size(), 3);
+    EXPECT_GE(firstRequestMs, 3'900) << "the search starts with the one-shot timer";
+    EXPECT_EQ(server.requests()[0].path, "/norvane/download/usb-version.txt");
+    EXPECT_EQ(server.requests()[1].path, "/norvane/download/usb-news.csv");
+    EXPECT_EQ(server.requests()[2].path, "/norvane/download/usb-list.csv");
+    for (const LoggedRequest& request : server.requests())
+        EXPECT_EQ(request.header("User-Agent"), "Orvalis:INET");
+    EXPECT_TRUE(stillRunning) << "the program keeps running after a successful search";
+}
+
+} // namespace
+} // namespace norvane::test

@@ -1,0 +1,54 @@
+#pragma once
+// A main window built on fakes and a real loopback download server.
+
+#include "app/frmMain.h"
+#include "storage/basINI.h"
+#include "support/FakeDialogs.h"
+#include "support/FakeDrives.h"
+#include "support/FakeShell.h"
+#include "support/LoopbackServer.h"
+#include "support/TempDir.h"
+
+#include <QLabel>
+#include <QStringList>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace norvane::test {
+
+// One catalogue row: name, picture, firmware file, firmware state, change note,
+// then file and state of the five channel lists ("" = missing).
+QByteArray catalogueRow(const QString& name, const QString& firmFile, const QStringList& listFiles = {},
+                        const QString& picture = QStringLiteral("pic.png"));
+QByteArray catalogueOf(const QList<QByteArray>& rows);
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    // Serves a version file, news and catalogue under the download folder.
+    void serveSearch(const QByteArray& version, const QByteArray& news, const QByteArray& catalogue);
+    frmMain& window();
+    // The window after its update search has run.
+    frmMain& searched();
+
+    template <typename T> T* child(const char* name) {
+        T* found = window().findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    QString text(const char* labelName) { return child<QLabel>(labelName)->text(); }
+    QStringList requestedPaths() const;
+
+    FakeDrives drives;
+    FakeShell shell;
+    FakeDialogs dialogs;
+    basINI ini;
+    LoopbackServer server;
+    TempDir programFolder;
+    QString serverAddress = server.url();
+    int programEnded = 0;
+
+private:
+    std::unique_ptr<frmMain> m_window;
+};
+
+} // namespace norvane::test
