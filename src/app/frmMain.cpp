@@ -13,6 +13,10 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
+// The window's pictures are compiled into the static app library; the linker
+// keeps them only when they are registered by name.
+static void initMainWindowResources() { Q_INIT_RESOURCE(resources); }
+
 namespace norvane {
 
 namespace {
@@ -33,6 +37,7 @@ QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSi
 frmMain::frmMain(MainWindowServices services, QWidget* parent)
     : QMainWindow(parent), m_services(std::move(services)), ui(std::make_unique<Ui::frmMain>()),
       m_downloader(static_cast<StatusSink&>(*this), m_services.transferLimits) {
+    initMainWindowResources();
     ui->setupUi(this);
     createControlArrays();
     applyFonts();
