@@ -1,6 +1,7 @@
 // Program start: German standard buttons, the platform's drives, desktop and
 // server address, then the main window.
 
+#include "app/GermanTranslations.h"
 #include "app/frmMain.h"
 #include "platform/Drives.h"
 #include "platform/ProgramFolder.h"
@@ -9,17 +10,12 @@
 #include "update/ServerUrls.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norvane-usbtool"));
 
-    QTranslator qtGerman;
-    if (qtGerman.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtGerman);
+    norvane::installGermanTranslations(app);
 
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
     norvane::platform::DesktopShell shell;
