@@ -15,7 +15,9 @@
 
 // The window's pictures are compiled into the static app library; the linker
 // keeps them only when they are registered by name.
-static void initMainWindowResources() { Q_INIT_RESOURCE(resources); }
+static void initMainWindowResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace norvane {
 

@@ -68,9 +68,9 @@ MessageResult QtDialogs::messageBox(MessageIcon icon, MessageButtons buttons, co
 std::optional<QString> QtDialogs::inputBox(const QString& prompt, const QString& title,
                                            const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(
-        m_parent, title.isEmpty() ? QString::fromUtf8(kProgramTitle) : title, prompt, QLineEdit::Normal,
-        defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(m_parent, title.isEmpty() ? QString::fromUtf8(kProgramTitle) : title, prompt,
+                              QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return text;

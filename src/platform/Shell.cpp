@@ -5,7 +5,9 @@
 
 namespace norvane::platform {
 
-bool DesktopShell::openUrl(const QString& url) { return QDesktopServices::openUrl(QUrl(url)); }
+bool DesktopShell::openUrl(const QString& url) {
+    return QDesktopServices::openUrl(QUrl(url));
+}
 
 bool DesktopShell::openFolder(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -17,16 +17,19 @@ StatusPanel::StatusPanel(QWidget* parent)
 
 void StatusPanel::setText(const QString& text) {
     m_text->setText(text);
-    setAccessibleName(text);
 }
 
-QString StatusPanel::text() const { return m_text->text(); }
+QString StatusPanel::text() const {
+    return m_text->text();
+}
 
 void StatusPanel::setPicture(const QPixmap& picture) {
     m_picture->setPixmap(picture);
     m_picture->setVisible(!picture.isNull());
 }
 
-bool StatusPanel::hasPicture() const { return !m_picture->pixmap().isNull(); }
+bool StatusPanel::hasPicture() const {
+    return !m_picture->pixmap().isNull();
+}
 
 } // namespace norvane

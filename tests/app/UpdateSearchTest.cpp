@@ -7,6 +7,7 @@
 #include "widgets/OptionButton.h"
 #include "widgets/StatusPanel.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QTimer>
 #include <chrono>
@@ -99,6 +100,24 @@ TEST_F(UpdateSearch, ShowsNewsAndPreselectsFirstReceiverAndListThatExist) {
     auto* choose = child<QPushButton>("cmdChoose");
     EXPECT_EQ(choose->text(), QStringLiteral("Starte Update"));
     EXPECT_FALSE(choose->isEnabled());
+}
+
+// What a screen reader announces for a control.
+QString spoken(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+TEST_F(UpdateSearch, ScreenReadersReadTheTextsShown) {
+    serveSearch("2.0", kNews, typicalCatalogue());
+    frmMain& w = searched();
+    EXPECT_EQ(spoken(child<QLabel>("lbl_news_0")), QStringLiteral("Neue Firmware für Q300 HD"));
+    EXPECT_EQ(spoken(child<QLabel>("lbl_settstand")), QStringLiteral("Stand: it140.sdx vom Q140"));
+    EXPECT_EQ(spoken(child<QLabel>("lbl_Aenderung")), QStringLiteral("Änderungen Q140"));
+    EXPECT_EQ(spoken(receiver(w, 3)), QStringLiteral("Norvane Q140"));
+    EXPECT_EQ(spoken(child<QPushButton>("cmdChoose")), QStringLiteral("Starte Update"));
+    EXPECT_EQ(spoken(child<QLabel>("Image1")), QStringLiteral("Norvane Q140"));
+    EXPECT_EQ(spoken(child<QWidget>("txtDT_Cap")), QStringLiteral("Bezeichnung"));
 }
 
 TEST_F(UpdateSearch, EnablesTheUpdateButtonWhenAStickIsShown) {

@@ -17,7 +17,8 @@ platform::MessageResult FakeDialogs::messageBox(platform::MessageIcon icon, plat
                : platform::MessageResult::Ok;
 }
 
-std::optional<QString> FakeDialogs::inputBox(const QString& prompt, const QString&, const QString& defaultText) {
+std::optional<QString> FakeDialogs::inputBox(const QString& prompt, const QString&,
+                                             const QString& defaultText) {
     m_prompts << prompt;
     if (m_inputs.empty())
         return defaultText;

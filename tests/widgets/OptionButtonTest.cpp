@@ -1,8 +1,8 @@
 // Option buttons: exclusive within their container, selectable and deselectable
 // from code, and a selection from code raises the handler like a click.
 
-#include "support/Clicks.h"
 #include "widgets/OptionButton.h"
+#include "support/Clicks.h"
 
 #include <QTest>
 #include <QWidget>
@@ -12,7 +12,9 @@ namespace norvane {
 namespace {
 
 using test::clickIndicator;
-void click(OptionButton* option) { clickIndicator(option); }
+void click(OptionButton* option) {
+    clickIndicator(option);
+}
 
 struct Group {
     QWidget container;
