@@ -9,7 +9,6 @@
 
 #include <QAccessible>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <chrono>
 
@@ -194,19 +193,6 @@ INSTANTIATE_TEST_SUITE_P(
                 [](LoopbackServer& s) { s.stall("/norvane/download/usb-version.txt", "2", 4000ms); }},
         Failure{"Refused", [](LoopbackServer&) {}, true}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
-
-TEST_F(UpdateSearch, RunsOnceEvenWhileItsMessageWaitsForTheUser) {
-    serveSearch("", kNews, typicalCatalogue());
-    auto* timer = child<QTimer>("Timer1");
-    timer->setInterval(5);
-    // The message box's own event loop runs for a while, long enough for the
-    // timer to have fired again.
-    dialogs.whileOpen([] { QTest::qWait(60); });
-    QTest::qWait(40);
-    EXPECT_EQ(dialogs.shown().size(), 1u);
-    EXPECT_EQ(requestedPaths().size(), 1);
-    EXPECT_FALSE(timer->isActive());
-}
 
 TEST_F(UpdateSearch, NoReceiverWithFirmwareLeavesEverythingDisabled) {
     serveSearch("2.0", kNews, catalogueOf(QList<QByteArray>(9, catalogueRow(QStringLiteral("Q"), {}))));
