@@ -152,8 +152,7 @@ void frmMain::HookWindow() {
 }
 
 void frmMain::Timer1_Timer() {
-    // Stopped before the search: its message boxes run their own event loop, in
-    // which a still running timer would start a second search.
+    // The search runs once per program run, however it ends.
     Timer1->stop();
     SearchUpdates();
 }
