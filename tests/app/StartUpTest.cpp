@@ -72,6 +72,14 @@ TEST_F(StartUp, UnitChoiceHoldsMegaAndGigabytesAndDetectsOnce) {
         EXPECT_EQ(text(name), QStringLiteral("MB")) << name;
 }
 
+TEST_F(StartUp, ChangingTheUnitFromCodeRunsTheHandlerLikeAClick) {
+    window();
+    child<QComboBox>("cmbSize")->setCurrentIndex(1);
+    for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
+        EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
+    EXPECT_EQ(drives.rootsCalls, 2) << "no stick is current, so the handler detects afresh";
+}
+
 TEST_F(StartUp, ChannelListNamesAndOrderPreviews) {
     const frmMain& w = window();
     EXPECT_EQ(w.SettName()[0], QStringLiteral("Auswahl nicht verfügbar"));
