@@ -64,3 +64,14 @@ bool cDrive::mp_PathExists(const QString& path) {
 }
 
 } // namespace norvane
+
+namespace norvane {
+
+// The stick panel arrives with the stick detection; until then these do nothing.
+void cDrive::ChooseUSB_Info(const QString&) {}
+void cDrive::SetUSB_Info() {}
+void cDrive::RemoveUSB_Info() {}
+void cDrive::GetDriveCapacity() {}
+void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name) { m_drives.setVolumeLabel(Drive, Name); }
+
+} // namespace norvane

@@ -48,13 +48,15 @@ public:
     QString mp_GetDriveName(const QString& Drive);
     QString mp_FileSystem() const { return m_fileSystem; }
 
-    // Still to come in this class, each with the stick panel it drives:
-    //   mp_SetDriveName(Drive, Name)  rename a stick
-    //   OpenDir(spath)                open a folder of the stick in the file browser
-    //   ChooseUSB_Info(sItem)         take a stick into use
-    //   SetUSB_Info()                 show the current stick
-    //   RemoveUSB_Info()              forget the stick
-    //   GetDriveCapacity()            sizes and fill bar of the current stick
+    // The stick panel: takes the stick at sItem into use (may be empty), shows
+    // entry "0" of the drive-letter list as the current stick, forgets the stick.
+    virtual void ChooseUSB_Info(const QString& sItem);
+    virtual void SetUSB_Info();
+    virtual void RemoveUSB_Info();
+    // Sizes, swatches and fill bar of the current stick.
+    virtual void GetDriveCapacity();
+    // Renames the volume at Drive; failures are not reported.
+    void mp_SetDriveName(const QString& Drive, const QString& Name);
 
     int p_GetDT_Count() const { return m_driveTypes.count(); }
     QString p_GetDriveTyps(const QString& key) const { return m_driveTypes.value(key); }
