@@ -7,6 +7,7 @@
 #include "update/FileStore.h"
 #include "widgets/OptionButton.h"
 #include "widgets/StatusPanel.h"
+#include "winproc/basDeklare.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -55,7 +56,10 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
     Timer1->start();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    if (m_winProc)
+        m_winProc->WindowProc(WM_DESTROY, 0, 0);
+}
 
 void frmMain::createControlArrays() {
     for (int i = 0; i < int(Firm_Option.size()); ++i)
@@ -89,6 +93,12 @@ void frmMain::connectHandlers() {
     connect(ui->Cmdgarantiecheck, &QPushButton::clicked, this, &frmMain::Cmdgarantiecheck_Click);
     connect(ui->cmbSize, &QComboBox::currentIndexChanged, this, &frmMain::cmbSize_Click);
     connect(ui->chkAuto, &QCheckBox::stateChanged, this, &frmMain::chkAuto_Click);
+    connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    connect(ui->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    connect(ui->cmdSaveOnStick, &QPushButton::clicked, this, &frmMain::cmdSaveOnStick_Click);
+    ui->txtOpenPath->installEventFilter(this);
+    ui->txtDT_Cap->installEventFilter(this);
 }
 
 void frmMain::applyFonts() {
@@ -114,7 +124,10 @@ void frmMain::showDecoration() {
 }
 
 void frmMain::Form_Load() {
-    m_drive = std::make_unique<cDrive>(m_services.drives);
+    m_drive = std::make_unique<cDrive>(
+        m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini, m_services.shell,
+                                      m_services.programFolder});
+    m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
     m_SettName = settNames();
     m_Reihenfolge = reihenfolgen();
     m_SelFirm = -1;
@@ -141,14 +154,12 @@ void frmMain::Form_Load() {
     ui->cmdChoose->setEnabled(false);
 }
 
-void frmMain::LoadSettings() {
-    // The saved unit and detection switch come from Settings.ini once the
-    // program settings exist; until then the defaults of the start-up stay.
+void frmMain::HookWindow() {
+    m_winProc->HookWindow();
 }
 
-void frmMain::HookWindow() {
-    // Device arrival and removal reach the window here once device-change
-    // handling exists; until then the user refreshes with cmdSearch.
+void frmMain::deviceChange(unsigned message, unsigned wParam) {
+    m_winProc->WindowProc(message, wParam, 0);
 }
 
 void frmMain::Timer1_Timer() {

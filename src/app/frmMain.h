@@ -3,6 +3,7 @@
 // event handlers. Handlers stay short and hand the work to the logic folders.
 
 #include "app/MainWindowServices.h"
+#include "stick/StickView.h"
 #include "update/Download.h"
 #include "update/ServerFiles.h"
 #include "update/StatusSink.h"
@@ -27,7 +28,9 @@ namespace platform {
 class Dialogs;
 }
 
-class frmMain : public QMainWindow, private StatusSink {
+class basDeklare;
+
+class frmMain : public QMainWindow, private StatusSink, private StickView {
     Q_OBJECT
 public:
     explicit frmMain(MainWindowServices services, QWidget* parent = nullptr);
@@ -48,6 +51,22 @@ public:
     const std::array<QString, 6>& SettName() const { return m_SettName; }
     const std::array<QString, 5>& Reihenfolge() const { return m_Reihenfolge; }
     StatusPanel& statusPanel(int number) { return *m_panels.at(number - 1); }
+    bool AutoDetect() const { return m_AutoDetect; }
+    bool PathChanged() const { return m_PathChanged; }
+    // Where the program settings are kept.
+    QString settingsFile() const;
+
+    // Stick panel operations other windows and the close use.
+    void SetLabelCap();
+    void SavePath();
+    void SaveSettings();
+    void Unload_Prog();
+    // A device-change message from the platform, handed to the window procedure.
+    void deviceChange(unsigned message, unsigned wParam);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControlArrays();
@@ -58,7 +77,9 @@ private:
     // Start-up.
     void Form_Load();
     void LoadSettings();
+    bool applySetting(const QString& key, const QString& value);
     void HookWindow();
+    void Form_QueryUnload();
 
     // Update search, receiver and channel-list choice.
     void SearchUpdates();
@@ -75,7 +96,29 @@ private:
     // Stick panel.
     void cmbSize_Click();
     void chkAuto_Click();
-    void SetLabelCap();
+    void cmdSearch_Click();
+    void Command1_Click();
+    void txtDT_Cap_Validate();
+    void cmdOpen_Click();
+    void cmdSaveOnStick_Click();
+    void txtOpenPath_KeyPress();
+
+    // StickView: the panel as the drive object fills it.
+    void setDriveCaption(const QString& root) override;
+    QString openPathText() const override;
+    void setOpenPathText(const QString& text) override;
+    void setVolumeLabelText(const QString& label) override;
+    void setFileSystemText(const QString& fileSystem) override;
+    void setUpdateButton(bool enabled, const QString& caption) override;
+    void setStickStatus(const QString& picturePath, const QString& text, bool enabled,
+                        const QString& toolTip) override;
+    int unitPosition() const override;
+    int unitPower() const override;
+    void setSizeCaptions(const QString& total, const QString& free, const QString& used) override;
+    void setSwatchColours(int usedRgb, int freeRgb) override;
+    void showFillBar(int percent) override;
+    void clearFillBar() override;
+    void showDrivePicker() override;
 
     void setStatus(int panel, const QString& text, const QString& toolTip);
     platform::Dialogs& dialogs();
@@ -88,6 +131,7 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<platform::Dialogs> m_ownDialogs;
     std::unique_ptr<cDrive> m_drive;
+    std::unique_ptr<basDeklare> m_winProc;
     Downloader m_downloader;
 
     std::array<OptionButton*, 11> Firm_Option{};
@@ -103,6 +147,8 @@ private:
     qint16 m_SelFirm = -1;
     qint16 m_SelSett = -1;
     bool m_AutoDetect = false;
+    bool m_PathChanged = false;
+    bool m_closed = false;
 };
 
 } // namespace norvane

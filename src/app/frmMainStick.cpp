@@ -1,16 +1,53 @@
-// The stick panel's handlers of the main window.
+// The stick panel of the main window: its handlers, and the view through which
+// the drive object shows the current stick.
 
 #include "app/frmMain.h"
+#include "platform/Dialogs.h"
 #include "stick/cDrive.h"
+#include "storage/basINI.h"
 #include "ui_frmMain.h"
+#include "widgets/StatusPanel.h"
+
+#include <QKeyEvent>
+#include <QPixmap>
 
 namespace norvane {
 
+namespace {
+
+const QString kFirst = QStringLiteral("0");
+constexpr int kMaxLabelLength = 11;
+
+// A colour composed as the platform composes it: red in the low byte.
+QColor colourOf(int rgb) {
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+// Keys that produce a character code: every printable key, Backspace, Enter
+// and Escape; Delete and the cursor keys do not.
+bool producesCharacter(const QKeyEvent& key) {
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return true;
+    case Qt::Key_Delete:
+        return false;
+    default:
+        return !key.text().isEmpty() && key.text().at(0).isPrint();
+    }
+}
+
+} // namespace
+
 void frmMain::cmbSize_Click() {
-    if (m_drive->p_GetDriveLetters(QStringLiteral("0")).isEmpty()) {
-        // No stick yet: detect afresh. Taking the found stick into use and
-        // showing its capacity follow with the stick detection.
+    if (!m_drive->p_GetDriveLetters(kFirst).isEmpty()) {
+        m_drive->GetDriveCapacity();
+    } else {
+        // No stick yet: detect afresh; a stick found shows its capacity.
         m_drive->mp_GetDriveTyps();
+        m_drive->ChooseUSB_Info(m_drive->p_GetDriveLetters(kFirst));
     }
     SetLabelCap();
 }
@@ -21,7 +58,137 @@ void frmMain::SetLabelCap() {
 }
 
 void frmMain::chkAuto_Click() {
-    m_AutoDetect = ui->chkAuto->isChecked();
+    m_AutoDetect = ui->chkAuto->checkState() != Qt::Unchecked;
 }
+
+void frmMain::cmdSearch_Click() {
+    m_drive->mp_GetDriveTyps();
+    m_drive->ChooseUSB_Info(m_drive->p_GetDriveLetters(kFirst));
+    SetLabelCap();
+}
+
+void frmMain::Command1_Click() {
+    const QString label = ui->txtDT_Cap->text();
+    if (label.size() <= kMaxLabelLength) {
+        // Without a stick there is no volume to rename.
+        m_drive->mp_SetDriveName(m_drive->p_GetDriveLetters(kFirst), label);
+        return;
+    }
+    dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok, windowTitle(),
+                         QStringLiteral("maximale Länge der Datenträgerbezeichnung ist 11 Zeichen"));
+    ui->txtDT_Cap->setSelection(kMaxLabelLength, label.size() - kMaxLabelLength);
+    ui->txtDT_Cap->setFocus();
+}
+
+void frmMain::txtDT_Cap_Validate() {
+    // The beginning of the label stays visible once the focus has left.
+    ui->txtDT_Cap->setCursorPosition(0);
+}
+
+void frmMain::cmdOpen_Click() {
+    if (m_drive->p_GetDT_Count() != 1)
+        return;
+    m_drive->OpenDir(cDrive::pathOnStick(ui->lblLW->text(), m_drive->mp_StandardPfad()));
+}
+
+void frmMain::SavePath() {
+    QString root = m_drive->p_GetDriveLetters(kFirst);
+    if (root.isEmpty())
+        return; // no stick: no USB.ini to write, and never the root of some other drive
+    m_services.ini.WriteINIValue(root + QStringLiteral("USB.ini"), QStringLiteral("Open"), QStringLiteral("Dir"),
+                                 ui->txtOpenPath->text());
+}
+
+void frmMain::cmdSaveOnStick_Click() {
+    SavePath();
+    ui->cmdSaveOnStick->setEnabled(false);
+    m_PathChanged = false;
+}
+
+void frmMain::txtOpenPath_KeyPress() {
+    ui->cmdSaveOnStick->setEnabled(true);
+    m_PathChanged = true;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->txtOpenPath && event->type() == QEvent::KeyPress &&
+        producesCharacter(static_cast<const QKeyEvent&>(*event)))
+        txtOpenPath_KeyPress();
+    if (watched == ui->txtDT_Cap && event->type() == QEvent::FocusOut)
+        txtDT_Cap_Validate();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// The view of the drive object.
+
+void frmMain::setDriveCaption(const QString& root) {
+    ui->lblLW->setText(root);
+}
+
+QString frmMain::openPathText() const {
+    return ui->txtOpenPath->text();
+}
+
+void frmMain::setOpenPathText(const QString& text) {
+    ui->txtOpenPath->setText(text);
+}
+
+void frmMain::setVolumeLabelText(const QString& label) {
+    ui->txtDT_Cap->setText(label);
+}
+
+void frmMain::setFileSystemText(const QString& fileSystem) {
+    ui->txtFAT->setText(fileSystem);
+}
+
+void frmMain::setUpdateButton(bool enabled, const QString& caption) {
+    ui->cmdChoose->setEnabled(enabled);
+    ui->cmdChoose->setText(caption);
+}
+
+void frmMain::setStickStatus(const QString& picturePath, const QString& text, bool enabled, const QString& toolTip) {
+    StatusPanel& panel = statusPanel(1);
+    // A missing picture leaves the panel without one; the text still tells.
+    panel.setPicture(QPixmap(picturePath));
+    panel.setText(text);
+    panel.setEnabled(enabled);
+    panel.setToolTip(toolTip);
+}
+
+int frmMain::unitPosition() const {
+    return ui->cmbSize->currentIndex();
+}
+
+int frmMain::unitPower() const {
+    return ui->cmbSize->currentData().toInt();
+}
+
+void frmMain::setSizeCaptions(const QString& total, const QString& free, const QString& used) {
+    ui->lblHDSize->setText(total);
+    ui->lblHDFree->setText(free);
+    ui->lblHDUsed->setText(used);
+}
+
+void frmMain::setSwatchColours(int usedRgb, int freeRgb) {
+    const auto paint = [](QLabel* swatch, int rgb) {
+        swatch->setAutoFillBackground(true);
+        QPalette palette = swatch->palette();
+        palette.setColor(QPalette::Window, colourOf(rgb));
+        swatch->setPalette(palette);
+    };
+    paint(ui->lblHDUsedColor, usedRgb);
+    paint(ui->lblHDFreeColor, freeRgb);
+}
+
+void frmMain::showFillBar(int percent) {
+    ui->Picture1->setAccessibleDescription(QStringLiteral("%1 %").arg(percent));
+}
+
+void frmMain::clearFillBar() {
+    ui->Picture1->clear();
+    ui->Picture1->setAccessibleDescription(QString());
+}
+
+void frmMain::showDrivePicker() {}
 
 } // namespace norvane

@@ -21,6 +21,8 @@ double byteCountToDouble(std::uint64_t bytes) {
 
 cDrive::cDrive(platform::Drives& drives) : m_drives(drives) {}
 
+cDrive::cDrive(platform::Drives& drives, StickPanel panel) : m_drives(drives), m_panel(std::move(panel)) {}
+
 void cDrive::mp_GetDiskSpace(const QString& sDrive) {
     const std::optional<platform::DiskSpace> space = m_drives.diskSpace(sDrive);
     m_totalSpace = space ? byteCountToDouble(space->totalBytes) : 0;
@@ -62,16 +64,5 @@ bool cDrive::mp_PathExists(const QString& path) {
         return false;
     return platform::directorySearchFindsName(path, attributes);
 }
-
-} // namespace norvane
-
-namespace norvane {
-
-// The stick panel arrives with the stick detection; until then these do nothing.
-void cDrive::ChooseUSB_Info(const QString&) {}
-void cDrive::SetUSB_Info() {}
-void cDrive::RemoveUSB_Info() {}
-void cDrive::GetDriveCapacity() {}
-void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name) { m_drives.setVolumeLabel(Drive, Name); }
 
 } // namespace norvane

@@ -19,8 +19,25 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace norvane {
+
+class basINI;
+class StickView;
+namespace platform {
+class Shell;
+}
+
+// What the stick panel operations of the drive object work with: the window's
+// stick panel, the INI store for USB.ini, the desktop for opening folders and the
+// program folder (with a trailing separator) that holds the panel pictures.
+struct StickPanel {
+    StickView& view;
+    basINI& ini;
+    platform::Shell& shell;
+    QString programFolder;
+};
 
 // A byte count as a double: the sum of its eight bytes, least significant first,
 // each times 256 to the power of its position. Exact below 2^53.
@@ -29,6 +46,9 @@ double byteCountToDouble(std::uint64_t bytes);
 class cDrive {
 public:
     explicit cDrive(platform::Drives& drives);
+    // With a panel the stick operations show what they find; without one they
+    // only keep the lists.
+    cDrive(platform::Drives& drives, StickPanel panel);
     virtual ~cDrive() = default;
     cDrive(const cDrive&) = delete;
     cDrive& operator=(const cDrive&) = delete;
@@ -57,6 +77,8 @@ public:
     virtual void GetDriveCapacity();
     // Renames the volume at Drive; failures are not reported.
     void mp_SetDriveName(const QString& Drive, const QString& Name);
+    // Opens the folder spath in the file browser when it exists.
+    void OpenDir(const QString& spath);
 
     int p_GetDT_Count() const { return m_driveTypes.count(); }
     QString p_GetDriveTyps(const QString& key) const { return m_driveTypes.value(key); }
@@ -76,7 +98,9 @@ public:
     int p_USBInfosCount() const { return m_usbInfos.count(); }
     void p_Del_USBInfos() { m_usbInfos = KeyedList(); }
 
-    QString mp_StandardPfad() const { return m_standardPath; }
+    // The standard path when its folder exists on the current stick, else "". The
+    // first time a non-empty standard path is missing, it stays invalid for the run.
+    QString mp_StandardPfad();
     void mp_StandardPfad(const QString& sNewValue) { m_standardPath = sNewValue; }
     bool StandardPfadValid() const { return m_standardPathValid; }
     void setStandardPfadValid(bool valid) { m_standardPathValid = valid; }
@@ -86,17 +110,22 @@ public:
     // separator, for any other plain folder, and for a file that may be written.
     // Read-only, hidden and special files count as missing.
     static bool mp_PathExists(const QString& path);
+    // A folder path relative to a stick root, as USB.ini holds it, below that root.
+    static QString pathOnStick(const QString& root, const QString& relative);
 
 protected:
     platform::Drives& drives() { return m_drives; }
 
 private:
-    // The stick detection runs here, as the last step of every enumeration: it
-    // decides from the drive-letter list whether one stick, several or none were
-    // found. Until it arrives, enumerating only fills the lists.
-    virtual void mp_CheckDrives() {}
+    // The stick detection, the last step of every enumeration: decides from the
+    // drive-letter list whether one stick, several or none were found, and reads
+    // the only stick's USB.ini into the info list.
+    virtual void mp_CheckDrives();
+    void readUsbIni(const QString& filePath);
+    QString firstUsbIniValue(const QString& filePath);
 
     platform::Drives& m_drives;
+    std::optional<StickPanel> m_panel;
     KeyedList m_driveTypes;
     KeyedList m_driveLetters;
     KeyedList m_usbInfos;

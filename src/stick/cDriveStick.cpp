@@ -1,0 +1,195 @@
+// The stick panel operations of the drive object: the stick detection after an
+// enumeration, taking a stick into use or forgetting it, its capacity display,
+// its standard folder and its info file USB.ini.
+
+#include "platform/Shell.h"
+#include "stick/SizeFormat.h"
+#include "stick/StickView.h"
+#include "stick/cDrive.h"
+#include "storage/basINI.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace norvane {
+
+namespace {
+
+const QString kFirst = QStringLiteral("0");
+const QString kSeveralDrives = QStringLiteral("-1");
+const QString kNoDrive = QStringLiteral("-2");
+const QString kInfoFile = QStringLiteral("USB.ini");
+
+constexpr int rgb(int red, int green, int blue) {
+    return red | (green << 8) | (blue << 16);
+}
+
+} // namespace
+
+QString cDrive::pathOnStick(const QString& root, const QString& relative) {
+    // Folders in USB.ini are written with backslashes; below a root of this
+    // system they name the same folders with its own separator.
+    if (root.startsWith(QLatin1Char('/')))
+        return root + QString(relative).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return root + relative;
+}
+
+void cDrive::mp_CheckDrives() {
+    p_Del_USBInfos();
+    const int found = p_GetDL_Count();
+    if (found >= 2) {
+        p_SetUSBInfos(kFirst, kSeveralDrives);
+        if (m_panel)
+            m_panel->view.showDrivePicker();
+        return;
+    }
+    if (found == 0) {
+        p_SetUSBInfos(kFirst, kNoDrive);
+        return;
+    }
+    const QString file = p_GetDriveLetters(kFirst) + kInfoFile;
+    if (m_panel && mp_PathExists(file))
+        readUsbIni(file);
+}
+
+// Every entry of every section, in file order, as key/value pairs of the info list.
+void cDrive::readUsbIni(const QString& filePath) {
+    basINI& ini = m_panel->ini;
+    ini.ResetINIBuffer();
+    QStringList sections = ini.GetINISectionNames(filePath);
+    sections.removeLast(); // the closing empty name
+    for (const QString& section : sections)
+        ini.ReadINISection(filePath, section);
+    for (int k = 0; k < ini.GetINICount(); ++k) {
+        p_SetUSBInfos(QString::number(2 * k), ini.GetINIKey(QString::number(k)));
+        p_SetUSBInfos(QString::number(2 * k + 1), ini.GetINIValue(QString::number(k)));
+    }
+}
+
+// The value of the first entry of the file's first section: from the info list
+// when the detection read the file, else from the file now.
+QString cDrive::firstUsbIniValue(const QString& filePath) {
+    if (p_USBInfosCount() >= 2)
+        return p_GetUSBInfos(QStringLiteral("1"));
+    basINI& ini = m_panel->ini;
+    ini.ResetINIBuffer();
+    const QStringList sections = ini.GetINISectionNames(filePath);
+    if (sections.size() < 2)
+        return {};
+    ini.ReadINISection(filePath, sections.first());
+    return ini.GetINIValue(kFirst);
+}
+
+void cDrive::ChooseUSB_Info(const QString& sItem) {
+    const int found = p_GetDL_Count();
+    const auto takeIntoUse = [&] {
+        p_Del_DriveLetters();
+        p_GetDriveLetters(kFirst, sItem);
+        SetUSB_Info();
+    };
+    if (!sItem.isEmpty() && found <= 1) {
+        takeIntoUse();
+        return;
+    }
+    const QString last = p_GetUSBInfos(QString::number(p_USBInfosCount() - 1));
+    if (last == kSeveralDrives)
+        takeIntoUse();
+    else if (last == kNoDrive)
+        RemoveUSB_Info();
+}
+
+void cDrive::SetUSB_Info() {
+    if (!m_panel)
+        return;
+    StickView& view = m_panel->view;
+    const QString picture = m_panel->programFolder + QStringLiteral("file.bmp");
+    GetDriveCapacity();
+    const QString root = p_GetDriveLetters(kFirst);
+    view.setDriveCaption(root);
+
+    const QString infoFile = root + kInfoFile;
+    if (mp_PathExists(infoFile)) {
+        QString path = firstUsbIniValue(infoFile);
+        if (path.startsWith(QLatin1Char('\\')))
+            path.remove(0, 1);
+        mp_StandardPfad(path);
+        view.setOpenPathText(path);
+    }
+    view.setUpdateButton(true, QStringLiteral("Starte Update"));
+    view.setStickStatus(picture, QStringLiteral("USB Stick"), true, QStringLiteral("USB-Stick gefunden."));
+    view.setVolumeLabelText(mp_GetDriveName(root));
+    view.setFileSystemText(mp_FileSystem());
+}
+
+void cDrive::RemoveUSB_Info() {
+    if (m_panel) {
+        StickView& view = m_panel->view;
+        const QString picture = m_panel->programFolder + QStringLiteral("nofile.bmp");
+        view.setOpenPathText(QString());
+        mp_StandardPfad(QString());
+        view.setFileSystemText(QString());
+        view.setVolumeLabelText(QString());
+        view.setSizeCaptions(QString(), QString(), QString());
+        view.clearFillBar();
+        view.setUpdateButton(false, QStringLiteral("USB Stick einstecken"));
+        view.setStickStatus(picture, QStringLiteral("No Stick"), false,
+                            QStringLiteral("Kein USB-Stick gefunden. Schließen Sie den USB-Stick am PC an."));
+        m_panel->ini.ResetINIBuffer();
+    } else {
+        mp_StandardPfad(QString());
+    }
+    p_Del_USBInfos();
+    p_Del_DriveLetters();
+    p_Del_DriveTyps();
+}
+
+void cDrive::GetDriveCapacity() {
+    mp_GetDiskSpace(p_GetDriveLetters(kFirst));
+    if (!m_panel)
+        return;
+    StickView& view = m_panel->view;
+    const double total = TotalSpace();
+    const double free = TotalFreeSpace();
+    const double used = total - free;
+
+    // No unit selected: sizes in MB.
+    const int position = view.unitPosition() < 0 ? 0 : view.unitPosition();
+    const int power = view.unitPosition() < 0 ? 2 : view.unitPower();
+    const double divisor = std::pow(1024.0, power);
+    const int decimals = sizeDecimals(position);
+    const QChar point = QLocale().decimalPoint().at(0);
+
+    view.setSwatchColours(rgb(222, 0, 0), rgb(0, 222, 0));
+    const std::optional<int> percent = usedPercent(total, free, divisor);
+    if (!percent) {
+        // The stick vanished or cannot be measured: no sizes and no share to show.
+        view.setSizeCaptions(QString(), QString(), QString());
+        view.clearFillBar();
+        return;
+    }
+    view.setSizeCaptions(formatSize(total / divisor, decimals, point), formatSize(free / divisor, decimals, point),
+                         formatSize(used / divisor, decimals, point));
+    view.showFillBar(*percent);
+}
+
+void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name) {
+    if (Drive.isEmpty())
+        return; // no stick: never rename some other volume
+    m_drives.setVolumeLabel(Drive, Name);
+}
+
+QString cDrive::mp_StandardPfad() {
+    const QString full = pathOnStick(p_GetDriveLetters(kFirst), m_standardPath);
+    if (!p_GetDriveLetters(kFirst).isEmpty() && mp_PathExists(full))
+        return m_standardPathValid ? m_standardPath : QString();
+    if (!m_standardPath.isEmpty())
+        m_standardPathValid = false;
+    return {};
+}
+
+void cDrive::OpenDir(const QString& spath) {
+    if (m_panel && mp_PathExists(spath))
+        m_panel->shell.openFolder(spath);
+}
+
+} // namespace norvane

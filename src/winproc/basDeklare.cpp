@@ -1,0 +1,35 @@
+#include "winproc/basDeklare.h"
+
+#include "stick/cDrive.h"
+
+namespace norvane {
+
+basDeklare::basDeklare(cDrive& drive, std::function<bool()> autoDetect)
+    : m_drive(drive), m_autoDetect(std::move(autoDetect)) {}
+
+void basDeklare::HookWindow() {
+    m_hooked = true;
+}
+
+void basDeklare::UnhookWindow() {
+    m_hooked = false;
+}
+
+long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) {
+    if (!m_hooked)
+        return 0;
+    if (message == WM_DESTROY) {
+        UnhookWindow();
+    } else if (message == WM_DEVICECHANGE && m_autoDetect()) {
+        if (wParam == DBT_DEVICEARRIVAL) {
+            // Any arrival, drive or not: enumerate afresh and take the first drive.
+            m_drive.mp_GetDriveTyps();
+            m_drive.ChooseUSB_Info(m_drive.p_GetDriveLetters(QStringLiteral("0")));
+        } else if (wParam == DBT_DEVICEREMOVECOMPLETE) {
+            m_drive.RemoveUSB_Info();
+        }
+    }
+    return 0;
+}
+
+} // namespace norvane

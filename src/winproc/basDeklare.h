@@ -1,0 +1,41 @@
+#pragma once
+// The main window's message procedure: device arrival and removal reach the drive
+// object here while automatic detection is on.
+//
+// The platform delivers device changes as the classic window messages (message
+// WM_DEVICECHANGE with wParam DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE); the
+// window hands every message it gets from there to WindowProc while it is hooked.
+
+#include <functional>
+
+namespace norvane {
+
+class cDrive;
+
+inline constexpr unsigned WM_DESTROY = 0x0002;
+inline constexpr unsigned WM_DEVICECHANGE = 0x0219;
+inline constexpr unsigned DBT_DEVICEARRIVAL = 0x8000;
+inline constexpr unsigned DBT_DEVICEREMOVECOMPLETE = 0x8004;
+
+class basDeklare {
+public:
+    // drive: the program's drive object; autoDetect: reads the program-wide switch.
+    basDeklare(cDrive& drive, std::function<bool()> autoDetect);
+
+    // Installs and removes the procedure. A window is hooked at most once; unhooking
+    // twice is harmless.
+    void HookWindow();
+    void UnhookWindow();
+    bool hooked() const { return m_hooked; }
+
+    // Handles one message of the main window; the result is that of the previous
+    // procedure, which takes every message (there is none beyond this one: 0).
+    long WindowProc(unsigned message, unsigned wParam, long lParam);
+
+private:
+    cDrive& m_drive;
+    std::function<bool()> m_autoDetect;
+    bool m_hooked = false;
+};
+
+} // namespace norvane
