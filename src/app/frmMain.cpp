@@ -124,9 +124,9 @@ void frmMain::showDecoration() {
 }
 
 void frmMain::Form_Load() {
-    m_drive = std::make_unique<cDrive>(
-        m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini, m_services.shell,
-                                      m_services.programFolder});
+    m_drive =
+        std::make_unique<cDrive>(m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini,
+                                                               m_services.shell, m_services.programFolder});
     m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
     m_SettName = settNames();
     m_Reihenfolge = reihenfolgen();

@@ -19,9 +19,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_QueryUnload() {
     m_closed = true;
     if (m_PathChanged) {
-        const platform::MessageResult answer =
-            dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::YesNo, windowTitle(),
-                                 QStringLiteral("Sie haben Informationen abgeändert.\r\nWollen Sie speichern?"));
+        const platform::MessageResult answer = dialogs().messageBox(
+            platform::MessageIcon::Information, platform::MessageButtons::YesNo, windowTitle(),
+            QStringLiteral("Sie haben Informationen abgeändert.\r\nWollen Sie speichern?"));
         if (answer == platform::MessageResult::Yes)
             SavePath();
     }

@@ -33,8 +33,10 @@ void frmMain::SaveSettings() {
     // Rewritten whole, so the file holds exactly the two keys afterwards.
     QFile::remove(path);
     basINI& ini = m_services.ini;
-    ini.WriteINIValue(path, kSection, QStringLiteral("chkAuto"), QString::number(storedState(ui->chkAuto->checkState())));
-    ini.WriteINIValue(path, kSection, QStringLiteral("cmbSize"), QString::number(ui->cmbSize->currentIndex()));
+    ini.WriteINIValue(path, kSection, QStringLiteral("chkAuto"),
+                      QString::number(storedState(ui->chkAuto->checkState())));
+    ini.WriteINIValue(path, kSection, QStringLiteral("cmbSize"),
+                      QString::number(ui->cmbSize->currentIndex()));
 }
 
 void frmMain::LoadSettings() {

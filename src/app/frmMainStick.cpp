@@ -95,8 +95,8 @@ void frmMain::SavePath() {
     QString root = m_drive->p_GetDriveLetters(kFirst);
     if (root.isEmpty())
         return; // no stick: no USB.ini to write, and never the root of some other drive
-    m_services.ini.WriteINIValue(root + QStringLiteral("USB.ini"), QStringLiteral("Open"), QStringLiteral("Dir"),
-                                 ui->txtOpenPath->text());
+    m_services.ini.WriteINIValue(root + QStringLiteral("USB.ini"), QStringLiteral("Open"),
+                                 QStringLiteral("Dir"), ui->txtOpenPath->text());
 }
 
 void frmMain::cmdSaveOnStick_Click() {
@@ -146,7 +146,8 @@ void frmMain::setUpdateButton(bool enabled, const QString& caption) {
     ui->cmdChoose->setText(caption);
 }
 
-void frmMain::setStickStatus(const QString& picturePath, const QString& text, bool enabled, const QString& toolTip) {
+void frmMain::setStickStatus(const QString& picturePath, const QString& text, bool enabled,
+                             const QString& toolTip) {
     StatusPanel& panel = statusPanel(1);
     // A missing picture leaves the panel without one; the text still tells.
     panel.setPicture(QPixmap(picturePath));

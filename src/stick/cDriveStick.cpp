@@ -167,7 +167,8 @@ void cDrive::GetDriveCapacity() {
         view.clearFillBar();
         return;
     }
-    view.setSizeCaptions(formatSize(total / divisor, decimals, point), formatSize(free / divisor, decimals, point),
+    view.setSizeCaptions(formatSize(total / divisor, decimals, point),
+                         formatSize(free / divisor, decimals, point),
                          formatSize(used / divisor, decimals, point));
     view.showFillBar(*percent);
 }

@@ -27,6 +27,8 @@ protected:
     // Serves a version file, news and catalogue under the download folder.
     void serveSearch(const QByteArray& version, const QByteArray& news, const QByteArray& catalogue);
     frmMain& window();
+    // Drops the window; the next window() starts the program afresh.
+    void resetWindow() { m_window.reset(); }
     // The window after its update search has run.
     frmMain& searched();
 

@@ -33,6 +33,7 @@ public:
     void whileOpen(std::function<void()> action) { m_whileOpen = std::move(action); }
 
     const std::vector<ShownMessage>& shown() const { return m_shown; }
+    void clearShown() { m_shown.clear(); }
     const QStringList& prompts() const { return m_prompts; }
 
 private:
