@@ -15,6 +15,8 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
   # the formatter behind the format wizard, the loopback reference for benchmarks
   dosfstools curl libarchive-tools libbenchmark-dev
+  # a real web server for the end-to-end update test
+  nginx-light
 )
 
 missing=()
