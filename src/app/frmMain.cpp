@@ -1,7 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/MainTables.h"
-#include "platform/Dialogs.h"
+#include "platform/desktop/QtDialogs.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "update/FileStore.h"

@@ -5,7 +5,7 @@
 #include "app/frmMain.h"
 #include "platform/Drives.h"
 #include "platform/ProgramFolder.h"
-#include "platform/Shell.h"
+#include "platform/desktop/DesktopShell.h"
 #include "storage/basINI.h"
 #include "update/ServerUrls.h"
 

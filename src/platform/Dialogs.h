@@ -1,11 +1,11 @@
 #pragma once
-// Message boxes and the input box. Windows show them through QtDialogs; tests
-// answer them with a scripted fake and read what was shown.
+// Message boxes and the input box. Windows show them through QtDialogs
+// (platform/desktop/); tests answer them with a scripted fake and read what was
+// shown. This header stays free of Qt Widgets so that the logic libraries can
+// report to the user without depending on them.
 
 #include <QString>
 #include <optional>
-
-class QWidget;
 
 namespace norvane::platform {
 
@@ -27,17 +27,5 @@ public:
 
 // The program's title, used for message boxes that carry no title of their own.
 inline constexpr const char* kProgramTitle = "Norvane USB-Stick Updatetool";
-
-class QtDialogs final : public Dialogs {
-public:
-    explicit QtDialogs(QWidget* parent) : m_parent(parent) {}
-    MessageResult messageBox(MessageIcon icon, MessageButtons buttons, const QString& title,
-                             const QString& text) override;
-    std::optional<QString> inputBox(const QString& prompt, const QString& title,
-                                    const QString& defaultText) override;
-
-private:
-    QWidget* m_parent;
-};
 
 } // namespace norvane::platform

@@ -11,6 +11,8 @@
 // no quoting. A line or field that the received text does not have reads as the
 // empty text, so a short or malformed file never leads to reading past the data.
 
+#include "update/ProgramVersion.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -21,7 +23,6 @@ namespace norvane {
 
 inline constexpr int kReceiverRows = 9; // catalogue lines, one per receiver option
 inline constexpr int kChannelLists = 5; // Österreich, Deutschland, Italia, France, Spain
-inline constexpr const char* kProgramVersion = "2.0";
 
 // Piece n (from 0) of the text split at every CR LF; "" when the text has no piece n
 // (also for n < 0). A trailing CR LF leaves an empty last piece.
@@ -30,8 +31,8 @@ QString GetLine(const QString& text, int n);
 // The line split at every ';'. No trimming, no quoting; "" gives one empty field.
 QStringList splitFields(const QString& line);
 
-// True only for a body of exactly the three bytes "2.0"; a line break, a space or an
-// error page after or instead of them is another version.
+// True only for a body of exactly the bytes of kProgramVersion ("2.0"); a line break,
+// a space or an error page after or instead of them is another version.
 bool isCurrentVersion(const QByteArray& body);
 
 struct News {

@@ -1,4 +1,4 @@
-#include "platform/Shell.h"
+#include "platform/desktop/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QUrl>

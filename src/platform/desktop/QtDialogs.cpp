@@ -1,4 +1,4 @@
-#include "platform/Dialogs.h"
+#include "platform/desktop/QtDialogs.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
