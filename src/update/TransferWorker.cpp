@@ -1,10 +1,13 @@
 #include "update/TransferWorker.h"
 
+#include <QAbstractEventDispatcher>
 #include <QEventLoop>
 #include <QObject>
 
 #include <algorithm>
+#include <condition_variable>
 #include <new>
+#include <optional>
 #include <thread>
 
 namespace norvane {
@@ -29,9 +32,12 @@ namespace {
 
 // The waiting thread's side of one transfer. The worker wakes it with a queued call into
 // `context`; at most one such call is pending at any time, however fast the body arrives.
+// A thread without an event dispatcher (no application object, a plain thread) is woken
+// through a condition variable instead.
 class Waiter {
 public:
-    explicit Waiter(TransferControl& control) : control_(control) {
+    explicit Waiter(TransferControl& control)
+        : control_(control), runsEvents_(QAbstractEventDispatcher::instance() != nullptr) {
         control_.notify = [this] { wake(); };
     }
 
@@ -47,7 +53,9 @@ public:
         const QEventLoop::ProcessEventsFlags flags =
             QEventLoop::WaitForMoreEvents |
             (options.acceptUserInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-        QEventLoop loop;
+        std::optional<QEventLoop> loop;
+        if (runsEvents_)
+            loop.emplace();
         qint64 delivered = 0;
         bool reported = false;
         for (;;) {
@@ -64,13 +72,27 @@ public:
             if (finished)
                 return outcome_;
             // The progress handler may have run events and taken a wake-up with them.
-            while (!woken_)
-                loop.processEvents(flags);
+            if (runsEvents_) {
+                while (!woken_)
+                    loop->processEvents(flags);
+            } else {
+                std::unique_lock lock(mutex_);
+                signalled_.wait(lock, [this] { return wakePending_.load(); });
+                wakePending_ = false;
+            }
         }
     }
 
 private:
     void wake() {
+        if (!runsEvents_) {
+            {
+                const std::lock_guard lock(mutex_);
+                wakePending_ = true;
+            }
+            signalled_.notify_one();
+            return;
+        }
         if (wakePending_.exchange(true))
             return;
         QMetaObject::invokeMethod(
@@ -83,7 +105,10 @@ private:
     }
 
     TransferControl& control_;
+    const bool runsEvents_;
     QObject context_;
+    std::mutex mutex_;
+    std::condition_variable signalled_;
     std::atomic<bool> wakePending_{false};
     std::atomic<bool> finished_{false};
     TransferOutcome outcome_;
