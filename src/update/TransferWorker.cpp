@@ -73,7 +73,7 @@ public:
                 return outcome_;
             // The progress handler may have run events and taken a wake-up with them.
             if (runsEvents_) {
-                while (!woken_)
+                while (!woken_ && !finished_.load(std::memory_order_acquire))
                     loop->processEvents(flags);
             } else {
                 std::unique_lock lock(mutex_);
@@ -84,7 +84,7 @@ public:
     }
 
 private:
-    void wake() {
+    void wake() noexcept {
         if (!runsEvents_) {
             {
                 const std::lock_guard lock(mutex_);
@@ -95,13 +95,18 @@ private:
         }
         if (wakePending_.exchange(true))
             return;
-        QMetaObject::invokeMethod(
-            &context_,
-            [this] {
-                wakePending_ = false;
-                woken_ = true;
-            },
-            Qt::QueuedConnection);
+        // Runs inside libcurl's write callback: nothing may be thrown from here.
+        try {
+            QMetaObject::invokeMethod(
+                &context_,
+                [this] {
+                    wakePending_ = false;
+                    woken_ = true;
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+            wakePending_ = false; // the next growth or the end tries again
+        }
     }
 
     TransferControl& control_;
