@@ -14,7 +14,7 @@ packages=(
   # the demo, the screenshots and the fonts the window is drawn with
   xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
   # the formatter behind the format wizard, the loopback reference for benchmarks
-  dosfstools curl libarchive-tools libbenchmark-dev
+  dosfstools curl libarchive-tools libbenchmark-dev time
   # a real web server for the end-to-end update test
   nginx-light
 )

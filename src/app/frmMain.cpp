@@ -168,8 +168,18 @@ void frmMain::Timer1_Timer() {
     SearchUpdates();
 }
 
-QByteArray frmMain::OpenURL(const QString& url, const QString& kind, int accessType) {
-    return m_downloader.OpenURL(url, kind, accessType);
+QByteArray frmMain::OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) {
+    return m_downloader.OpenURL(url, kind, accessType, maxBytes);
+}
+
+FileDownloadResult frmMain::DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                           const QString& targetPath, qint64 maxBytes,
+                                           std::function<void(qint64 received, qint64 total)> onProgress) {
+    return m_downloader.DownloadToFile(url, kind, accessType, targetPath, maxBytes, std::move(onProgress));
+}
+
+void frmMain::cancelDownloads() {
+    m_downloader.cancelAll();
 }
 
 bool frmMain::WriteFile(const QString& path, const QByteArray& content) {

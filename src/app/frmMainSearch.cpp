@@ -16,6 +16,11 @@ namespace norvane {
 
 namespace {
 
+// The server texts are small; anything larger counts as a failed download.
+constexpr qint64 kVersionFileLimit = 4 * 1024;
+constexpr qint64 kNewsLimit = 1024 * 1024;
+constexpr qint64 kCatalogueLimit = 1024 * 1024;
+
 QString lines(std::initializer_list<const char*> parts) {
     QStringList joined;
     for (const char* part : parts)
@@ -44,8 +49,8 @@ void frmMain::SearchUpdates() {
     ui->cmdChoose->setEnabled(false);
     const QString& server = m_services.serverAddress;
 
-    const QByteArray version =
-        OpenURL(downloadFileUrl(server, QStringLiteral("usb-version.txt")), QStringLiteral("0"), 0);
+    const QByteArray version = OpenURL(downloadFileUrl(server, QStringLiteral("usb-version.txt")),
+                                       QStringLiteral("0"), 0, kVersionFileLimit);
     if (version.isEmpty()) {
         reportNoConnection();
         return;
@@ -55,8 +60,10 @@ void frmMain::SearchUpdates() {
         return;
     }
 
-    showNews(OpenURL(downloadFileUrl(server, QStringLiteral("usb-news.csv")), QStringLiteral("0"), 0));
-    takeCatalogue(OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0));
+    showNews(
+        OpenURL(downloadFileUrl(server, QStringLiteral("usb-news.csv")), QStringLiteral("0"), 0, kNewsLimit));
+    takeCatalogue(OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0,
+                          kCatalogueLimit));
 
     setStatus(2, QStringLiteral("Updates geladen."), QStringLiteral("Updates wurden geladen."));
     if (!ui->lblHDSize->text().isEmpty())

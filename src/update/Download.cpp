@@ -1,32 +1,111 @@
 #include "update/Download.h"
 
+#include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
 
 namespace norvane {
 
 namespace {
+
 constexpr int kDirectAccess = 1;
+
+QString reasonFor(const TransferOutcome& outcome) {
+    switch (outcome.error) {
+    case TransferError::None:
+        return {};
+    case TransferError::Connection:
+        return QStringLiteral("Keine Verbindung zum Server.");
+    case TransferError::HttpStatus:
+        return QStringLiteral("Der Server meldet den Fehler %1.").arg(outcome.httpStatus);
+    case TransferError::Interrupted:
+        return QStringLiteral("Die Verbindung wurde unterbrochen.");
+    case TransferError::Stalled:
+        return QStringLiteral("Der Server antwortet nicht.");
+    case TransferError::TooLarge:
+        return QStringLiteral("Die Datei ist größer als der freie Speicherplatz.");
+    case TransferError::Write:
+        return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
+    case TransferError::OutOfMemory:
+        return QStringLiteral("Nicht genügend Arbeitsspeicher.");
+    case TransferError::Cancelled:
+        return QStringLiteral("Der Download wurde abgebrochen.");
+    }
+    return {};
 }
+
+} // namespace
 
 Downloader::Downloader(StatusSink& sink, TransferLimits limits) : sink_(sink), limits_(limits) {}
 
-QByteArray Downloader::OpenURL(const QString& url, const QString& kind, int accessType) {
-    // Everything a nested call could disturb lives on this stack frame.
-    StatusSink& sink = sink_;
-    DownloadProgress progress(sink, kind);
+void Downloader::cancelAll() {
+    running_.cancelAll();
+}
+
+// Everything a nested call could disturb lives on this stack frame.
+TransferOutcome Downloader::run(const QString& kind, const TransferJob& job,
+                                const std::function<void(qint64, qint64)>& onProgress) {
+    DownloadProgress progress(sink_, kind);
+    qint64 received = 0;
+    WaitOptions options;
+    options.acceptUserInput = progress.showsStatus();
+    options.onProgress = [&](qint64 now, qint64 total) {
+        received = now;
+        progress.bodyReceived(now);
+        if (onProgress)
+            onProgress(now, total);
+    };
+    const TransferOutcome outcome = runOnWorker(job, running_, options);
+    if (outcome.ok())
+        progress.bodyComplete(received);
+    return outcome;
+}
+
+HttpGetRequest Downloader::request(const QString& url, int accessType, qint64 maxBytes) const {
     HttpGetRequest request;
     request.url = url;
     request.direct = accessType == kDirectAccess;
     request.limits = limits_;
-    if (progress.showsStatus()) {
-        request.onBodyGrown = [&progress](qsizetype received) { progress.bodyReceived(received); };
-        request.onIdle = [&sink] { sink.processPendingEvents(); };
-    }
-    std::optional<QByteArray> body = httpGet(request);
-    if (!body)
+    request.maxBytes = maxBytes;
+    return request;
+}
+
+QByteArray Downloader::OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) {
+    const HttpGetRequest get =
+        request(url, accessType, maxBytes == kDefaultLimit ? limits_.maxBodyBytes : maxBytes);
+    MemoryBody body;
+    const TransferOutcome outcome =
+        run(kind, [&](TransferControl& control) { return runHttpGet(get, body, control); }, {});
+    if (!outcome.ok())
         return {};
-    progress.bodyComplete(body->size());
-    return *std::move(body);
+    return body.take();
+}
+
+FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                              const QString& targetPath, qint64 maxBytes,
+                                              std::function<void(qint64 received, qint64 total)> onProgress) {
+    const HttpGetRequest get = request(url, accessType, maxBytes);
+    qint64 written = 0;
+    // The file is opened, written, committed and closed on the worker thread.
+    const auto job = [&](TransferControl& control) -> TransferOutcome {
+        FileBody file(targetPath);
+        if (!file.open())
+            return {TransferError::Write, 0};
+        const TransferOutcome outcome = runHttpGet(get, file, control);
+        if (!outcome.ok())
+            return outcome;
+        if (control.cancel.load())
+            return {TransferError::Cancelled, outcome.httpStatus};
+        if (!file.commit())
+            return {TransferError::Write, outcome.httpStatus};
+        written = control.received.load();
+        return outcome;
+    };
+    const TransferOutcome outcome = run(kind, job, onProgress);
+    FileDownloadResult result;
+    result.ok = outcome.ok();
+    result.bytes = result.ok ? written : 0;
+    result.reason = reasonFor(outcome);
+    return result;
 }
 
 } // namespace norvane

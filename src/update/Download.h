@@ -1,27 +1,67 @@
 #pragma once
-// Fetching a server file or a package into memory, with the running status of package downloads.
+// Fetching a server file into memory or a package into a file, with the running status of
+// package downloads. Every transfer runs on a worker thread while the window's thread waits
+// in a local event loop.
 
 #include "update/HttpTransfer.h"
 #include "update/StatusSink.h"
+#include "update/TransferWorker.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace norvane {
+
+struct DownloadProgressInfo {
+    qint64 received = 0;
+    qint64 total = -1; // -1 when the server announced no Content-Length
+};
+
+struct FileDownloadResult {
+    bool ok = false;
+    qint64 bytes = 0;
+    QString reason; // a short German text when ok is false
+};
 
 class Downloader {
 public:
+    // maxBytes of OpenURL that means "the limit of `limits`".
+    static constexpr qint64 kDefaultLimit = -1;
+
     explicit Downloader(StatusSink& sink, TransferLimits limits = {});
 
-    // The whole body of the URL, or the empty text on any failure (see httpGet). kind "1" shows
-    // the firmware status, "2" the settings status, anything else nothing. For kinds 1 and 2
-    // pending window events run during the download, so a handler may call OpenURL again.
+    // The whole body of the URL, or the empty text on any failure: no connection, an HTTP
+    // status outside 200-299, a body cut short, a stall, more than maxBytes, a cancel.
+    // kind "1" shows the firmware status, "2" the settings status, anything else nothing.
+    // For kinds 1 and 2 all pending window events run while waiting, so a handler may call
+    // OpenURL again; for any other kind the wait takes no user input.
     // accessType 1 connects directly; any other value uses the proxies named in the environment.
-    QByteArray OpenURL(const QString& url, const QString& kind, int accessType);
+    QByteArray OpenURL(const QString& url, const QString& kind, int accessType,
+                       qint64 maxBytes = kDefaultLimit);
+
+    // Streams the body into targetPath: into a temporary file in the target's folder, renamed
+    // to targetPath only when the whole body has arrived and was written; on any failure the
+    // temporary file is removed and an existing file at targetPath is left untouched. A body
+    // announced or grown beyond maxBytes fails. Status and waiting as for OpenURL; onProgress
+    // runs on the calling thread as the body grows.
+    FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                      const QString& targetPath, qint64 maxBytes,
+                                      std::function<void(qint64 received, qint64 total)> onProgress = {});
+
+    // Makes every running OpenURL and DownloadToFile return as failed. Returns at once; may be
+    // called from any thread. Later downloads are not affected.
+    void cancelAll();
 
 private:
+    HttpGetRequest request(const QString& url, int accessType, qint64 maxBytes) const;
+    TransferOutcome run(const QString& kind, const TransferJob& job,
+                        const std::function<void(qint64, qint64)>& onProgress);
+
     StatusSink& sink_;
     TransferLimits limits_;
+    CancelRegistry running_;
 };
 
 } // namespace norvane

@@ -8,7 +8,8 @@ namespace norvane {
 
 namespace {
 
-constexpr int kPollMilliseconds = 100;
+// How long the transfer waits for the network before it looks at the cancel flag again.
+constexpr int kPollMilliseconds = 50;
 // Follow a server that moved a file, but not a chain of moves or a loop.
 constexpr long kMaxRedirects = 5;
 constexpr const char* kAgent = "Orvalis:INET";
@@ -52,28 +53,48 @@ private:
     bool attached_ = false;
 };
 
-struct Body {
+// What the write callback works with. `stoppedBy` says why it refused bytes, so that
+// libcurl's plain CURLE_WRITE_ERROR can be told apart afterwards.
+struct Destination {
     CURL* easy = nullptr;
-    QByteArray bytes;
+    BodyReceiver* receiver = nullptr;
+    TransferControl* control = nullptr;
     qint64 maxBytes = 0;
+    bool totalKnown = false;
+    TransferError stoppedBy = TransferError::None;
 };
 
-// Makes room for the announced length at once instead of growing the buffer step by step.
-void reserveAnnouncedLength(Body& body) {
+void noteAnnouncedLength(Destination& destination) {
+    destination.totalKnown = true;
     curl_off_t announced = -1;
-    if (curl_easy_getinfo(body.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
-        announced > 0 && announced <= body.maxBytes)
-        body.bytes.reserve(static_cast<qsizetype>(announced));
+    if (curl_easy_getinfo(destination.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        announced >= 0)
+        destination.control->total = static_cast<qint64>(announced);
 }
 
-size_t appendToBody(char* data, size_t size, size_t count, void* user) {
-    auto* body = static_cast<Body*>(user);
+// libcurl's write callback: a C function, so nothing may be thrown out of it.
+size_t passBodyOn(char* data, size_t size, size_t count, void* user) noexcept {
+    auto& destination = *static_cast<Destination*>(user);
+    TransferControl& control = *destination.control;
     const size_t length = size * count;
-    if (body->bytes.size() + static_cast<qint64>(length) > body->maxBytes)
+    if (control.cancel.load()) {
+        destination.stoppedBy = TransferError::Cancelled;
+        return 0;
+    }
+    if (control.received.load() + static_cast<qint64>(length) > destination.maxBytes) {
+        destination.stoppedBy = TransferError::TooLarge;
+        return 0;
+    }
+    if (!destination.totalKnown)
+        noteAnnouncedLength(destination);
+    const TransferError stored = destination.receiver->receive(data, length);
+    if (stored != TransferError::None) {
+        destination.stoppedBy = stored;
         return 0; // libcurl ends the transfer with CURLE_WRITE_ERROR
-    if (body->bytes.isEmpty() && body->bytes.capacity() == 0)
-        reserveAnnouncedLength(*body);
-    body->bytes.append(data, static_cast<qsizetype>(length));
+    }
+    control.received += static_cast<qint64>(length);
+    if (control.notify)
+        control.notify();
     return length;
 }
 
@@ -87,7 +108,7 @@ HeaderList noCacheHeaders() {
     return headers;
 }
 
-bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, Body& body,
+bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, Destination& destination,
                const QByteArray& url) {
     const TransferLimits& limits = request.limits;
     bool ok = true;
@@ -106,32 +127,29 @@ bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, B
     set(CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
     set(CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     set(CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
-    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
-    set(CURLOPT_WRITEFUNCTION, &appendToBody);
-    set(CURLOPT_WRITEDATA, static_cast<void*>(&body));
+    // An announced length above the limit fails before the first byte; 0 would mean "no limit".
+    if (destination.maxBytes > 0)
+        set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(destination.maxBytes));
+    set(CURLOPT_WRITEFUNCTION, &passBodyOn);
+    set(CURLOPT_WRITEDATA, static_cast<void*>(&destination));
     if (request.direct)
         set(CURLOPT_PROXY, ""); // an empty proxy overrides http_proxy and friends
     return ok;
 }
 
-// Runs the transfer to its end; the transfer's own result, or CURLE_FAILED_INIT when the
-// multi interface itself failed.
-CURLcode drive(CURLM* multi, const Body& body, const HttpGetRequest& request) {
-    qsizetype reported = 0;
+// Runs the transfer to its end or to a cancel request; the transfer's own result, or
+// CURLE_FAILED_INIT when the multi interface itself failed.
+CURLcode drive(CURLM* multi, const TransferControl& control) {
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK)
             return CURLE_FAILED_INIT;
-        if (body.bytes.size() != reported && request.onBodyGrown) {
-            reported = body.bytes.size();
-            request.onBodyGrown(reported);
-        }
         if (running == 0)
             break;
+        if (control.cancel.load())
+            return CURLE_ABORTED_BY_CALLBACK;
         if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK)
             return CURLE_FAILED_INIT;
-        if (request.onIdle)
-            request.onIdle();
     }
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
@@ -141,38 +159,67 @@ CURLcode drive(CURLM* multi, const Body& body, const HttpGetRequest& request) {
     return CURLE_FAILED_INIT;
 }
 
-bool answeredWithSuccess(CURL* easy) {
+long responseStatus(CURL* easy) {
     long status = 0;
-    return curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 &&
-           status < 300;
+    if (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
+        return 0;
+    return status;
+}
+
+// The failure rules in one place.
+TransferError classify(CURLcode result, long status, TransferError stoppedBy) {
+    switch (result) {
+    case CURLE_OK:
+        return status >= 200 && status < 300 ? TransferError::None : TransferError::HttpStatus;
+    case CURLE_HTTP_RETURNED_ERROR:
+        return TransferError::HttpStatus;
+    case CURLE_WRITE_ERROR:
+        return stoppedBy != TransferError::None ? stoppedBy : TransferError::Write;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return TransferError::Cancelled;
+    case CURLE_FILESIZE_EXCEEDED:
+        return TransferError::TooLarge;
+    case CURLE_OPERATION_TIMEDOUT:
+        return TransferError::Stalled;
+    case CURLE_OUT_OF_MEMORY:
+        return TransferError::OutOfMemory;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+        return TransferError::Interrupted;
+    default:
+        return TransferError::Connection;
+    }
 }
 
 } // namespace
 
-std::optional<QByteArray> httpGet(const HttpGetRequest& request) {
+TransferOutcome runHttpGet(const HttpGetRequest& request, BodyReceiver& receiver, TransferControl& control) {
     initCurlOnce();
     Multi multi(curl_multi_init());
     Easy easy(curl_easy_init());
     HeaderList headers = noCacheHeaders();
     if (!multi || !easy || !headers)
-        return std::nullopt;
+        return {TransferError::OutOfMemory, 0};
 
     const QByteArray url = request.url.toUtf8();
-    Body body;
-    body.easy = easy.get();
-    body.maxBytes = request.limits.maxBodyBytes;
-    if (!configure(easy.get(), request, headers.get(), body, url))
-        return std::nullopt;
+    Destination destination;
+    destination.easy = easy.get();
+    destination.receiver = &receiver;
+    destination.control = &control;
+    destination.maxBytes = qMax<qint64>(0, request.maxBytes);
+    if (!configure(easy.get(), request, headers.get(), destination, url))
+        return {TransferError::Connection, 0};
 
     CURLcode result = CURLE_FAILED_INIT;
     {
         const Attachment attachment(multi.get(), easy.get());
         if (attachment.attached())
-            result = drive(multi.get(), body, request);
+            result = drive(multi.get(), control);
     }
-    if (result != CURLE_OK || !answeredWithSuccess(easy.get()))
-        return std::nullopt;
-    return std::move(body.bytes);
+    const long status = responseStatus(easy.get());
+    return {classify(result, status, destination.stoppedBy), status};
 }
 
 } // namespace norvane

@@ -1,5 +1,6 @@
 #pragma once
 // Where a running download reports itself: panel 2 of the main window's status bar.
+// Both calls come on the thread that started the download (the window's thread).
 
 #include <QString>
 

@@ -191,6 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
                 [](LoopbackServer& s) { s.cutShort("/norvane/download/usb-version.txt", 100, "2.0"); }},
         Failure{"Stalled",
                 [](LoopbackServer& s) { s.stall("/norvane/download/usb-version.txt", "2", 4000ms); }},
+        Failure{"VersionAboveFourKilobytes",
+                [](LoopbackServer& s) {
+                    s.serve("/norvane/download/usb-version.txt", QByteArray(10 * 1024 * 1024, '2'));
+                }},
         Failure{"Refused", [](LoopbackServer&) {}, true}),
     [](const ::testing::TestParamInfo<Failure>& info) { return std::string(info.param.name); });
 
@@ -273,13 +277,13 @@ TEST_F(UpdateSearch, BinaryGarbageEndsTheSearchNormally) {
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-TEST_F(UpdateSearch, TenMegabytesOfTextEndTheSearchNormally) {
+TEST_F(UpdateSearch, NewsAndCatalogueAboveOneMegabyteCountAsNotLoaded) {
     serveSearch("2.0", hugeText(), hugeText());
     frmMain& w = searched();
     EXPECT_EQ(w.statusPanel(2).text(), QStringLiteral("Updates geladen."));
-    // All of it is one line without CR LF: only receiver 0 gets fields.
-    EXPECT_EQ(w.catalogue().FirmName[1], QString());
-    EXPECT_EQ(w.SelFirm(), 0);
+    EXPECT_EQ(text("lbl_news_0"), QString());
+    EXPECT_EQ(w.catalogue().FirmName[0], QString());
+    EXPECT_EQ(w.SelFirm(), -1);
 }
 
 TEST_F(UpdateSearch, NamesThatLeaveTheirFolderCountAsMissing) {

@@ -15,6 +15,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
@@ -23,6 +24,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace norvane::test {
 
@@ -33,9 +35,13 @@ constexpr const char* kOctets = "application/octet-stream";
 // How many bytes a stalled body claims beyond what it sends.
 constexpr size_t kStallTail = 1000;
 constexpr qsizetype kMaxRequestHead = 64 * 1024;
+constexpr std::chrono::seconds kLongestHold{30};
+constexpr size_t kChunkBytes = 1000;
+// Paths on the reset port that start with this get no answer instead of a reset.
+constexpr const char* kSilentPrefix = "/silent";
 
 struct Rule {
-    enum class Kind { Body, Fail, CutShort, Stall, Redirect };
+    enum class Kind { Body, Fail, CutShort, Stall, Redirect, Hold, Chunked };
     Kind kind = Kind::Body;
     int status = 200;
     QByteArray body;
@@ -150,6 +156,8 @@ struct LoopbackServer::State {
     std::map<QByteArray, Rule> rules;
     QString folder;
     QList<LoggedRequest> log;
+    bool released = false;
+    std::vector<int> silentClients;
 
     void record(LoggedRequest request) {
         const std::lock_guard lock(mutex);
@@ -217,6 +225,30 @@ struct LoopbackServer::State {
             res.status = rule->status;
             res.set_header("Location", text(rule->location));
             break;
+        case Rule::Kind::Hold:
+            res.set_content_provider(static_cast<size_t>(rule->body.size()), kOctets,
+                                     [this, body = rule->body, first = static_cast<size_t>(rule->announced)](
+                                         size_t offset, size_t, httplib::DataSink& sink) {
+                                         if (offset >= first) {
+                                             std::unique_lock lock(mutex);
+                                             wake.wait_for(lock, kLongestHold,
+                                                           [this] { return released || stopping.load(); });
+                                         }
+                                         const size_t end = offset < first ? first : size_t(body.size());
+                                         return sink.write(body.constData() + offset, end - offset);
+                                     });
+            break;
+        case Rule::Kind::Chunked:
+            res.set_chunked_content_provider(
+                kOctets, [body = rule->body](size_t offset, httplib::DataSink& sink) {
+                    const size_t left = size_t(body.size()) - offset;
+                    if (left == 0) {
+                        sink.done();
+                        return true;
+                    }
+                    return sink.write(body.constData() + offset, std::min(left, kChunkBytes));
+                });
+            break;
         }
     }
 
@@ -233,7 +265,14 @@ struct LoopbackServer::State {
             const int client = ::accept4(resetFd, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 continue;
-            record(parseRequestHead(readRequestHead(client)));
+            LoggedRequest request = parseRequestHead(readRequestHead(client));
+            const bool silent = request.path.startsWith(kSilentPrefix);
+            record(std::move(request));
+            if (silent) {
+                const std::lock_guard lock(mutex);
+                silentClients.push_back(client);
+                continue;
+            }
             const linger abort{1, 0}; // close() now sends RST instead of FIN
             ::setsockopt(client, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
             ::close(client);
@@ -274,6 +313,10 @@ QString LoopbackServer::url() const {
 
 QString LoopbackServer::resetUrl(const QByteArray& path) const {
     return QStringLiteral("http://%1:%2").arg(kHost).arg(state_->resetPort) + QString::fromLatin1(path);
+}
+
+QString LoopbackServer::silentUrl(const QByteArray& path) const {
+    return resetUrl(kSilentPrefix + path);
 }
 
 QString LoopbackServer::refusedUrl() {
@@ -333,6 +376,31 @@ void LoopbackServer::redirect(const QByteArray& path, const QByteArray& location
     state_->rules[path] = rule;
 }
 
+void LoopbackServer::hold(const QByteArray& path, const QByteArray& body, qsizetype firstBytes) {
+    Rule rule;
+    rule.kind = Rule::Kind::Hold;
+    rule.body = body;
+    rule.announced = qBound<qsizetype>(0, firstBytes, body.size());
+    const std::lock_guard lock(state_->mutex);
+    state_->rules[path] = rule;
+}
+
+void LoopbackServer::release() {
+    {
+        const std::lock_guard lock(state_->mutex);
+        state_->released = true;
+    }
+    state_->wake.notify_all();
+}
+
+void LoopbackServer::serveChunked(const QByteArray& path, const QByteArray& body) {
+    Rule rule;
+    rule.kind = Rule::Kind::Chunked;
+    rule.body = body;
+    const std::lock_guard lock(state_->mutex);
+    state_->rules[path] = rule;
+}
+
 QList<LoggedRequest> LoopbackServer::requests() const {
     const std::lock_guard lock(state_->mutex);
     return state_->log;
@@ -354,6 +422,8 @@ void LoopbackServer::stop() {
     if (state.resetThread.joinable())
         state.resetThread.join();
     ::close(state.resetFd);
+    for (const int client : state.silentClients)
+        ::close(client);
 }
 
 } // namespace norvane::test

@@ -33,6 +33,9 @@ public:
     QString url() const;
     // A URL on a second port whose connections are reset (RST) once the request has been read.
     QString resetUrl(const QByteArray& path) const;
+    // A URL on the second port whose connections get no answer at all, not even a header,
+    // until the server stops.
+    QString silentUrl(const QByteArray& path) const;
     // A URL on a port nobody listens on.
     static QString refusedUrl();
 
@@ -49,6 +52,12 @@ public:
     // then closes the connection.
     void stall(const QByteArray& path, const QByteArray& sentFirst, std::chrono::milliseconds pause);
     void redirect(const QByteArray& path, const QByteArray& location, int status = 302);
+    // Sends the headers and the first `firstBytes` of the body, then waits until release()
+    // (or stop(), or 30 s) before it sends the rest.
+    void hold(const QByteArray& path, const QByteArray& body, qsizetype firstBytes);
+    void release();
+    // Sends the body in chunks, without a Content-Length.
+    void serveChunked(const QByteArray& path, const QByteArray& body);
 
     // Every request so far, oldest first.
     QList<LoggedRequest> requests() const;

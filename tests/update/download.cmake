@@ -4,6 +4,7 @@ if(NORVANE_TESTS)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/DownloadTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/DownloadFailureTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/DownloadToFileTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/DownloadTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/ServerUrlsTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/FileStoreTest.cpp

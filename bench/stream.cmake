@@ -1,0 +1,10 @@
+# DownloadToFile's peak memory on a large package, and the window thread's repaint latency
+# while a transfer stalls.
+add_executable(bench_stream_to_file ${CMAKE_CURRENT_LIST_DIR}/StreamToFileBench.cpp)
+target_link_libraries(bench_stream_to_file PRIVATE norvane_update PkgConfig::HTTPLIB)
+
+add_executable(bench_window_latency
+  ${CMAKE_CURRENT_LIST_DIR}/WindowLatencyBench.cpp
+  ${PROJECT_SOURCE_DIR}/tests/support/LoopbackServer.cpp)
+target_include_directories(bench_window_latency PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(bench_window_latency PRIVATE norvane_update Qt6::Widgets PkgConfig::HTTPLIB)

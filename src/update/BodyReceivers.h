@@ -1,0 +1,38 @@
+#pragma once
+// The two places a body can go while it arrives: memory, for the small server texts, and a
+// file, for packages, so that a package is never held in memory as a whole.
+
+#include "update/HttpTransfer.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+namespace norvane {
+
+// Collects the body in memory. Grows with the bytes that really arrive, never with a length
+// the server merely announces.
+class MemoryBody : public BodyReceiver {
+public:
+    TransferError receive(const char* data, std::size_t size) noexcept override;
+    QByteArray take() { return std::move(bytes_); }
+
+private:
+    QByteArray bytes_;
+};
+
+// Streams the body into a temporary file beside the target. commit() makes it the target
+// in one rename; without a commit, or when it fails, the temporary file is removed and an
+// existing target stays as it was. Create, use and destroy on one thread.
+class FileBody : public BodyReceiver {
+public:
+    explicit FileBody(const QString& targetPath);
+    bool open();
+    TransferError receive(const char* data, std::size_t size) noexcept override;
+    bool commit();
+
+private:
+    QSaveFile file_;
+};
+
+} // namespace norvane
