@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QPointer>
+#include <QScrollBar>
 #include <cmath>
 
 // The window icon is compiled into the static app library; registering it here
@@ -59,13 +60,19 @@ void frmAuswahl::Form_Load() {
     header->resizeSection(0, twipsToPixels(kDriveColumnTwips, dpi));
     header->resizeSection(1, twipsToPixels(kNameColumnTwips, dpi));
     m_lv.FlatListView(*list);
+    // The list is wide enough for both columns; nothing scrolls sideways.
+    list->setMinimumWidth(header->length() + 2 * list->frameWidth() +
+                          list->verticalScrollBar()->sizeHint().width());
 
     {
         // Filling the list makes rows current; the choice starts at the first drive below.
         const QSignalBlocker quiet(list);
         for (int i = 0; i < m_drive.p_GetDL_Count(); ++i) {
             const QString drive = m_drive.p_GetDriveLetters(QString::number(i));
-            list->addTopLevelItem(new QTreeWidgetItem({drive, m_drive.mp_GetDriveName(drive)}));
+            auto* row = new QTreeWidgetItem({drive, m_drive.mp_GetDriveName(drive)});
+            // Long roots do not fit the fixed column; the tool tip shows them whole.
+            row->setToolTip(0, drive);
+            list->addTopLevelItem(row);
         }
         // The highlighted row and the drive handed back start out the same.
         if (list->topLevelItemCount() > 0)
