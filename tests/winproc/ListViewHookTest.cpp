@@ -4,7 +4,6 @@
 #include "winproc/ListViewHook.h"
 #include "winproc/HeaderGestures.h"
 
-#include <QMouseEvent>
 #include <QTreeWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -68,17 +67,6 @@ TEST(ListViewHook, HookingTwiceNeedsOneUnhookAndCodeMayStillSetWidths) {
     EXPECT_EQ(l.header().sectionSize(0), 90);
     UnhookListView(l.list);
     EXPECT_FALSE(isListViewHooked(l.list));
-}
-
-TEST(ListViewHook, PassesHoverAndOtherEventsOn) {
-    const QMouseEvent hover(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
-                            Qt::NoModifier);
-    const QMouseEvent drag(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::LeftButton,
-                           Qt::NoModifier);
-    EXPECT_FALSE(ListViewProc(hover));
-    EXPECT_TRUE(ListViewProc(drag));
-    EXPECT_FALSE(ListViewProc(QEvent(QEvent::Paint)));
-    EXPECT_FALSE(ListViewProc(QEvent(QEvent::ToolTip)));
 }
 
 } // namespace
