@@ -122,11 +122,21 @@ bool SystemDrives::setVolumeLabel(const QString& root, const QString& label) {
     const std::optional<Volume> volume = volumeAt(root);
     if (!volume || !volume->device || !m_labeler)
         return false;
-    const QString device = devicePath(volume->device->name);
-    const bool renamed =
-        m_labeler->setLabel(device, volume->mount.fileSystemType, label) == LabelOutcome::Renamed;
-    m_hasSnapshot = false;
-    return renamed;
+    const LabelOutcome outcome =
+        m_labeler->setLabel(devicePath(volume->device->name), volume->mount.fileSystemType, label);
+    if (outcome != LabelOutcome::Renamed)
+        return false;
+    announceChange(volume->device->name);
+    return true;
+}
+
+void SystemDrives::announceChange(const QString& deviceName) const {
+    // A label tool writes the device behind udev's back; a "change" event makes
+    // udev read the new label into its database. Only root may send it, and
+    // UDisks2 has sent it already, so a refusal here is of no concern.
+    QFile uevent(m_sysfsRoot + QStringLiteral("class/block/") + deviceName + QStringLiteral("/uevent"));
+    if (uevent.open(QIODevice::WriteOnly | QIODevice::ExistingOnly))
+        uevent.write("change");
 }
 
 } // namespace norvane::platform

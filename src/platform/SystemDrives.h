@@ -65,6 +65,8 @@ private:
     // The snapshot while it is young, else a fresh one.
     const QList<Volume>& currentVolumes() const;
     std::optional<Volume> volumeAt(const QString& root) const;
+    // Asks udev to read the device again after its label changed.
+    void announceChange(const QString& deviceName) const;
 
     QString m_mountInfoPath;
     QString m_sysfsRoot;

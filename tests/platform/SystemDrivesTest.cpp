@@ -4,6 +4,7 @@
 #include "RecordedSystem.h"
 #include "platform/FolderDrives.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
@@ -112,6 +113,23 @@ TEST(SystemDrives, RenamesTheMountedDeviceThroughTheLabeler) {
         EXPECT_EQ(labeler->calls, c.calls) << c.root.toStdString();
     }
     EXPECT_FALSE(system.drives()->setVolumeLabel(stick, QStringLiteral("NEU"))); // no way to rename
+}
+
+// udev learns of a new label only from a change event on the device.
+TEST(SystemDrives, RenamingAsksUdevToReadTheDeviceAgain) {
+    RecordedSystem system;
+    const QString stick =
+        system.mount(QStringLiteral("stick"), system.addDisk(QStringLiteral("sdb"), true, true, 8, 16),
+                     QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
+    const QString uevent = system.dir().writeFile(QStringLiteral("sys/devices/usb/block/sdb/sdb1/uevent"));
+    const auto read = [&] {
+        QFile file(uevent);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+    };
+    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Refused))->setVolumeLabel(stick, "NEU");
+    EXPECT_EQ(read(), QByteArray());
+    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Renamed))->setVolumeLabel(stick, "NEU");
+    EXPECT_EQ(read(), QByteArray("change"));
 }
 
 // One enumeration reads the mount table once: the per-root queries after roots()
