@@ -8,13 +8,14 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libcurl4-openssl-dev libarchive-dev libudev-dev libcpp-httplib-dev
+  libcurl4-openssl-dev libarchive-dev libudev-dev libcpp-httplib-dev libblkid-dev
   # tests
-  googletest libgtest-dev libgmock-dev
+  googletest libgtest-dev libgmock-dev dbus-daemon
   # the demo, the screenshots and the fonts the window is drawn with
   xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
-  # the formatter behind the format wizard, the loopback reference for benchmarks
-  dosfstools curl libarchive-tools libbenchmark-dev time
+  # the formatter behind the format wizard and the label tools of renaming,
+  # the loopback reference for benchmarks
+  dosfstools exfatprogs curl libarchive-tools libbenchmark-dev time
   # a real web server for the end-to-end update test
   nginx-light
 )

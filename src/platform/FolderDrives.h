@@ -25,7 +25,8 @@
 // roots, its type is DriveNoRoot and it has no sizes. Free bytes are the capacity
 // less the bytes of all files below the folder, never below zero. Renaming writes
 // the new label into the table. The table is read afresh on every call, so edits
-// show up at once.
+// show up at once; TableWatcher (TableWatcher.h) turns edits that add or drop a
+// removable drive into arrival and removal messages.
 
 #include "platform/Drives.h"
 

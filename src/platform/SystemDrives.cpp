@@ -1,5 +1,6 @@
 #include "platform/SystemDrives.h"
 
+#include "platform/BlkidVolume.h"
 #include "platform/SysfsBlock.h"
 
 #include <QFile>
@@ -11,40 +12,68 @@ namespace {
 QString rootOfMountPoint(const QString& mountPoint) {
     return mountPoint.endsWith(u'/') ? mountPoint : mountPoint + u'/';
 }
+
+// The device node of a sysfs block name; sysfs writes '/' inside names as '!'.
+QString devicePath(QString deviceName) {
+    return QStringLiteral("/dev/") + deviceName.replace(u'!', u'/');
+}
 } // namespace
 
-SystemDrives::SystemDrives(QString mountInfoPath, QString sysfsRoot, PropertySource properties)
+SystemDrives::SystemDrives(QString mountInfoPath, QString sysfsRoot, PropertySource properties,
+                           std::shared_ptr<VolumeLabeler> labeler, std::chrono::milliseconds snapshotLife)
     : m_mountInfoPath(std::move(mountInfoPath)), m_sysfsRoot(std::move(sysfsRoot)),
-      m_properties(std::move(properties)) {
+      m_properties(std::move(properties)), m_labeler(std::move(labeler)), m_snapshotLife(snapshotLife) {
     if (!m_sysfsRoot.endsWith(u'/'))
         m_sysfsRoot += u'/';
 }
 
-QList<SystemDrives::Volume> SystemDrives::volumes() const {
+DeviceProperties SystemDrives::systemVolumeProperties(const QString& deviceName) {
+    DeviceProperties properties = udevProperties(deviceName);
+    if (properties.value(QStringLiteral("ID_FS_TYPE")).isEmpty())
+        properties = blkidProperties(devicePath(deviceName));
+    return properties;
+}
+
+QList<SystemDrives::Volume> SystemDrives::readVolumes() const {
     QFile file(m_mountInfoPath);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     // mountinfo is a proc file: its size reads as 0, so read until the end.
     const QList<MountEntry> mounts = parseMountInfo(file.readAll());
     QList<Volume> result;
+    result.reserve(mounts.size());
     for (const MountEntry& mount : mounts) {
-        if (fileSystemKind(mount.fileSystemType) == FileSystemKind::Pseudo)
+        const FileSystemKind kind = fileSystemKind(mount.fileSystemType);
+        if (kind == FileSystemKind::Pseudo)
             continue;
-        Volume volume{mount, std::nullopt, DriveNoRoot};
-        if (fileSystemKind(mount.fileSystemType) == FileSystemKind::Local)
+        Volume volume{rootOfMountPoint(mount.mountPoint), mount, std::nullopt, DriveNoRoot};
+        if (kind == FileSystemKind::Local)
             volume.device = findBlockDevice(m_sysfsRoot, mount);
         volume.type = driveTypeOf(mount, volume.device);
-        result.append(volume);
+        result.append(std::move(volume));
     }
     return result;
+}
+
+const QList<SystemDrives::Volume>& SystemDrives::takeSnapshot() const {
+    m_snapshot.volumes = readVolumes();
+    m_snapshot.taken = Clock::now();
+    m_hasSnapshot = true;
+    return m_snapshot.volumes;
+}
+
+const QList<SystemDrives::Volume>& SystemDrives::currentVolumes() const {
+    if (m_hasSnapshot && Clock::now() - m_snapshot.taken <= m_snapshotLife)
+        return m_snapshot.volumes;
+    return takeSnapshot();
 }
 
 std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) const {
     if (root.isEmpty())
         return std::nullopt; // not the file-system root
     const QString wanted = rootOfMountPoint(root);
-    for (const Volume& volume : volumes()) {
-        if (rootOfMountPoint(volume.mount.mountPoint) == wanted)
+    for (const Volume& volume : currentVolumes()) {
+        if (volume.root == wanted)
             return volume;
     }
     return std::nullopt;
@@ -52,8 +81,8 @@ std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) 
 
 QStringList SystemDrives::roots() const {
     QStringList result;
-    for (const Volume& volume : volumes())
-        result.append(rootOfMountPoint(volume.mount.mountPoint));
+    for (const Volume& volume : takeSnapshot())
+        result.append(volume.root);
     return result;
 }
 
@@ -87,8 +116,27 @@ std::optional<VolumeInformation> SystemDrives::volumeInformation(const QString& 
     return volumeInformationFrom(properties, volume->mount.fileSystemType);
 }
 
-bool SystemDrives::setVolumeLabel(const QString&, const QString&) {
-    return false;
+bool SystemDrives::setVolumeLabel(const QString& root, const QString& label) {
+    // Renaming acts on the device, so it must see the mount table as it is now.
+    m_hasSnapshot = false;
+    const std::optional<Volume> volume = volumeAt(root);
+    if (!volume || !volume->device || !m_labeler)
+        return false;
+    const LabelOutcome outcome =
+        m_labeler->setLabel(devicePath(volume->device->name), volume->mount.fileSystemType, label);
+    if (outcome != LabelOutcome::Renamed)
+        return false;
+    announceChange(volume->device->name);
+    return true;
+}
+
+void SystemDrives::announceChange(const QString& deviceName) const {
+    // A label tool writes the device behind udev's back; a "change" event makes
+    // udev read the new label into its database. Only root may send it, and
+    // UDisks2 has sent it already, so a refusal here is of no concern.
+    QFile uevent(m_sysfsRoot + QStringLiteral("class/block/") + deviceName + QStringLiteral("/uevent"));
+    if (uevent.open(QIODevice::WriteOnly | QIODevice::ExistingOnly))
+        uevent.write("change");
 }
 
 } // namespace norvane::platform

@@ -55,6 +55,17 @@ void RecordedSystem::appendMountLine(const QByteArray& line) {
     writeMountInfo();
 }
 
+void RecordedSystem::unmount(const QString& root) {
+    const QByteArray field = ' ' + escapeMountField(root.chopped(1)) + ' ';
+    QByteArray kept;
+    for (const QByteArray& line : m_mountInfo.split('\n')) {
+        if (!line.isEmpty() && !line.contains(field))
+            kept += line + '\n';
+    }
+    m_mountInfo = kept;
+    writeMountInfo();
+}
+
 void RecordedSystem::setProperties(const QString& device, const platform::DeviceProperties& properties) {
     m_properties.insert(device, properties);
 }
@@ -63,11 +74,14 @@ void RecordedSystem::writeMountInfo() const {
     m_dir.writeFile(QStringLiteral("mountinfo"), m_mountInfo);
 }
 
-std::unique_ptr<platform::SystemDrives> RecordedSystem::drives() const {
+std::unique_ptr<platform::SystemDrives>
+RecordedSystem::drives(std::shared_ptr<platform::VolumeLabeler> labeler,
+                       std::chrono::milliseconds snapshotLife) const {
     const QHash<QString, platform::DeviceProperties> properties = m_properties;
     return std::make_unique<platform::SystemDrives>(
         mountInfoPath(), sysfsRoot(),
-        [properties](const QString& device) { return properties.value(device); });
+        [properties](const QString& device) { return properties.value(device); }, std::move(labeler),
+        snapshotLife);
 }
 
 QByteArray escapeMountField(const QString& text) {

@@ -24,11 +24,16 @@ public:
                   const QString& source, bool missing = false);
     void setProperties(const QString& device, const platform::DeviceProperties& properties);
     void appendMountLine(const QByteArray& line);
+    // Drops the mount lines of the root returned by mount().
+    void unmount(const QString& root);
 
     QString sysfsRoot() const { return m_dir.path() + QStringLiteral("sys/"); }
     QString mountInfoPath() const { return m_dir.path() + QStringLiteral("mountinfo"); }
     const TempDir& dir() const { return m_dir; }
-    std::unique_ptr<platform::SystemDrives> drives() const;
+    // The drives of this system; renaming goes to labeler (none: renaming fails).
+    std::unique_ptr<platform::SystemDrives>
+    drives(std::shared_ptr<platform::VolumeLabeler> labeler = nullptr,
+           std::chrono::milliseconds snapshotLife = platform::SystemDrives::defaultSnapshotLife) const;
 
 private:
     void link(const QString& linkPath, const QString& target) const;

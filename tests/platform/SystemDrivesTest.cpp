@@ -4,6 +4,7 @@
 #include "RecordedSystem.h"
 #include "platform/FolderDrives.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
@@ -70,12 +71,85 @@ TEST(SystemDrives, RecordedContainerListsOnlyItsDisk) {
     EXPECT_FALSE(drives->diskSpace(QString()).has_value());
 }
 
-TEST(SystemDrives, RenamingIsNotOffered) {
+// Records what it is asked and answers as told.
+class ScriptedLabeler final : public VolumeLabeler {
+public:
+    explicit ScriptedLabeler(LabelOutcome answer) : answer(answer) {}
+    LabelOutcome setLabel(const QString& device, const QString& type, const QString& label) override {
+        calls << QStringList{device, type, label};
+        return answer;
+    }
+    LabelOutcome answer;
+    QList<QStringList> calls;
+};
+
+TEST(SystemDrives, RenamesTheMountedDeviceThroughTheLabeler) {
+    RecordedSystem system;
+    const QString stick =
+        system.mount(QStringLiteral("stick"), system.addDisk(QStringLiteral("sdb"), true, true, 8, 16),
+                     QStringLiteral("vfat"), QStringLiteral("/dev/disk/by-label/OLD"));
+    const QString nas = system.mount(QStringLiteral("nas"), QStringLiteral("0:61"), QStringLiteral("nfs4"),
+                                     QStringLiteral("nas:/export"));
+    struct Case {
+        QString root;
+        LabelOutcome answer;
+        bool renamed;
+        QList<QStringList> calls;
+    };
+    const QStringList stickCall{QStringLiteral("/dev/sdb1"), QStringLiteral("vfat"), QStringLiteral("NEU")};
+    const Case cases[] = {
+        {stick, LabelOutcome::Renamed, true, {stickCall}},
+        {driveNameOfRoot(stick), LabelOutcome::Renamed, true, {stickCall}},
+        {stick, LabelOutcome::Refused, false, {stickCall}},
+        {stick, LabelOutcome::NotOffered, false, {stickCall}},
+        {nas, LabelOutcome::Renamed, false, {}}, // no block device to label
+        {system.dir().filePath(QStringLiteral("elsewhere/")), LabelOutcome::Renamed, false, {}},
+        {QString(), LabelOutcome::Renamed, false, {}},
+    };
+    for (const Case& c : cases) {
+        const auto labeler = std::make_shared<ScriptedLabeler>(c.answer);
+        EXPECT_EQ(system.drives(labeler)->setVolumeLabel(c.root, QStringLiteral("NEU")), c.renamed)
+            << c.root.toStdString();
+        EXPECT_EQ(labeler->calls, c.calls) << c.root.toStdString();
+    }
+    EXPECT_FALSE(system.drives()->setVolumeLabel(stick, QStringLiteral("NEU"))); // no way to rename
+}
+
+// udev learns of a new label only from a change event on the device.
+TEST(SystemDrives, RenamingAsksUdevToReadTheDeviceAgain) {
     RecordedSystem system;
     const QString stick =
         system.mount(QStringLiteral("stick"), system.addDisk(QStringLiteral("sdb"), true, true, 8, 16),
                      QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
-    EXPECT_FALSE(system.drives()->setVolumeLabel(stick, QStringLiteral("NEU")));
+    const QString uevent = system.dir().writeFile(QStringLiteral("sys/devices/usb/block/sdb/sdb1/uevent"));
+    const auto read = [&] {
+        QFile file(uevent);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+    };
+    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Refused))->setVolumeLabel(stick, "NEU");
+    EXPECT_EQ(read(), QByteArray());
+    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Renamed))->setVolumeLabel(stick, "NEU");
+    EXPECT_EQ(read(), QByteArray("change"));
+}
+
+// One enumeration reads the mount table once: the per-root queries after roots()
+// answer from its snapshot while it is young, and read afresh once it is old.
+TEST(SystemDrives, PerRootQueriesUseTheSnapshotOfTheEnumeration) {
+    RecordedSystem system;
+    const QString stick =
+        system.mount(QStringLiteral("stick"), system.addDisk(QStringLiteral("sdb"), true, true, 8, 16),
+                     QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
+    const auto young = system.drives(nullptr, std::chrono::hours(1));
+    const auto old = system.drives(nullptr, std::chrono::milliseconds(0));
+    ASSERT_EQ(young->roots(), QStringList{stick});
+    ASSERT_EQ(old->roots(), QStringList{stick});
+
+    system.unmount(stick);
+    EXPECT_EQ(young->driveType(stick), DriveRemovable);
+    EXPECT_TRUE(young->diskSpace(stick).has_value());
+    EXPECT_EQ(old->driveType(stick), DriveNoRoot);
+    EXPECT_EQ(young->roots(), QStringList()); // the next enumeration sees the change
+    EXPECT_EQ(young->driveType(stick), DriveNoRoot);
 }
 
 // The live system: whatever it lists must be measurable as a drive.

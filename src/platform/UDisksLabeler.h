@@ -1,0 +1,47 @@
+#pragma once
+// Renaming through UDisks2 over D-Bus: the block object whose Block.Device or
+// Block.PreferredDevice is the device gets org.freedesktop.UDisks2.Filesystem.SetLabel.
+// UDisks2 checks the label and asks polkit, so an ordinary desktop user may
+// rename a stick without root.
+
+#include "platform/VolumeLabeler.h"
+
+#include <QDBusConnection>
+#include <QDBusObjectPath>
+#include <QMap>
+#include <QVariantMap>
+#include <functional>
+#include <optional>
+
+namespace norvane::platform {
+
+// What org.freedesktop.DBus.ObjectManager.GetManagedObjects returns (a{oa{sa{sv}}}):
+// per object path, per interface, its properties.
+using InterfaceProperties = QMap<QString, QVariantMap>;
+using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
+
+// Registers the two types above with QtDBus; safe to call more than once.
+void registerUDisksTypes();
+
+// The path of the object whose block device is device and that holds a file
+// system; nothing when there is none.
+std::optional<QDBusObjectPath> fileSystemObjectOf(const ManagedObjects& objects, const QString& device);
+
+class UDisksLabeler final : public VolumeLabeler {
+public:
+    using BusSource = std::function<QDBusConnection()>;
+
+    // bus gives the connection UDisks2 is on; it is asked on first use only.
+    explicit UDisksLabeler(BusSource bus = &QDBusConnection::systemBus,
+                           QString service = QStringLiteral("org.freedesktop.UDisks2"));
+    // NotOffered when the bus, the service or the device's file system object is
+    // missing; Refused when UDisks2 answers SetLabel with an error.
+    LabelOutcome setLabel(const QString& device, const QString& fileSystemType,
+                          const QString& label) override;
+
+private:
+    BusSource m_bus;
+    QString m_service;
+};
+
+} // namespace norvane::platform

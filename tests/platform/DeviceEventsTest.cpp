@@ -1,0 +1,151 @@
+// Arrival and removal messages from the mount table and from the drive table.
+
+#include "platform/DeviceEvents.h"
+#include "RecordedSystem.h"
+#include "platform/MountWatcher.h"
+#include "platform/TableWatcher.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSaveFile>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace norvane::platform;
+using norvane::test::RecordedSystem;
+using norvane::test::TempDir;
+
+namespace {
+
+using Messages = QList<unsigned>;
+
+// The wParams of the device-change messages events raises.
+class Recorder {
+public:
+    explicit Recorder(DeviceEvents& events) {
+        QObject::connect(&events, &DeviceEvents::deviceChange, [this](unsigned message, unsigned wParam) {
+            EXPECT_EQ(message, kWmDeviceChange);
+            messages.append(wParam);
+        });
+    }
+    // Runs events until count messages came (at most 10 s), then a little longer
+    // for any that should not come; returns them and starts afresh.
+    Messages take(qsizetype count) {
+        QElapsedTimer clock;
+        clock.start();
+        while (messages.size() < count && clock.elapsed() < 10000)
+            runEventsFor(50);
+        runEventsFor(300);
+        return std::exchange(messages, {});
+    }
+    Messages messages;
+
+private:
+    static void runEventsFor(int milliseconds) {
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
+TEST(DeviceEvents, ComparesRoots) {
+    const QString a = QStringLiteral("/media/a/"), b = QStringLiteral("/media/b/"),
+                  c = QStringLiteral("/media/c/");
+    struct Case {
+        QStringList before, after;
+        RootChanges expected;
+    };
+    const Case cases[] = {
+        {{}, {}, {}},
+        {{a}, {a}, {}},
+        {{a}, {a, b}, {{b}, {}}},
+        {{a, b}, {b}, {{}, {a}}},
+        {{a}, {b, c}, {{b, c}, {a}}},
+        {{a, b}, {b, a}, {}}, // order alone is no change
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(compareRoots(c.before, c.after), c.expected);
+}
+
+TEST(DeviceEvents, MountTableChangesOfRemovableDrivesOnly) {
+    RecordedSystem system;
+    const QString first = system.mount(QStringLiteral("first"), system.addDisk("sdb", true, true, 8, 16),
+                                       QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
+    MountWatcher watcher(system.mountInfoPath(), system.drives({}, std::chrono::milliseconds(0)));
+    EXPECT_TRUE(watcher.isWatching());
+    Recorder recorder(watcher);
+
+    system.mount(QStringLiteral("disk"), system.addDisk("sdc", false, false, 8, 32), QStringLiteral("ext4"),
+                 QStringLiteral("/dev/sdc"));
+    watcher.check(); // a fixed disk, and a drive present from the start: nothing
+    EXPECT_EQ(recorder.messages, Messages{});
+
+    const QString second = system.mount(QStringLiteral("second"), system.addDisk("sdd", true, true, 8, 48),
+                                        QStringLiteral("vfat"), QStringLiteral("/dev/sdd1"));
+    watcher.check();
+    watcher.check(); // no change since the last look
+    EXPECT_EQ(std::exchange(recorder.messages, {}), Messages{kDbtDeviceArrival});
+
+    system.unmount(first);
+    system.unmount(second);
+    system.mount(QStringLiteral("third"), system.addDisk("sde", true, true, 8, 64), QStringLiteral("vfat"),
+                 QStringLiteral("/dev/sde1"));
+    watcher.check(); // two gone and one new in one change: one removal, then one arrival
+    EXPECT_EQ(recorder.messages, (Messages{kDbtDeviceRemoveComplete, kDbtDeviceArrival}));
+}
+
+class TableWatcherTest : public ::testing::Test {
+protected:
+    QByteArray row(const QString& name, const char* type) const {
+        dir.mkdir(name);
+        return "[" + name.toUtf8() + "]\nRoot=" + name.toUtf8() + "\nType=" + type +
+               "\nCapacity=1000000\nLabel=X\n";
+    }
+    // Saves the way editors do: a new file renamed over the old one.
+    void saveAtomically(const QByteArray& text) const {
+        QSaveFile file(table);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        ASSERT_TRUE(file.commit());
+    }
+    TempDir dir;
+    QString table = dir.filePath(QStringLiteral("drives.ini"));
+};
+
+TEST_F(TableWatcherTest, EditingTheTableRaisesArrivalAndRemoval) {
+    const QByteArray disk = row(QStringLiteral("disk"), "fixed");
+    const QByteArray stick = row(QStringLiteral("stick"), "removable");
+    dir.writeFile(QStringLiteral("drives.ini"), disk);
+    TableWatcher watcher(table);
+    Recorder recorder(watcher);
+
+    saveAtomically(disk + stick);
+    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceArrival});
+
+    // Renaming writes the table again; the stick stays, so nothing is raised. The
+    // file was replaced above, so this also shows the new file is watched.
+    dir.writeFile(QStringLiteral("drives.ini"), disk + QByteArray(stick).replace("Label=X", "Label=NEU"));
+    EXPECT_EQ(recorder.take(0), Messages{});
+
+    dir.writeFile(QStringLiteral("drives.ini"), disk);
+    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceRemoveComplete});
+
+    saveAtomically(disk + row(QStringLiteral("other"), "removable"));
+    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceArrival});
+}
+
+TEST(CreateDeviceEvents, FollowsTheTableVariable) {
+    TempDir dir;
+    const QByteArray saved = qgetenv("NORVANE_DRIVES");
+    qputenv("NORVANE_DRIVES", dir.writeFile(QStringLiteral("drives.ini")).toUtf8());
+    const auto folder = createDeviceEvents();
+    qunsetenv("NORVANE_DRIVES");
+    const auto system = createDeviceEvents();
+    if (!saved.isEmpty())
+        qputenv("NORVANE_DRIVES", saved);
+    EXPECT_NE(dynamic_cast<TableWatcher*>(folder.get()), nullptr);
+    ASSERT_NE(dynamic_cast<MountWatcher*>(system.get()), nullptr);
+    EXPECT_TRUE(dynamic_cast<MountWatcher*>(system.get())->isWatching());
+}
+
+} // namespace
