@@ -1,5 +1,6 @@
 #include "platform/SystemDrives.h"
 
+#include "platform/Files.h"
 #include "platform/SysfsBlock.h"
 
 #include <QFile>
@@ -7,25 +8,17 @@
 
 namespace norvane::platform {
 
-namespace {
-QString rootOfMountPoint(const QString& mountPoint) {
-    return mountPoint.endsWith(u'/') ? mountPoint : mountPoint + u'/';
-}
-} // namespace
-
 SystemDrives::SystemDrives(QString mountInfoPath, QString sysfsRoot, PropertySource properties)
     : m_mountInfoPath(std::move(mountInfoPath)), m_sysfsRoot(std::move(sysfsRoot)),
       m_properties(std::move(properties)) {
-    if (!m_sysfsRoot.endsWith(u'/'))
-        m_sysfsRoot += u'/';
+    m_sysfsRoot = rootOfDriveName(m_sysfsRoot);
 }
 
 QList<SystemDrives::Volume> SystemDrives::volumes() const {
-    QFile file(m_mountInfoPath);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> table = readWholeFile(m_mountInfoPath);
+    if (!table)
         return {};
-    // mountinfo is a proc file: its size reads as 0, so read until the end.
-    const QList<MountEntry> mounts = parseMountInfo(file.readAll());
+    const QList<MountEntry> mounts = parseMountInfo(*table);
     QList<Volume> result;
     for (const MountEntry& mount : mounts) {
         if (fileSystemKind(mount.fileSystemType) == FileSystemKind::Pseudo)
@@ -42,9 +35,9 @@ QList<SystemDrives::Volume> SystemDrives::volumes() const {
 std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) const {
     if (root.isEmpty())
         return std::nullopt; // not the file-system root
-    const QString wanted = rootOfMountPoint(root);
+    const QString wanted = rootOfDriveName(root);
     for (const Volume& volume : volumes()) {
-        if (rootOfMountPoint(volume.mount.mountPoint) == wanted)
+        if (rootOfDriveName(volume.mount.mountPoint) == wanted)
             return volume;
     }
     return std::nullopt;
@@ -53,7 +46,7 @@ std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) 
 QStringList SystemDrives::roots() const {
     QStringList result;
     for (const Volume& volume : volumes())
-        result.append(rootOfMountPoint(volume.mount.mountPoint));
+        result.append(rootOfDriveName(volume.mount.mountPoint));
     return result;
 }
 
