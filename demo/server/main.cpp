@@ -7,32 +7,27 @@
 // --port-file, written to that file (just the number and a line break). Every
 // request is logged to stdout. SIGINT or SIGTERM stops the server.
 //
-// A request path is mapped into the root one segment at a time: empty segments are
-// skipped, "." and ".." and segments holding a backslash or NUL are refused, and the
-// resolved file must still lie below the root after symbolic links are followed.
-// The program sends file names as percent-encoded Windows-1252 bytes while the demo
-// folder stores names in UTF-8, so a path that is not valid UTF-8 is read as
-// Windows-1252 and tried again.
+// Request paths are mapped into the root by fileBelow (FolderFiles.h): nothing
+// outside the root is ever served, and Windows-1252 names find their UTF-8 files.
+
+#include "FolderFiles.h"
+#include "platform/Files.h"
 
 #include <httplib.h>
 
 #include <QByteArray>
-#include <QStringDecoder>
+#include <QString>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <pthread.h>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -77,45 +72,6 @@ std::optional<Options> parseArguments(int argc, char** argv) {
     return options;
 }
 
-bool isValidUtf8(const std::string& text) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(decoder.decode(QByteArrayView(text.data(), qsizetype(text.size()))));
-    return !decoder.hasError();
-}
-
-std::string windows1252ToUtf8(const std::string& bytes) {
-    QStringDecoder decoder("windows-1252");
-    const QString text = decoder.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    return text.toUtf8().toStdString();
-}
-
-// The file below `root` that the decoded request path names, or nothing.
-std::optional<fs::path> resolve(const fs::path& root, const std::string& path) {
-    fs::path relative;
-    std::stringstream segments(path);
-    std::string segment;
-    while (std::getline(segments, segment, '/')) {
-        if (segment.empty())
-            continue;
-        if (segment == "." || segment == ".." || segment.find('\\') != std::string::npos ||
-            segment.find('\0') != std::string::npos)
-            return std::nullopt;
-        relative /= segment;
-    }
-    if (relative.empty())
-        return std::nullopt;
-    std::error_code error;
-    const fs::path file = fs::canonical(root / relative, error);
-    if (error || !fs::is_regular_file(file, error))
-        return std::nullopt;
-    // Symbolic links inside the root must not lead out of it.
-    const auto [rootEnd, fileIt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
-    if (rootEnd != root.end())
-        return std::nullopt;
-    (void)fileIt;
-    return file;
-}
-
 std::string contentType(const fs::path& file) {
     const std::string ext = file.extension().string();
     if (ext == ".php" || ext == ".html" || ext == ".htm")
@@ -129,29 +85,10 @@ std::string contentType(const fs::path& file) {
     return "application/octet-stream";
 }
 
-std::optional<std::string> readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return std::move(content).str();
-}
-
 bool writePortFile(const fs::path& file, int port) {
-    // Written beside the target and renamed, so a reader never sees half a number.
-    const fs::path temporary = file.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::trunc);
-        out << port << '\n';
-        if (!out)
-            return false;
-    }
-    std::error_code error;
-    fs::rename(temporary, file, error);
-    return !error;
+    // Replaced whole, so a reader never sees half a number.
+    return norvane::platform::writeFileAtomically(QString::fromStdString(file.string()),
+                                                  QByteArray::number(port) + '\n');
 }
 
 } // namespace
@@ -182,20 +119,20 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     httplib::Server server;
-    server.Get(".*", [&root](const httplib::Request& request, httplib::Response& response) {
-        std::optional<fs::path> file = resolve(root, request.path);
-        if (!file && !isValidUtf8(request.path))
-            file = resolve(root, windows1252ToUtf8(request.path));
-        std::optional<std::string> content;
+    const QString servedFolder = QString::fromStdString(root.string());
+    server.Get(".*", [&servedFolder](const httplib::Request& request, httplib::Response& response) {
+        const std::optional<QString> file =
+            norvane::demo::fileBelow(servedFolder, QByteArray::fromStdString(request.path));
+        std::optional<QByteArray> content;
         if (file)
-            content = readFile(*file);
+            content = norvane::platform::readWholeFile(*file);
         if (!content) {
             response.status = 404;
             response.set_content("<html><body><h1>404 Nicht gefunden</h1></body></html>\n",
                                  "text/html; charset=utf-8");
             return;
         }
-        response.set_content(std::move(*content), contentType(*file));
+        response.set_content(content->toStdString(), contentType(fs::path(file->toStdString())));
     });
     server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
         std::printf("%s %s %s -> %d %zu\n", request.method.c_str(), request.target.c_str(),

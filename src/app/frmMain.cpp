@@ -5,6 +5,7 @@
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "update/FileStore.h"
+#include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
 #include "widgets/StatusPanel.h"
 #include "winproc/basDeklare.h"
@@ -83,6 +84,18 @@ void frmMain::createControlArrays() {
     ui->Label1->setBuddy(ui->txtDT_Cap);
     ui->Label11->setBuddy(ui->cmbSize);
     ui->Label7->setBuddy(ui->txtOpenPath);
+
+    // Labels that show values are read by their text, or by the caption beside
+    // them while empty, never by the title of their frame.
+    markValueLabel(ui->lblLW, ui->Label12->text());
+    markValueLabel(ui->lblHDSize, ui->Label4->text());
+    markValueLabel(ui->lblHDUsed, ui->Label9->text());
+    markValueLabel(ui->lblHDFree, ui->Label3->text());
+    markValueLabel(ui->lblLWx, ui->Label8->text());
+    for (QLabel* label : {ui->lbl_firmstand, ui->lbl_Aenderung, ui->lbl_settstand, ui->lbl_reihenfolge})
+        markValueLabel(label);
+    for (QLabel* label : lbl_news)
+        markValueLabel(label);
 }
 
 void frmMain::connectHandlers() {

@@ -13,7 +13,7 @@ namespace norvane {
 void frmMain::showReceiverPicture(int row) {
     const QString& name = m_catalogue.FirmPic[row];
     QPixmap picture;
-    if (!name.isEmpty())
+    if (isPlainFileName(name))
         picture.load(m_services.programFolder + name);
     if (picture.isNull()) {
         // A picture that cannot be loaded leaves the frame empty; the model
@@ -32,7 +32,7 @@ void frmMain::Firm_Option_Click(int index) {
     ui->lbl_firmstand->setText(QStringLiteral("Stand: ") + m_catalogue.FirmStand[index]);
     ui->lbl_Aenderung->setText(m_catalogue.FirmAenderung[index]);
     for (int list = 0; list < kChannelLists; ++list) {
-        if (!m_catalogue.SettFile[index][list].isEmpty()) {
+        if (hasChannelList(m_catalogue, index, list)) {
             Sett_Option[list]->setEnabled(true);
             continue;
         }

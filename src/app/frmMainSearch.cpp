@@ -28,21 +28,6 @@ QString lines(std::initializer_list<const char*> parts) {
     return joined.join(NewLine);
 }
 
-// Names from the network that would reach outside the program folder or the
-// stick's root count as absent.
-void dropUnsafeNames(Catalogue& catalogue) {
-    const auto keepPlain = [](QString& name) {
-        if (!name.isEmpty() && !isPlainFileName(name))
-            name.clear();
-    };
-    for (int row = 0; row < kReceiverRows; ++row) {
-        keepPlain(catalogue.FirmFile[row]);
-        keepPlain(catalogue.FirmPic[row]);
-        for (QString& list : catalogue.SettFile[row])
-            keepPlain(list);
-    }
-}
-
 } // namespace
 
 void frmMain::SearchUpdates() {
@@ -104,9 +89,9 @@ void frmMain::showNews(const QByteArray& body) {
 
 void frmMain::takeCatalogue(const QByteArray& body) {
     m_catalogue = parseCatalogue(body);
-    dropUnsafeNames(m_catalogue);
+    // Rows with unsafe names or garbled fields count as absent.
     for (int row = 0; row < kReceiverRows; ++row) {
-        if (m_catalogue.FirmFile[row].isEmpty())
+        if (!hasFirmware(m_catalogue, row))
             continue;
         Firm_Option[row]->setEnabled(true);
         if (m_SelFirm < 0)
@@ -114,25 +99,13 @@ void frmMain::takeCatalogue(const QByteArray& body) {
     }
 }
 
+// Selecting from code runs the option handlers, which show the receiver's
+// picture and states and enable its lists; this only picks the first list.
 void frmMain::preselectReceiver(int row) {
-    m_SelFirm = qint16(row);
-    Firm_Option[row]->setChecked(true); // runs the receiver handler
-
-    showReceiverPicture(row);
-    ui->lbl_firmstand->setText(QStringLiteral("Stand: ") + m_catalogue.FirmStand[row]);
-    ui->lbl_Aenderung->setText(m_catalogue.FirmAenderung[row]);
-    for (int list = 0; list < kChannelLists; ++list) {
-        if (m_catalogue.SettFile[row][list].isEmpty()) {
-            Sett_Option[list]->setEnabled(false);
-            continue;
-        }
-        Sett_Option[list]->setEnabled(true);
-        if (m_SelSett < 0) {
-            m_SelSett = qint16(list);
-            Sett_Option[list]->setChecked(true); // runs the list handler
-            ui->lbl_settstand->setText(QStringLiteral("Stand: ") + m_catalogue.SettStand[row][list]);
-            ui->lbl_reihenfolge->setText(m_Reihenfolge[list]);
-        }
+    Firm_Option[row]->setChecked(true);
+    for (int list = 0; list < kChannelLists && m_SelSett < 0; ++list) {
+        if (hasChannelList(m_catalogue, row, list))
+            Sett_Option[list]->setChecked(true);
     }
 }
 

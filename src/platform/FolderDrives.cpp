@@ -1,12 +1,11 @@
 #include "platform/FolderDrives.h"
 
 #include "platform/DriveTable.h"
+#include "platform/Files.h"
 
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace norvane::platform {
 
@@ -26,8 +25,7 @@ DriveType typeOfName(const QString& name) {
 }
 
 QString normalRoot(const QString& path) {
-    const QString clean = QDir::cleanPath(path);
-    return clean.endsWith(u'/') ? clean : clean + u'/';
+    return rootOfDriveName(QDir::cleanPath(path));
 }
 
 // Bytes of all files below folder; links are not followed and count nothing.
@@ -52,10 +50,7 @@ bool hasControlCharacters(const QString& text) {
 }
 
 QByteArray readTable(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return readWholeFile(path).value_or(QByteArray());
 }
 
 } // namespace
@@ -129,12 +124,8 @@ bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {
     const std::optional<Drive> drive = driveAt(root);
     if (!drive || hasControlCharacters(label))
         return false;
-    const QByteArray text = tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed());
-    QSaveFile file(m_tablePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(text);
-    return file.commit();
+    return writeFileAtomically(m_tablePath,
+                               tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed()));
 }
 
 } // namespace norvane::platform

@@ -1,15 +1,14 @@
 #include "platform/ProgramFolder.h"
 
+#include "platform/Drives.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
 namespace norvane::platform {
 
 QString programFolder() {
-    QString dir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
-    if (!dir.endsWith(QDir::separator()))
-        dir += QDir::separator();
-    return dir;
+    return QDir::toNativeSeparators(rootOfDriveName(QCoreApplication::applicationDirPath()));
 }
 
 } // namespace norvane::platform

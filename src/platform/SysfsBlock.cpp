@@ -1,7 +1,8 @@
 #include "platform/SysfsBlock.h"
 
+#include "platform/Files.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -9,11 +10,9 @@ namespace norvane::platform {
 
 namespace {
 
+// A sysfs attribute holds at most one page.
 QByteArray readSmallFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.read(4096);
+    return readWholeFile(path, 4096).value_or(QByteArray());
 }
 
 std::optional<QString> deviceFolder(const QString& sysfsRoot, const MountEntry& mount) {

@@ -1,6 +1,7 @@
 #include "platform/SystemDrives.h"
 
 #include "platform/BlkidVolume.h"
+#include "platform/Files.h"
 #include "platform/SysfsBlock.h"
 
 #include <QFile>
@@ -9,10 +10,6 @@
 namespace norvane::platform {
 
 namespace {
-QString rootOfMountPoint(const QString& mountPoint) {
-    return mountPoint.endsWith(u'/') ? mountPoint : mountPoint + u'/';
-}
-
 // The device node of a sysfs block name; sysfs writes '/' inside names as '!'.
 QString devicePath(QString deviceName) {
     return QStringLiteral("/dev/") + deviceName.replace(u'!', u'/');
@@ -23,8 +20,7 @@ SystemDrives::SystemDrives(QString mountInfoPath, QString sysfsRoot, PropertySou
                            std::shared_ptr<VolumeLabeler> labeler, std::chrono::milliseconds snapshotLife)
     : m_mountInfoPath(std::move(mountInfoPath)), m_sysfsRoot(std::move(sysfsRoot)),
       m_properties(std::move(properties)), m_labeler(std::move(labeler)), m_snapshotLife(snapshotLife) {
-    if (!m_sysfsRoot.endsWith(u'/'))
-        m_sysfsRoot += u'/';
+    m_sysfsRoot = rootOfDriveName(m_sysfsRoot);
 }
 
 DeviceProperties SystemDrives::systemVolumeProperties(const QString& deviceName) {
@@ -35,18 +31,17 @@ DeviceProperties SystemDrives::systemVolumeProperties(const QString& deviceName)
 }
 
 QList<SystemDrives::Volume> SystemDrives::readVolumes() const {
-    QFile file(m_mountInfoPath);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> table = readWholeFile(m_mountInfoPath);
+    if (!table)
         return {};
-    // mountinfo is a proc file: its size reads as 0, so read until the end.
-    const QList<MountEntry> mounts = parseMountInfo(file.readAll());
+    const QList<MountEntry> mounts = parseMountInfo(*table);
     QList<Volume> result;
     result.reserve(mounts.size());
     for (const MountEntry& mount : mounts) {
         const FileSystemKind kind = fileSystemKind(mount.fileSystemType);
         if (kind == FileSystemKind::Pseudo)
             continue;
-        Volume volume{rootOfMountPoint(mount.mountPoint), mount, std::nullopt, DriveNoRoot};
+        Volume volume{rootOfDriveName(mount.mountPoint), mount, std::nullopt, DriveNoRoot};
         if (kind == FileSystemKind::Local)
             volume.device = findBlockDevice(m_sysfsRoot, mount);
         volume.type = driveTypeOf(mount, volume.device);
@@ -71,7 +66,7 @@ const QList<SystemDrives::Volume>& SystemDrives::currentVolumes() const {
 std::optional<SystemDrives::Volume> SystemDrives::volumeAt(const QString& root) const {
     if (root.isEmpty())
         return std::nullopt; // not the file-system root
-    const QString wanted = rootOfMountPoint(root);
+    const QString wanted = rootOfDriveName(root);
     for (const Volume& volume : currentVolumes()) {
         if (volume.root == wanted)
             return volume;

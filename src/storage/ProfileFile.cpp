@@ -1,27 +1,16 @@
 #include "storage/ProfileFile.h"
 
+#include "platform/Files.h"
 #include "storage/ProfileEdit.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace norvane::storage {
 
 std::optional<QByteArray> loadProfileFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    if (!QFileInfo::exists(path))
         return QByteArray();
-    if (!info.isFile() || info.size() > kMaxProfileBytes)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    // One byte more than allowed tells a file that grew since it was measured.
-    QByteArray bytes = file.read(kMaxProfileBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxProfileBytes)
-        return std::nullopt;
-    return bytes;
+    return platform::readWholeFile(path, kMaxProfileBytes);
 }
 
 QByteArray readProfileFile(const QString& path) {
@@ -40,15 +29,7 @@ bool writeProfileString(const QString& path, const QString& section, const QStri
         return false;
     if (*text == *old && QFileInfo::exists(path))
         return true;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(*text) != text->size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::writeFileAtomically(path, *text);
 }
 
 } // namespace norvane::storage

@@ -1,6 +1,7 @@
 #include "storage/ProfileText.h"
 
 #include "platform/Ansi.h"
+#include "platform/Text.h"
 
 #include <QSet>
 
@@ -16,11 +17,7 @@ bool isBlank(char c) {
 }
 
 QByteArray trimmedBytes(const char* data, qsizetype from, qsizetype to) {
-    while (from < to && isBlank(data[from]))
-        ++from;
-    while (to > from && isBlank(data[to - 1]))
-        --to;
-    return QByteArray(data + from, to - from);
+    return platform::trimmedOf(QByteArrayView(data + from, to - from), QByteArrayView(" \t")).toByteArray();
 }
 
 qsizetype find(const char* data, qsizetype from, qsizetype to, char wanted) {

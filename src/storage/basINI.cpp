@@ -1,6 +1,7 @@
 #include "storage/basINI.h"
 
 #include "platform/Ansi.h"
+#include "platform/Text.h"
 #include "storage/ProfileBuffer.h"
 #include "storage/ProfileFile.h"
 #include "storage/ProfileText.h"
@@ -14,14 +15,9 @@ constexpr qsizetype kSectionBufferSize = 32767;
 // The section-name buffer starts at this size and grows by it until the names fit.
 constexpr qsizetype kNameBufferStep = 256;
 
+// Keys and values lose their spaces at both ends; tabs stay.
 QString trimSpaces(const QString& text) {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text[from] == u' ')
-        ++from;
-    while (to > from && text[to - 1] == u' ')
-        --to;
-    return text.mid(from, to - from);
+    return platform::trimmedOf(QStringView(text), QStringView(u" ")).toString();
 }
 
 // The NUL-ended items among the first `count` characters of `text`. An item that is not

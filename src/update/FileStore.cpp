@@ -1,8 +1,9 @@
 #include "update/FileStore.h"
 
+#include "platform/Files.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -36,25 +37,13 @@ bool FileExists(const QString& path) {
 }
 
 QByteArray ReadFile(const QString& path) {
-    if (!FileExists(path))
-        return {};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return platform::readWholeFile(path).value_or(QByteArray());
 }
 
 bool WriteFile(const QString& path, const QByteArray& content) {
     if (FileExists(path) && holdsExactly(path, content))
         return true;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return platform::writeFileAtomically(path, content);
 }
 
 } // namespace norvane

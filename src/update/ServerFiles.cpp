@@ -5,6 +5,8 @@
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <algorithm>
+
 namespace norvane {
 
 namespace {
@@ -140,12 +142,27 @@ bool isPlainFileName(const QString& name) {
     return true;
 }
 
+bool isCleanRow(const Catalogue& catalogue, int row) {
+    if (row < 0 || row >= kReceiverRows)
+        return false;
+    const auto clean = [](const QString& field) {
+        return std::none_of(field.cbegin(), field.cend(),
+                            [](QChar c) { return c != u'\t' && c.category() == QChar::Other_Control; });
+    };
+    const bool firmwareClean = clean(catalogue.FirmName[row]) && clean(catalogue.FirmPic[row]) &&
+                               clean(catalogue.FirmFile[row]) && clean(catalogue.FirmStand[row]) &&
+                               clean(catalogue.FirmAenderung[row]);
+    return firmwareClean &&
+           std::all_of(catalogue.SettFile[row].cbegin(), catalogue.SettFile[row].cend(), clean) &&
+           std::all_of(catalogue.SettStand[row].cbegin(), catalogue.SettStand[row].cend(), clean);
+}
+
 bool hasFirmware(const Catalogue& catalogue, int row) {
-    return row >= 0 && row < kReceiverRows && isPlainFileName(catalogue.FirmFile[row]);
+    return isCleanRow(catalogue, row) && isPlainFileName(catalogue.FirmFile[row]);
 }
 
 bool hasChannelList(const Catalogue& catalogue, int row, int list) {
-    return row >= 0 && row < kReceiverRows && list >= 0 && list < kChannelLists &&
+    return list >= 0 && list < kChannelLists && isCleanRow(catalogue, row) &&
            isPlainFileName(catalogue.SettFile[row][list]);
 }
 

@@ -64,11 +64,16 @@ Catalogue parseCatalogue(const QByteArray& body);
 // at most 255 characters. Spaces, umlauts and other letters are fine.
 bool isPlainFileName(const QString& name);
 
-// Receiver row has a firmware package that can be fetched and written: the name is
-// present and plain. Rows outside 0..8 have none.
+// A row whose fields hold a control character other than tab (a binary or garbled
+// catalogue) counts as missing as a whole: none of its texts is fit to be shown.
+bool isCleanRow(const Catalogue& catalogue, int row);
+
+// Receiver row has a firmware package that can be fetched and written: the row is
+// clean and the name is present and plain. Rows outside 0..8 have none.
 bool hasFirmware(const Catalogue& catalogue, int row);
 
-// Channel list `list` of receiver `row` exists and its package name is plain.
+// Channel list `list` of receiver `row` exists: the row is clean and the list's
+// package name is plain.
 bool hasChannelList(const Catalogue& catalogue, int row, int list);
 
 } // namespace norvane

@@ -1,9 +1,12 @@
 #include "widgets/OptionButton.h"
 
+#include "widgets/Accessibility.h"
+
 namespace norvane {
 
 OptionButton::OptionButton(QWidget* parent) : QRadioButton(parent) {
     setAutoExclusive(false);
+    installAccessibility();
     connect(this, &QAbstractButton::toggled, this, &OptionButton::onToggled);
 }
 

@@ -3,7 +3,8 @@
 // container are mutually exclusive, selecting one from code raises `selected`
 // exactly like a user's click, and code may also deselect an option (which
 // raises nothing). Qt's exclusive radio buttons refuse to be deselected, so the
-// exclusivity is kept here instead.
+// exclusivity is kept here instead. Assistive technology is still told that
+// these are radio buttons, with their checked state (Accessibility.h).
 
 #include <QRadioButton>
 

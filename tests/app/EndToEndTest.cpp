@@ -1,6 +1,7 @@
 // The real program against a loopback server and a folder-backed stick.
 
 #include "support/LoopbackServer.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -11,7 +12,14 @@
 namespace norvane::test {
 namespace {
 
+// Bounds for a shared, slow machine: only the lower bound of the timer is exact; the
+// waits end as soon as the program has done its part.
+constexpr int kStartWaitMs = 60'000;
+constexpr int kSearchWaitMs = 120'000;
+
 TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
+    // The program inherits this environment: no proxy between it and the loopback server.
+    const NoProxyEnvironment noProxy;
     LoopbackServer server;
     server.serveFolder(QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR));
     TempDir demo;
@@ -33,10 +41,10 @@ TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
     QElapsedTimer clock;
     clock.start();
     program.start(QStringLiteral(NORVANE_PROGRAM_EXE), {});
-    ASSERT_TRUE(program.waitForStarted(10'000));
+    ASSERT_TRUE(program.waitForStarted(kStartWaitMs));
 
     qint64 firstRequestMs = -1;
-    while (clock.elapsed() < 30'000) {
+    while (clock.elapsed() < kSearchWaitMs) {
         const qsizetype requests = server.requests().size();
         if (firstRequestMs < 0 && requests > 0)
             firstRequestMs = clock.elapsed();
@@ -49,7 +57,8 @@ TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
     program.waitForFinished(5'000);
 
     ASSERT_EQ(server.requests().size(), 3);
-    EXPECT_GE(firstRequestMs, 3'900) << "the search starts with the one-shot timer";
+    // A coarse Qt timer may fire up to 5 % early.
+    EXPECT_GE(firstRequestMs, 3'800) << "the search starts with the one-shot timer";
     EXPECT_EQ(server.requests()[0].path, "/norvane/download/usb-version.txt");
     EXPECT_EQ(server.requests()[1].path, "/norvane/download/usb-news.csv");
     EXPECT_EQ(server.requests()[2].path, "/norvane/download/usb-list.csv");

@@ -7,6 +7,7 @@
 #include "support/FakeDrives.h"
 #include "support/FakeShell.h"
 #include "support/LoopbackServer.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
 #include <QLabel>
@@ -40,6 +41,8 @@ protected:
     QString text(const char* labelName) { return child<QLabel>(labelName)->text(); }
     QStringList requestedPaths() const;
 
+    // Loopback requests must not go through a proxy of the machine the tests run on.
+    NoProxyEnvironment noProxy;
     FakeDrives drives;
     FakeShell shell;
     FakeDialogs dialogs;

@@ -120,6 +120,36 @@ TEST_F(UpdateSearch, ScreenReadersReadTheTextsShown) {
     EXPECT_EQ(spoken(child<QWidget>("txtDT_Cap")), QStringLiteral("Bezeichnung"));
 }
 
+TEST_F(UpdateSearch, ScreenReadersReadEmptyValuesByTheirCaptionAndOptionsAsRadioButtons) {
+    frmMain& w = window();
+    // No stick and no news yet: captions or nothing, never the frame's title.
+    EXPECT_EQ(spoken(child<QLabel>("lblLW")), QStringLiteral("Laufwerk:"));
+    EXPECT_EQ(spoken(child<QLabel>("lblHDFree")), QStringLiteral("Frei:"));
+    EXPECT_EQ(spoken(child<QLabel>("lbl_news_0")), QString());
+    EXPECT_EQ(spoken(child<QLabel>("lbl_Aenderung")), QString());
+
+    serveSearch("2.0", kNews, typicalCatalogue());
+    searched();
+    QAccessibleInterface* chosen = QAccessible::queryAccessibleInterface(receiver(w, 3));
+    QAccessibleInterface* other = QAccessible::queryAccessibleInterface(receiver(w, 4));
+    EXPECT_EQ(chosen->role(), QAccessible::RadioButton);
+    EXPECT_TRUE(chosen->state().checked);
+    EXPECT_FALSE(other->state().checked);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(list(w, 2))->role(), QAccessible::RadioButton);
+    EXPECT_EQ(spoken(child<QLabel>("lbl_news_0")), QStringLiteral("Neue Firmware für Q300 HD"));
+}
+
+TEST_F(UpdateSearch, RowsWithControlCharactersCountAsMissing) {
+    QByteArray garbled = catalogueRow(QStringLiteral("Q110"), QStringLiteral("q110.zip"));
+    garbled.replace("Stand Q110", "\x03|\xd4\x96\x85");
+    serveSearch("2.0", kNews,
+                catalogueOf({garbled, catalogueRow(QStringLiteral("Q120"), QStringLiteral("q120.zip"))}));
+    frmMain& w = searched();
+    EXPECT_FALSE(receiver(w, 0)->isEnabled());
+    EXPECT_EQ(w.SelFirm(), 1);
+    EXPECT_EQ(text("lbl_firmstand"), QStringLiteral("Stand: Stand Q120"));
+}
+
 TEST_F(UpdateSearch, EnablesTheUpdateButtonWhenAStickIsShown) {
     serveSearch("2.0", kNews, typicalCatalogue());
     window();

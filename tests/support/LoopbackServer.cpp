@@ -1,12 +1,9 @@
 #include "support/LoopbackServer.h"
 
-#include "platform/Ansi.h"
+#include "FolderFiles.h"
+#include "platform/Files.h"
 
 #include <httplib.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -108,17 +105,10 @@ LoggedRequest parseRequestHead(const QByteArray& head) {
     return request;
 }
 
-// The file below the folder that the request path names; nothing for paths leaving the folder.
+// The bytes of the file below the folder that the request path names.
 std::optional<QByteArray> fileBelow(const QString& folder, const QByteArray& path) {
-    if (folder.isEmpty())
-        return std::nullopt;
-    const QString relative = platform::fromAnsi(path);
-    if (relative.split(QLatin1Char('/')).contains(QStringLiteral("..")))
-        return std::nullopt;
-    QFile file(QDir(folder).filePath(relative.mid(1)));
-    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+    const std::optional<QString> file = demo::fileBelow(folder, path);
+    return file ? platform::readWholeFile(*file) : std::nullopt;
 }
 
 void ignoreBrokenPipes() {

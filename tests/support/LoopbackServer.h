@@ -41,8 +41,9 @@ public:
 
     // Paths are the decoded bytes the client asked for, e.g. "/norvane/download/a b.zip".
     void serve(const QByteArray& path, const QByteArray& body);
-    // Answers paths without a rule of their own from the files below the folder; the path's
-    // bytes are read as Windows-1252.
+    // Answers paths without a rule of their own from the files below the folder, by the
+    // demo server's rules (demo/server/FolderFiles.h): paths that are not UTF-8 are read
+    // as Windows-1252, and nothing outside the folder is served.
     void serveFolder(const QString& folder);
     // Answers with the status and an HTML body.
     void fail(const QByteArray& path, int status, const QByteArray& htmlBody);

@@ -1,5 +1,7 @@
 #include "update/ServerFiles.h"
 
+#include "platform/Ansi.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 using namespace norvane;
 
@@ -232,12 +235,29 @@ TEST(Catalogue, TenMegabytesParseQuickly) {
     for (qsizetype i = 0; i < oneLine.size(); i += 7)
         oneLine[i] = ';';
 
-    QElapsedTimer timer;
-    timer.start();
-    const Catalogue cat = parseCatalogue(many);
-    const Catalogue single = parseCatalogue(oneLine);
-    const News news = parseNews(oneLine);
-    EXPECT_LT(timer.elapsed(), 1000);
+    // Measured against decoding the body once in the same run, so a loaded machine
+    // slows both sides alike; each side counts its best of three runs.
+    const auto fastest = [](const auto& work) {
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (int run = 0; run < 3; ++run) {
+            QElapsedTimer timer;
+            timer.start();
+            work();
+            best = std::min(best, timer.nsecsElapsed());
+        }
+        return best;
+    };
+    Catalogue cat;
+    Catalogue single;
+    News news;
+    const qint64 parsing = fastest([&] {
+        cat = parseCatalogue(many);
+        single = parseCatalogue(oneLine);
+        news = parseNews(oneLine);
+    });
+    const qint64 decodingOnce =
+        fastest([&] { EXPECT_EQ(platform::fromAnsi(oneLine).size(), oneLine.size()); });
+    EXPECT_LT(parsing, decodingOnce) << "only the lines that are kept get decoded";
 
     expectRowLabelled(cat, 8);
     EXPECT_EQ(single.FirmName[0], "");
@@ -275,6 +295,23 @@ TEST(PlainFileName, UnusablePackageNamesCountAsMissing) {
     EXPECT_FALSE(hasFirmware(cat, kReceiverRows));
     EXPECT_FALSE(hasChannelList(cat, 1, kChannelLists));
     EXPECT_FALSE(hasChannelList(cat, 1, -1));
+}
+
+TEST(Catalogue, RowsWithControlCharactersCountAsMissing) {
+    const Catalogue cat = parseCatalogue("A;a.png;a.zip;\x03|\xd4\x96\x85;x;s.txt;1\r\n"
+                                         "B;b.png;b.zip;1\t2;x;s.txt;1\r\n"
+                                         "C;c.png;c.zip;1;x;s.txt;1\x7f\r\n"
+                                         "D;d.png;d.zip;1;x\x81;s.txt;1\r\n"
+                                         "E;e.png;e.zip;1;x;s.txt;1\r\n");
+    const struct {
+        int row;
+        bool present;
+    } rows[] = {{0, false}, {1, true}, {2, false}, {3, false}, {4, true}};
+    for (const auto& [row, present] : rows) {
+        EXPECT_EQ(isCleanRow(cat, row), present) << row;
+        EXPECT_EQ(hasFirmware(cat, row), present) << row;
+        EXPECT_EQ(hasChannelList(cat, row, 0), present) << row;
+    }
 }
 
 namespace {

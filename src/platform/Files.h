@@ -1,0 +1,26 @@
+#pragma once
+// Whole-file reads and replacing writes, the one way every layer touches file
+// contents.
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace norvane::platform {
+
+// No upper bound on the size read.
+inline constexpr qint64 kAnySize = -1;
+
+// The bytes of the regular file at `path` (links followed), read to its end, so
+// files whose size reads as 0 (proc files) come whole. Nothing when the path names
+// no regular file, the file cannot be read, or it holds more than `maxBytes`.
+std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes = kAnySize);
+
+// Replaces the file at `path` with exactly `content`: the bytes go to a temporary
+// file in the same folder, which takes the file's place only once it has been
+// written in full, so a crash or a full disk never leaves a partial file behind.
+// False when that failed; the old file is then unchanged.
+bool writeFileAtomically(const QString& path, const QByteArray& content);
+
+} // namespace norvane::platform
