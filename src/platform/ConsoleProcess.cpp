@@ -53,6 +53,10 @@ ConsoleOutcome QtConsoleProcess::run(const QString& program, const QStringList& 
         process.write(input);
         process.closeWriteChannel();
         loop.exec();
+        // The loop also ends when the application quits; a formatter stopped
+        // half-way would leave a broken disk, so it is waited for to the end.
+        if (process.state() != QProcess::NotRunning)
+            process.waitForFinished(-1);
     }
 
     if (failedToStart) {
