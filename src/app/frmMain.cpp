@@ -104,6 +104,7 @@ void frmMain::connectHandlers() {
     for (int i = 0; i < int(Sett_Option.size()); ++i)
         connect(Sett_Option[i], &OptionButton::selected, this, [this, i] { Sett_Option_Click(i); });
     connect(ui->Cmdgarantiecheck, &QPushButton::clicked, this, &frmMain::Cmdgarantiecheck_Click);
+    connect(ui->cmdtest, &QPushButton::clicked, this, &frmMain::cmdtest_Click);
     connect(ui->cmbSize, &QComboBox::currentIndexChanged, this, &frmMain::cmbSize_Click);
     connect(ui->chkAuto, &QCheckBox::stateChanged, this, &frmMain::chkAuto_Click);
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);

@@ -99,6 +99,7 @@ private:
     void Firm_Option_Click(int index);
     void Sett_Option_Click(int index);
     void Cmdgarantiecheck_Click();
+    void cmdtest_Click();
 
     // Stick panel.
     void cmbSize_Click();

@@ -1,0 +1,32 @@
+#pragma once
+// Finding the disk the user attaches: the fixed drives present before it came,
+// and a fixed drive that was not among them.
+
+#include <QString>
+#include <QStringList>
+
+namespace norvane {
+
+namespace platform {
+class Drives;
+}
+
+// The designation of a drive root: its drive name ("/media/anna/DISK"), a drive
+// letter upper-cased with its colon ("e:\" -> "E:").
+QString fixedDriveDesignation(const QString& root);
+
+class FixedDriveSnapshot {
+public:
+    // Records the designations of all fixed drives present now, however many.
+    void SnapshotFixedDrives(const platform::Drives& drives);
+    // A fixed drive present now that was not recorded; with several, the last in
+    // the system's order; empty when there is none.
+    QString FindNewFixedDrive(const platform::Drives& drives) const;
+
+    const QStringList& FixedDriveList() const { return m_FixedDriveList; }
+
+private:
+    QStringList m_FixedDriveList;
+};
+
+} // namespace norvane

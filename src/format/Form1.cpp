@@ -1,0 +1,192 @@
+#include "format/Form1.h"
+
+#include "format/ConsoleRunner.h"
+#include "platform/ConsoleProcess.h"
+#include "platform/Dialogs.h"
+#include "platform/Groups.h"
+#include "ui_Form1.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QTimer>
+
+namespace norvane {
+
+namespace {
+
+constexpr int kSearchIntervalMs = 4000;
+const QString kNewLine = QStringLiteral("\r\n");
+
+QString step1Text() {
+    return QStringLiteral("Vergewisseren Sie sich dass die ") +
+           QStringLiteral("USB-Platte NICHT am PC angeschlossen ist und drücken Sie dann auf WEITER.");
+}
+
+QString step2Text() {
+    return QStringLiteral("Schließen Sie jetzt die USB-Festplatte an.") + kNewLine + kNewLine +
+           QStringLiteral("Falls die Festplatte nicht gefunden wird, schließen Sie die Platte nochmal ab "
+                          "und gehen einen Schritt ZURÜCK.");
+}
+
+QString step3Text(const QString& drive) {
+    return QStringLiteral("USB-Festplatte gefunden!") + kNewLine + QStringLiteral("Laufwerksbuchstabe: ") +
+           drive;
+}
+
+QString confirmationText(const QString& drive) {
+    return QStringLiteral("ACHTUNG: ALLE DATEN AUF DER USB-DISK WERDEN GELÖSCHT:") + kNewLine + kNewLine +
+           QStringLiteral("Wollen Sie wirklich die Festplatte ") + drive + QStringLiteral(" formatieren?") +
+           kNewLine + kNewLine + QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") +
+           kNewLine + kNewLine + QStringLiteral("Formatieren mit OK ?");
+}
+
+QString refusalText() {
+    return QStringLiteral("Zum Formatieren benötigen Sie Administrator-Rechte") + kNewLine +
+           QStringLiteral("Melden Sie sich bei Windows als Administrator an, oder verständigen Sie Ihren "
+                          "Systemadministrator!");
+}
+
+QString withTrailingSeparator(const QString& folder) {
+    return folder.endsWith(u'/') || folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
+}
+
+} // namespace
+
+Form1::Form1(Form1Services services, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_services(std::move(services)), ui(std::make_unique<Ui::Form1>()) {
+    ui->setupUi(this);
+    // Designer keeps whole points only; the headings are 14.25 and 9.75 points.
+    QFont heading = ui->Label1->font();
+    heading.setPointSizeF(14.25);
+    ui->Label1->setFont(heading);
+    QFont stepHeading = ui->Label3->font();
+    stepHeading.setPointSizeF(9.75);
+    ui->Label3->setFont(stepHeading);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFixedSize(size());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kSearchIntervalMs);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(ui->Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ui->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+
+    Form_Load();
+    Timer1->start();
+}
+
+Form1::~Form1() = default;
+
+bool Form1::IsUserAdmin() const {
+    return m_services.isUserAdmin ? m_services.isUserAdmin() : platform::currentUserIsAdministrator();
+}
+
+void Form1::Form_Load() {
+    showStep1();
+}
+
+void Form1::showStep1() {
+    m_WizardStep = 0;
+    ui->Label3->setText(QStringLiteral("Schritt 1:"));
+    ui->Label2->setText(step1Text());
+    ui->Command1->setEnabled(true);
+    ui->Command2->setEnabled(false);
+}
+
+void Form1::Command2_Click() {
+    // The drive found stays in NewDrive until the next search replaces it.
+    showStep1();
+}
+
+void Form1::Timer1_Timer() {
+    if (m_WizardStep != 1)
+        return;
+    m_NewDrive = m_snapshot.FindNewFixedDrive(m_services.drives);
+    if (m_NewDrive.isEmpty())
+        return;
+    m_WizardStep = 2;
+    ui->Label3->setText(QStringLiteral("Schritt 3:"));
+    ui->Label2->setText(step3Text(m_NewDrive));
+    ui->Command1->setEnabled(true);
+}
+
+void Form1::Command1_Click() {
+    // Message boxes and the formatter's run let events through; a press that
+    // arrives meanwhile must not ask again or start a second format.
+    if (m_busy)
+        return;
+    const QString folder = withTrailingSeparator(m_services.programFolder);
+
+    if (!IsUserAdmin()) {
+        m_services.dialogs.messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
+                                      QStringLiteral("Keine Administrator-Rechte !"), refusalText());
+        finish();
+        return;
+    }
+
+    if (m_WizardStep == 0) {
+        m_snapshot.SnapshotFixedDrives(m_services.drives);
+        m_WizardStep = 1;
+        ui->Label3->setText(QStringLiteral("Schritt 2:"));
+        ui->Label2->setText(step2Text());
+        ui->Command1->setEnabled(false);
+        ui->Command2->setEnabled(true);
+        return;
+    }
+    if (m_WizardStep == 2)
+        runFormat(folder);
+}
+
+void Form1::runFormat(const QString& folder) {
+    const QString drive = m_NewDrive;
+    m_busy = true;
+    const platform::MessageResult answer =
+        m_services.dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::OkCancel,
+                                      QStringLiteral("Wollen Sie formatieren ?"), confirmationText(drive));
+    // The user may have gone back while the question was open.
+    if (answer != platform::MessageResult::Ok || m_WizardStep != 2) {
+        m_busy = false;
+        return;
+    }
+
+    ui->Command1->setEnabled(false);
+    ui->Command2->setEnabled(false);
+    const QString output =
+        RunConsoleCommand(console(), m_services.dialogs, folder + QString::fromLatin1(kFormatterProgram),
+                          {QStringLiteral("-c64"), drive});
+    const bool done = output.contains(QStringLiteral("Done"), Qt::CaseSensitive);
+    m_services.dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::Ok, {},
+                                  done ? QStringLiteral("Formatierung abgeschlossen.")
+                                       : QStringLiteral("Formatierung fehlgeschlagen."));
+    m_busy = false;
+    finish();
+}
+
+void Form1::finish() {
+    close();
+    if (QWidget* owner = parentWidget()) {
+        owner->show();
+        owner->activateWindow();
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    // Closing in the middle of a format would pull the window from under the run.
+    if (m_busy) {
+        event->ignore();
+        return;
+    }
+    Timer1->stop();
+    event->accept();
+}
+
+platform::ConsoleProcess& Form1::console() {
+    if (m_services.console)
+        return *m_services.console;
+    if (!m_ownConsole)
+        m_ownConsole = std::make_unique<platform::QtConsoleProcess>();
+    return *m_ownConsole;
+}
+
+} // namespace norvane

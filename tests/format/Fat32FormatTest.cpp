@@ -1,0 +1,101 @@
+// The real formatting program on sparse image files: a disk formatted and checked
+// with fsck.fat, and every refusal, none of which may print "Done".
+
+#include "support/TempDir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+namespace norvane::test {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray output; // standard output, what the wizard judges
+    QByteArray errors;
+};
+
+ToolRun fat32format(const QStringList& arguments, const QByteArray& input = "y") {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NORVANE_FAT32FORMAT_NO_PKEXEC"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(FAT32FORMAT_EXE), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60'000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+QString sparseImage(const TempDir& dir, const QString& name, qint64 bytes) {
+    const QString path = dir.writeFile(name);
+    QFile file(path);
+    if (!file.resize(bytes))
+        ADD_FAILURE() << "cannot size " << name.toStdString();
+    return path;
+}
+
+QByteArray bootSector(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(512) : QByteArray();
+}
+
+TEST(Fat32Format, FormatsAnImageWith64SectorsPerCluster) {
+    TempDir dir;
+    const QString image = sparseImage(dir, QStringLiteral("USB Platte.img"), 2'200'000'000LL);
+    const ToolRun run = fat32format({QStringLiteral("-c64"), image});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.output.endsWith("Done\n")) << run.output.toStdString();
+
+    const QByteArray boot = bootSector(image);
+    ASSERT_EQ(boot.size(), 512);
+    EXPECT_EQ(quint8(boot[13]), 64) << "sectors per cluster";
+    EXPECT_EQ(boot.mid(82, 8), QByteArray("FAT32   "));
+
+    const QString fsck = QStandardPaths::findExecutable(
+        QStringLiteral("fsck.fat"), {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
+    ASSERT_FALSE(fsck.isEmpty()) << "dosfstools is missing";
+    QProcess check;
+    check.start(fsck, {QStringLiteral("-n"), image});
+    ASSERT_TRUE(check.waitForFinished(60'000));
+    EXPECT_EQ(check.exitCode(), 0) << check.readAll().toStdString();
+}
+
+TEST(Fat32Format, RefusalsLeaveTheDriveAloneAndNeverSayDone) {
+    TempDir dir;
+    const QString folder = dir.mkdir(QStringLiteral("Demo Stick"));
+    dir.writeFile(QStringLiteral("Demo Stick/firmware.bin"), "keep");
+    // A path with the word in it must not make a failure look like success.
+    const QString small = sparseImage(dir, QStringLiteral("Done.img"), 1'000'000'000LL);
+    const QString big = sparseImage(dir, QStringLiteral("big.img"), 2'200'000'000LL);
+    QFile::link(QStringLiteral("/dev/null"), dir.filePath(QStringLiteral("device-link")));
+    struct Case {
+        const char* name;
+        QStringList arguments;
+        QByteArray input;
+        int exitCode;
+    } cases[] = {
+        {"a folder that is no disk's mount point", {"-c64", folder}, "y", 1},
+        {"too small for FAT32 at 64 sectors per cluster", {"-c64", small}, "y", 1},
+        {"not answered with y", {"-c64", big}, "n\n", 1},
+        {"no answer at all", {"-c64", big}, "", 1},
+        {"no such drive", {"-c64", dir.filePath(QStringLiteral("missing"))}, "y", 1},
+        {"a character device", {"-c64", dir.filePath(QStringLiteral("device-link"))}, "y", 1},
+        {"no drive named", {"-c64"}, "y", 2},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = fat32format(c.arguments, c.input);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+        EXPECT_FALSE(run.output.contains("Done")) << c.name << ": " << run.output.toStdString();
+        EXPECT_FALSE(run.errors.isEmpty()) << c.name << ": the reason is told";
+    }
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("firmware.bin")));
+    EXPECT_EQ(bootSector(small), QByteArray(512, '\0'));
+    EXPECT_EQ(bootSector(big), QByteArray(512, '\0'));
+}
+
+} // namespace
+} // namespace norvane::test
