@@ -15,6 +15,8 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
   # the formatter behind the format wizard, the loopback reference for benchmarks
   dosfstools curl libarchive-tools libbenchmark-dev
+  # the Debian package and the checks of its menu entry, metainfo and contents
+  dpkg-dev fakeroot file desktop-file-utils appstream lintian
 )
 
 missing=()
