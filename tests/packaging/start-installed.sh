@@ -13,9 +13,10 @@ run=$(mktemp -d)
 server_pid=
 program_pid=
 cleanup() {
-    [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
-    wait 2>/dev/null
+    # Either may have ended already; the server must stop and the folder go in any case.
+    if [ -n "$program_pid" ]; then kill "$program_pid" 2>/dev/null || true; fi
+    if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
+    wait 2>/dev/null || true
     rm -rf "$run"
 }
 trap cleanup EXIT
