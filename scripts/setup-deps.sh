@@ -18,6 +18,8 @@ packages=(
   dosfstools exfatprogs curl libarchive-tools libbenchmark-dev time
   # a real web server for the end-to-end update test
   nginx-light
+  # the Debian package and the checks of its menu entry, metainfo and contents
+  dpkg-dev fakeroot file desktop-file-utils appstream lintian
 )
 
 missing=()
