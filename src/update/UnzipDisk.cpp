@@ -18,7 +18,8 @@ namespace {
 // to the writer are absolute because they start with the extraction folder, so the
 // no-absolute-paths flag cannot be used (it would need a change of the process's
 // working folder, which threads share).
-constexpr int kFlags = ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
+constexpr int kFlags =
+    ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_NODOTDOT | ARCHIVE_EXTRACT_SECURE_SYMLINKS;
 constexpr mode_t kFileMode = 0644;
 constexpr mode_t kFolderMode = 0755;
 

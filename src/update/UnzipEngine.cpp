@@ -66,8 +66,13 @@ int openFailureCode(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return ArchiveNotFound;
+    const QByteArray start = file.read(4);
+    // Nothing but the end record: a valid archive without members, which the reader
+    // does not take.
+    if (start == QByteArrayLiteral("PK\x05\x06"))
+        return Warning;
     // A local header at the start but no readable directory at the end: a cut archive.
-    return file.read(4) == QByteArrayLiteral("PK\x03\x04") ? UnexpectedEnd : ArchiveNotFound;
+    return start == QByteArrayLiteral("PK\x03\x04") ? UnexpectedEnd : ArchiveNotFound;
 }
 
 QString memberName(archive_entry* entry) {
@@ -160,7 +165,7 @@ ExtractResult Extraction::run() {
             break;
         if (status < ARCHIVE_WARN) {
             code = worse(code, errorSays(m_reader.get(), {"truncated", "premature"}) ? UnexpectedEnd
-                                                                                      : SeverelyDamaged);
+                                                                                     : SeverelyDamaged);
             break;
         }
         ++members;
@@ -188,9 +193,13 @@ int Extraction::countSelected() const {
     const Reader reader = openReader(m_request.archivePath, nullptr);
     int count = 0;
     archive_entry* entry = nullptr;
-    while (reader && archive_read_next_header(reader.get(), &entry) >= ARCHIVE_WARN)
+    while (reader) {
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
+            break;
         if (m_filter.isSelected(memberName(entry)))
             ++count;
+    }
     return count;
 }
 
@@ -212,8 +221,9 @@ Step Extraction::member(archive_entry* entry, const QString& name) {
         if (!out.open(stdout, QIODevice::WriteOnly))
             return {DiskFull, true};
         return readData([&out](const char* data, std::size_t size) {
-            return out.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size) ? Step{}
-                                                                                           : Step{DiskFull, true};
+            return out.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size)
+                       ? Step{}
+                       : Step{DiskFull, true};
         });
     }
     default:
@@ -295,8 +305,8 @@ Step Extraction::readData(const std::function<Step(const char*, std::size_t)>& s
             return {};
         if (got < 0)
             return readFailure(got);
-        m_crc = static_cast<quint32>(crc32(m_crc, reinterpret_cast<const Bytef*>(m_buffer.data()),
-                                           static_cast<uInt>(got)));
+        m_crc = static_cast<quint32>(
+            crc32(m_crc, reinterpret_cast<const Bytef*>(m_buffer.data()), static_cast<uInt>(got)));
         m_read += got;
         const Step step = sink(m_buffer.data(), static_cast<std::size_t>(got));
         if (step.code != Ok)

@@ -5,10 +5,9 @@
 namespace norvane::unzip {
 
 ReplaceAnswer Prompts::askReplace(const QString& fileName) {
-    const platform::MessageResult answer =
-        m_dialogs.messageBox(platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel,
-                             QStringLiteral("VBUnZip32 - File Already Exists!"),
-                             QStringLiteral("Overwrite ") + fileName + u'?');
+    const platform::MessageResult answer = m_dialogs.messageBox(
+        platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel,
+        QStringLiteral("VBUnZip32 - File Already Exists!"), QStringLiteral("Overwrite ") + fileName + u'?');
     switch (answer) {
     case platform::MessageResult::Yes:
         return ReplaceAnswer::Overwrite;

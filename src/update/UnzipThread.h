@@ -19,8 +19,7 @@ void runOnWorkerAndWait(const std::function<void()>& work);
 
 // Runs call on the thread that owns home and returns its result; the calling thread
 // blocks meanwhile. Called on that thread already, call runs directly.
-template <typename Call>
-auto callOnThreadOf(QObject& home, Call&& call) -> std::invoke_result_t<Call> {
+template <typename Call> auto callOnThreadOf(QObject& home, Call&& call) -> std::invoke_result_t<Call> {
     using Result = std::invoke_result_t<Call>;
     if (QThread::currentThread() == home.thread())
         return call();
@@ -35,8 +34,7 @@ auto callOnThreadOf(QObject& home, Call&& call) -> std::invoke_result_t<Call> {
 
 // Runs call on the thread that owns home without waiting for it. Calls posted from one
 // thread run in the order they were posted, and before the worker's end is seen.
-template <typename Call>
-void postToThreadOf(QObject& home, Call&& call) {
+template <typename Call> void postToThreadOf(QObject& home, Call&& call) {
     if (QThread::currentThread() == home.thread())
         call();
     else
