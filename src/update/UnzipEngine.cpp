@@ -20,7 +20,13 @@ namespace norvane::unzip {
 
 namespace {
 
+// Blocks handed from libarchive to the disk writer.
 constexpr std::size_t kBlockBytes = 256 * 1024;
+// Reads from the archive file. Small, because the reader seeks to every member's local
+// header and reads a whole block there; 64 KiB keeps that cheap for small members.
+constexpr std::size_t kArchiveReadBytes = 64 * 1024;
+// Only headers are read when counting the members.
+constexpr std::size_t kHeaderReadBytes = 4 * 1024;
 
 struct ReadFree {
     void operator()(archive* reader) const { archive_read_free(reader); }
@@ -51,12 +57,12 @@ const char* passphrase(archive*, void* data) {
 // Only the reader that works from the central directory at the archive's end: an
 // archive without one is cut short, and extracting what precedes the cut would report
 // an incomplete firmware as complete.
-Reader openReader(const QString& path, PassphraseState* state) {
+Reader openReader(const QString& path, PassphraseState* state, std::size_t readBytes) {
     Reader reader(archive_read_new());
     archive_read_support_format_zip_seekable(reader.get());
     if (state != nullptr)
         archive_read_set_passphrase_callback(reader.get(), state, &passphrase);
-    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), kBlockBytes) !=
+    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), readBytes) !=
         ARCHIVE_OK)
         return nullptr;
     return reader;
@@ -150,7 +156,7 @@ ExtractResult Extraction::run() {
         m_folder = folder.canonicalFilePath();
         m_disk = std::make_unique<DiskWriter>();
     }
-    m_reader = openReader(m_request.archivePath, &m_passphrase);
+    m_reader = openReader(m_request.archivePath, &m_passphrase, kArchiveReadBytes);
     if (!m_reader)
         return {openFailureCode(m_request.archivePath), {}};
 
@@ -190,7 +196,7 @@ ExtractResult Extraction::run() {
 }
 
 int Extraction::countSelected() const {
-    const Reader reader = openReader(m_request.archivePath, nullptr);
+    const Reader reader = openReader(m_request.archivePath, nullptr, kHeaderReadBytes);
     int count = 0;
     archive_entry* entry = nullptr;
     while (reader) {
