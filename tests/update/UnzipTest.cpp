@@ -17,7 +17,7 @@ using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
 
-TEST_F(UnzipFixture, UnpacksFoldersAndReportsProgressOnTheWindowThread) {
+TEST_F(UnzipFixture, UnpacksFoldersWhileTheWindowThreadRunsItsEvents) {
     const QByteArray firmware = sampleText(300000);
     archive({ZipMember::folder("fw/"),
              {"fw/update.bin", firmware},
@@ -29,9 +29,14 @@ TEST_F(UnzipFixture, UnpacksFoldersAndReportsProgressOnTheWindowThread) {
         progress.emplace_back(done, total);
         allOnWindowThread &= QThread::currentThread() == QCoreApplication::instance()->thread();
     };
+    // A pending event, such as a repaint, runs while the extraction is under way.
+    bool pendingEventRan = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { pendingEventRan = true; }, Qt::QueuedConnection);
 
     EXPECT_EQ(unz.UnzipArchive(), 0);
 
+    EXPECT_TRUE(pendingEventRan);
     EXPECT_EQ(onStick(), QStringList({"fw", "fw/update.bin", "leer", "liesmich.txt"}));
     EXPECT_EQ(stickFile("fw/update.bin"), firmware);
     EXPECT_EQ(stickFile("liesmich.txt"), "Hallo");
