@@ -8,7 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libcurl4-openssl-dev libarchive-dev libudev-dev libcpp-httplib-dev libblkid-dev
+  libcurl4-openssl-dev libarchive-dev zlib1g-dev libudev-dev libcpp-httplib-dev libblkid-dev
   # tests
   googletest libgtest-dev libgmock-dev dbus-daemon
   # the demo, the screenshots and the fonts the window is drawn with

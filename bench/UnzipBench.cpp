@@ -1,0 +1,132 @@
+// Time to unpack a 200 MB archive of 2,000 members: UnzipArchive (worker thread, local
+// event loop, temporary names, CRC-32) against bsdtar -xf into the same kind of folder,
+// in the same run, alternating, and the ratio of the median times. The archive is made
+// here with libarchive's writer and removed afterwards.
+#include "update/VBUnzBas.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int kMembers = 2000;
+constexpr int kMemberBytes = 100 * 1000;
+constexpr int kRounds = 3;
+
+class SilentDialogs final : public norvane::platform::Dialogs {
+public:
+    norvane::platform::MessageResult messageBox(norvane::platform::MessageIcon,
+                                                norvane::platform::MessageButtons, const QString&,
+                                                const QString& text) override {
+        std::fprintf(stderr, "UnzipArchive reported %s\n", qPrintable(text));
+        return norvane::platform::MessageResult::Ok;
+    }
+    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return {}; }
+};
+
+// Bytes that deflate to about half: a small alphabet from a fixed pseudo-random sequence.
+QByteArray memberBytes(int member) {
+    QByteArray bytes(kMemberBytes, Qt::Uninitialized);
+    quint32 state = 2463534242u + static_cast<quint32>(member);
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>('a' + state % 16);
+    }
+    return bytes;
+}
+
+bool writeArchive(const QString& path) {
+    archive* writer = archive_write_new();
+    archive_write_set_format_zip(writer);
+    bool ok = archive_write_open_filename(writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
+    for (int i = 0; ok && i < kMembers; ++i) {
+        const QByteArray data = memberBytes(i);
+        const QByteArray name = "fw" + QByteArray::number(i % 20) + "/part" + QByteArray::number(i) + ".bin";
+        archive_entry* entry = archive_entry_new();
+        archive_entry_set_pathname(entry, name.constData());
+        archive_entry_set_filetype(entry, AE_IFREG);
+        archive_entry_set_perm(entry, 0644);
+        archive_entry_set_size(entry, data.size());
+        ok = archive_write_header(writer, entry) == ARCHIVE_OK &&
+             archive_write_data(writer, data.constData(), static_cast<size_t>(data.size())) == data.size();
+        archive_entry_free(entry);
+    }
+    ok = archive_write_close(writer) == ARCHIVE_OK && ok;
+    archive_write_free(writer);
+    return ok;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir work;
+    const QString zip = work.filePath("bench.zip");
+    std::fprintf(stderr, "Writing %d members of %d bytes ...\n", kMembers, kMemberBytes);
+    if (!work.isValid() || !writeArchive(zip)) {
+        std::fprintf(stderr, "cannot write the archive\n");
+        return 1;
+    }
+    std::printf("archive: %lld bytes, %d members, %lld bytes unpacked\n",
+                static_cast<long long>(QFile(zip).size()), kMembers,
+                static_cast<long long>(kMembers) * kMemberBytes);
+
+    SilentDialogs dialogs;
+    std::vector<double> ours, reference, verify;
+    for (int round = 0; round < kRounds; ++round) {
+        const QString mine = work.filePath("ours");
+        const QString theirs = work.filePath("bsdtar");
+        QDir().mkpath(mine);
+        QDir().mkpath(theirs);
+
+        norvane::VBUnzBas unz(dialogs);
+        unz.UnzipOptions[9] = 1;
+        unz.UnzipOptions[10] = 1;
+        unz.archivePath = zip;
+        unz.extractFolder = mine;
+        QElapsedTimer timer;
+        timer.start();
+        const int code = unz.UnzipArchive();
+        ours.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        timer.restart();
+        const QStringList differing = unz.verifyExtracted();
+        verify.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+
+        timer.restart();
+        const int bsdtar = QProcess::execute("bsdtar", {"-xf", zip, "-C", theirs});
+        reference.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        if (code != 0 || bsdtar != 0 || !differing.isEmpty() || unz.extractedFiles().size() != kMembers) {
+            std::fprintf(stderr, "round %d failed: code %d, bsdtar %d, %lld differing\n", round, code, bsdtar,
+                         static_cast<long long>(differing.size()));
+            return 1;
+        }
+        QDir(mine).removeRecursively();
+        QDir(theirs).removeRecursively();
+    }
+    const double a = median(ours);
+    const double b = median(reference);
+    std::printf("UnzipArchive    median %8.1f ms\n", a);
+    std::printf("bsdtar -xf      median %8.1f ms\n", b);
+    std::printf("ratio UnzipArchive / bsdtar: %.2f\n", a / b);
+    std::printf("verifyExtracted median %8.1f ms (fsync, drop cache, read back)\n", median(verify));
+    return 0;
+}

@@ -1,0 +1,356 @@
+#include "update/UnzipEngine.h"
+
+#include "update/UnzipCodes.h"
+#include "update/UnzipDisk.h"
+#include "update/UnzipNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+namespace norvane::unzip {
+
+namespace {
+
+// Blocks handed from libarchive to the disk writer.
+constexpr std::size_t kBlockBytes = 256 * 1024;
+// Reads from the archive file. Small, because the reader seeks to every member's local
+// header and reads a whole block there; 64 KiB keeps that cheap for small members.
+constexpr std::size_t kArchiveReadBytes = 64 * 1024;
+// Only headers are read when counting the members.
+constexpr std::size_t kHeaderReadBytes = 4 * 1024;
+
+struct ReadFree {
+    void operator()(archive* reader) const { archive_read_free(reader); }
+};
+using Reader = std::unique_ptr<archive, ReadFree>;
+
+// What the passphrase callback needs; the last answer must stay alive until libarchive
+// has copied it.
+struct PassphraseState {
+    const ExtractHooks* hooks = nullptr;
+    QByteArray answer;
+    bool refused = false;
+};
+
+const char* passphrase(archive*, void* data) {
+    auto* state = static_cast<PassphraseState*>(data);
+    std::optional<QByteArray> answer;
+    if (state->hooks->askPassword)
+        answer = state->hooks->askPassword();
+    if (!answer) {
+        state->refused = true;
+        return nullptr;
+    }
+    state->answer = *answer;
+    return state->answer.constData();
+}
+
+// Only the reader that works from the central directory at the archive's end: an
+// archive without one is cut short, and extracting what precedes the cut would report
+// an incomplete firmware as complete.
+Reader openReader(const QString& path, PassphraseState* state, std::size_t readBytes) {
+    Reader reader(archive_read_new());
+    archive_read_support_format_zip_seekable(reader.get());
+    if (state != nullptr)
+        archive_read_set_passphrase_callback(reader.get(), state, &passphrase);
+    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), readBytes) !=
+        ARCHIVE_OK)
+        return nullptr;
+    return reader;
+}
+
+int openFailureCode(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ArchiveNotFound;
+    const QByteArray start = file.read(4);
+    // Nothing but the end record: a valid archive without members, which the reader
+    // does not take.
+    if (start == QByteArrayLiteral("PK\x05\x06"))
+        return Warning;
+    // A local header at the start but no readable directory at the end: a cut archive.
+    return start == QByteArrayLiteral("PK\x03\x04") ? UnexpectedEnd : ArchiveNotFound;
+}
+
+QString memberName(archive_entry* entry) {
+    if (const char* utf8 = archive_entry_pathname_utf8(entry))
+        return QString::fromUtf8(utf8);
+    if (const char* raw = archive_entry_pathname(entry))
+        return QFile::decodeName(raw);
+    return {};
+}
+
+bool errorSays(archive* reader, std::initializer_list<const char*> words) {
+    const char* message = archive_error_string(reader);
+    if (message == nullptr)
+        return false;
+    const QString text = QString::fromUtf8(message);
+    for (const char* word : words)
+        if (text.contains(QLatin1String(word), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// One member's outcome: its code, and whether the run cannot go on after it.
+struct Step {
+    int code = Ok;
+    bool stop = false;
+};
+
+class Extraction {
+public:
+    Extraction(const ExtractRequest& request, const ExtractHooks& hooks)
+        : m_request(request), m_hooks(hooks), m_plan(request.plan),
+          m_filter(request.include, request.exclude, request.plan.caseInsensitive), m_buffer(kBlockBytes) {
+        m_passphrase.hooks = &hooks;
+    }
+
+    ExtractResult run();
+
+private:
+    int countSelected() const;
+    Step member(archive_entry* entry, const QString& name);
+    Step extractFile(archive_entry* entry, const QString& name);
+    Step extractFolder(const QString& name);
+    bool shouldWrite(archive_entry* entry, const QString& target);
+    // Reads the member's data to its end; sink receives each block and may refuse it.
+    Step readData(const std::function<Step(const char*, std::size_t)>& sink);
+    Step readFailure(la_ssize_t status);
+    Step writeFailure() const;
+    qint64 room() const;
+
+    const ExtractRequest& m_request;
+    const ExtractHooks& m_hooks;
+    const Plan m_plan;
+    const MemberFilter m_filter;
+    std::vector<char> m_buffer;
+    PassphraseState m_passphrase;
+    Reader m_reader;
+    std::unique_ptr<DiskWriter> m_disk;
+    QString m_folder;
+    ExtractResult m_result;
+    quint32 m_crc = 0;
+    qint64 m_read = 0;
+    qint64 m_written = 0;
+    qint64 m_givenBack = 0;
+    bool m_overwriteNone = false;
+};
+
+ExtractResult Extraction::run() {
+    if (m_plan.mode == Mode::Extract) {
+        const QFileInfo folder(m_request.extractFolder.isEmpty() ? QDir::currentPath()
+                                                                 : m_request.extractFolder);
+        // Never created: a missing folder is usually a stick that is gone, and creating
+        // it would write onto the disk below the mount point.
+        if (!folder.isDir())
+            return {DiskFull, {}};
+        m_folder = folder.canonicalFilePath();
+        m_disk = std::make_unique<DiskWriter>();
+    }
+    m_reader = openReader(m_request.archivePath, &m_passphrase, kArchiveReadBytes);
+    if (!m_reader)
+        return {openFailureCode(m_request.archivePath), {}};
+
+    const int total = countSelected();
+    int members = 0;
+    int done = 0;
+    int code = Ok;
+    for (;;) {
+        archive_entry* entry = nullptr;
+        const int status = archive_read_next_header(m_reader.get(), &entry);
+        if (status == ARCHIVE_EOF)
+            break;
+        if (status < ARCHIVE_WARN) {
+            code = worse(code, errorSays(m_reader.get(), {"truncated", "premature"}) ? UnexpectedEnd
+                                                                                     : SeverelyDamaged);
+            break;
+        }
+        ++members;
+        const QString name = memberName(entry);
+        if (!m_filter.isSelected(name))
+            continue;
+        m_passphrase.refused = false;
+        const Step step = member(entry, name);
+        code = worse(code, step.code);
+        ++done;
+        if (m_hooks.onMember)
+            m_hooks.onMember(done, std::max(done, total));
+        if (step.stop)
+            break;
+    }
+    if (members == 0)
+        code = worse(code, Warning);
+    else if (done == 0)
+        code = worse(code, NoMatchingMembers);
+    m_result.code = code;
+    return std::move(m_result);
+}
+
+int Extraction::countSelected() const {
+    const Reader reader = openReader(m_request.archivePath, nullptr, kHeaderReadBytes);
+    int count = 0;
+    archive_entry* entry = nullptr;
+    while (reader) {
+        const int status = archive_read_next_header(reader.get(), &entry);
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
+            break;
+        if (m_filter.isSelected(memberName(entry)))
+            ++count;
+    }
+    return count;
+}
+
+Step Extraction::member(archive_entry* entry, const QString& name) {
+    const mode_t type = archive_entry_filetype(entry);
+    if (m_plan.mode == Mode::List)
+        return {};
+    if (type == AE_IFDIR)
+        return m_plan.mode == Mode::Extract ? extractFolder(name) : Step{};
+    // Links, devices and the like are refused outright: a firmware package has no use
+    // for them, and a link could point anywhere.
+    if (type != AE_IFREG)
+        return {Warning, false};
+    switch (m_plan.mode) {
+    case Mode::Test:
+        return readData([](const char*, std::size_t) { return Step{}; });
+    case Mode::ToStandardOutput: {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly))
+            return {DiskFull, true};
+        return readData([&out](const char* data, std::size_t size) {
+            return out.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size)
+                       ? Step{}
+                       : Step{DiskFull, true};
+        });
+    }
+    default:
+        return extractFile(entry, name);
+    }
+}
+
+Step Extraction::extractFolder(const QString& name) {
+    if (!m_plan.recreateFolders)
+        return {};
+    const std::optional<QString> relative = targetRelativePath(name, true, m_plan.spacesToUnderscores);
+    if (!relative)
+        return {Warning, false};
+    return m_disk->makeFolder(m_folder + u'/' + *relative) ? Step{} : writeFailure();
+}
+
+Step Extraction::extractFile(archive_entry* entry, const QString& name) {
+    const std::optional<QString> relative =
+        targetRelativePath(name, m_plan.recreateFolders, m_plan.spacesToUnderscores);
+    if (!relative)
+        return {Warning, false};
+    const QString target = m_folder + u'/' + *relative;
+    if (!shouldWrite(entry, target))
+        return {};
+    // The header's size may lie, so the bytes are counted as they come too; but a member
+    // that announces more than there is room for is not started at all.
+    if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > room())
+        return {DiskFull, true};
+
+    const QFileInfo replaced(target);
+    const qint64 replacedBytes = replaced.isFile() ? replaced.size() : 0;
+    const std::time_t mtime = archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : -1;
+    if (!m_disk->beginFile(target, mtime))
+        return writeFailure();
+    const qint64 writtenBefore = m_written;
+    Step step = readData([this](const char* data, std::size_t size) {
+        if (static_cast<qint64>(size) > room())
+            return Step{DiskFull, true};
+        m_written += static_cast<qint64>(size);
+        return m_disk->write(data, size) ? Step{} : writeFailure();
+    });
+    if (step.code != Ok) {
+        m_disk->abandon();
+        m_written = writtenBefore;
+        return step;
+    }
+    if (!m_disk->commit()) {
+        m_written = writtenBefore;
+        return writeFailure();
+    }
+    m_givenBack += replacedBytes;
+    m_result.files.push_back({target, m_crc, m_read});
+    return {};
+}
+
+bool Extraction::shouldWrite(archive_entry* entry, const QString& target) {
+    const QFileInfo existing(target);
+    if (!existing.exists() && !existing.isSymLink())
+        return !m_plan.freshen;
+    if (m_plan.newerOnly && archive_entry_mtime_is_set(entry) &&
+        archive_entry_mtime(entry) <= existing.lastModified().toSecsSinceEpoch())
+        return false;
+    if (m_plan.overwriteWithoutAsking)
+        return true;
+    if (!m_plan.askBeforeOverwrite || m_overwriteNone || !m_hooks.askReplace)
+        return false;
+    const ReplaceAnswer answer = m_hooks.askReplace(QDir::toNativeSeparators(target));
+    if (answer == ReplaceAnswer::OverwriteNone)
+        m_overwriteNone = true;
+    return answer == ReplaceAnswer::Overwrite;
+}
+
+Step Extraction::readData(const std::function<Step(const char*, std::size_t)>& sink) {
+    m_crc = static_cast<quint32>(crc32(0L, Z_NULL, 0));
+    m_read = 0;
+    for (;;) {
+        const la_ssize_t got = archive_read_data(m_reader.get(), m_buffer.data(), m_buffer.size());
+        if (got == 0)
+            return {};
+        if (got < 0)
+            return readFailure(got);
+        m_crc = static_cast<quint32>(
+            crc32(m_crc, reinterpret_cast<const Bytef*>(m_buffer.data()), static_cast<uInt>(got)));
+        m_read += got;
+        const Step step = sink(m_buffer.data(), static_cast<std::size_t>(got));
+        if (step.code != Ok)
+            return step;
+    }
+}
+
+Step Extraction::readFailure(la_ssize_t status) {
+    const bool fatal = status == ARCHIVE_FATAL;
+    if (m_passphrase.refused)
+        return {WrongPassword, fatal};
+    if (errorSays(m_reader.get(), {"unsupported", "not supported"}))
+        return {Unsupported, fatal};
+    if (errorSays(m_reader.get(), {"truncated", "premature"}))
+        return {UnexpectedEnd, fatal};
+    return {Damaged, fatal};
+}
+
+Step Extraction::writeFailure() const {
+    const int error = m_disk->lastError();
+    if (error == ENOSPC || error == EDQUOT)
+        return {DiskFull, true};
+    // libarchive's own refusals (a link on the way, "..") carry no system error.
+    if (error <= 0 || error == EILSEQ)
+        return {Warning, false};
+    return {DiskFull, false};
+}
+
+qint64 Extraction::room() const {
+    if (m_request.spaceLimitBytes < 0)
+        return std::numeric_limits<qint64>::max();
+    return m_request.spaceLimitBytes + m_givenBack - m_written;
+}
+
+} // namespace
+
+ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks) {
+    return Extraction(request, hooks).run();
+}
+
+} // namespace norvane::unzip

@@ -1,0 +1,55 @@
+#pragma once
+// Unpacks one zip archive with libarchive, member by member and block by block: no
+// member is ever held in memory whole. Members are written to a temporary name beside
+// their target and renamed into place only when complete, so a member that fails
+// midway leaves nothing behind and an existing file survives a failed replacement.
+
+#include "update/UnzipOptions.h"
+#include "update/UnzipPrompts.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace norvane::unzip {
+
+struct ExtractRequest {
+    QString archivePath;
+    // Must exist when members are written; it is never created.
+    QString extractFolder;
+    Plan plan;
+    QStringList include;
+    QStringList exclude;
+    // Bytes the run may add to the device; replaced files give their size back. -1: no limit.
+    qint64 spaceLimitBytes = -1;
+};
+
+// The questions and progress of a run, called on the extracting thread; the caller
+// carries them to wherever they must run.
+struct ExtractHooks {
+    std::function<ReplaceAnswer(const QString& fileName)> askReplace;
+    std::function<std::optional<QByteArray>()> askPassword;
+    // After each member taken by the include and exclude lists.
+    std::function<void(int done, int total)> onMember;
+};
+
+struct ExtractedFile {
+    QString path;
+    // CRC-32 and size of the bytes written; libarchive has checked them against the archive.
+    quint32 crc32 = 0;
+    qint64 size = 0;
+};
+
+struct ExtractResult {
+    int code = 0;
+    std::vector<ExtractedFile> files;
+};
+
+ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks);
+
+} // namespace norvane::unzip

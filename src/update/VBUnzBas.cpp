@@ -1,0 +1,61 @@
+#include "update/VBUnzBas.h"
+
+#include "update/UnzipCodes.h"
+#include "update/UnzipOptions.h"
+#include "update/UnzipPrompts.h"
+#include "update/UnzipThread.h"
+#include "update/UnzipVerify.h"
+
+#include <QObject>
+
+namespace norvane {
+
+int VBUnzBas::UnzipArchive() {
+    if (m_running)
+        return unzip::Aborted;
+    m_running = true;
+    m_files.clear();
+
+    unzip::ExtractRequest request;
+    request.archivePath = archivePath;
+    request.extractFolder = extractFolder;
+    request.plan = unzip::planFromOptions(UnzipOptions);
+    request.include = includeList;
+    request.exclude = excludeList;
+    request.spaceLimitBytes = spaceLimitBytes;
+
+    // Lives on the calling thread: the worker's questions and progress run through it.
+    QObject home;
+    unzip::Prompts prompts(m_dialogs, SkipPassword);
+    unzip::ExtractHooks hooks;
+    hooks.askReplace = [&](const QString& name) {
+        return unzip::callOnThreadOf(home, [&] { return prompts.askReplace(name); });
+    };
+    hooks.askPassword = [&] { return unzip::callOnThreadOf(home, [&] { return prompts.askPassword(); }); };
+    if (onMember)
+        hooks.onMember = [&home, report = onMember](int done, int total) {
+            unzip::postToThreadOf(home, [report, done, total] { report(done, total); });
+        };
+
+    unzip::ExtractResult result;
+    unzip::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
+    m_files = std::move(result.files);
+    m_running = false;
+    prompts.showResult(result.code);
+    return result.code;
+}
+
+QStringList VBUnzBas::extractedFiles() const {
+    QStringList paths;
+    for (const unzip::ExtractedFile& file : m_files)
+        paths << file.path;
+    return paths;
+}
+
+QStringList VBUnzBas::verifyExtracted() const {
+    QStringList differing;
+    unzip::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_files); });
+    return differing;
+}
+
+} // namespace norvane

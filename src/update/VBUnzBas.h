@@ -1,0 +1,56 @@
+#pragma once
+// Unpacks one zip archive into a folder, with the classic option record, questions
+// and result box. The work runs on a worker thread while the window thread waits in
+// a local event loop that repaints but takes no input; questions and progress are
+// shown on the window thread. Result codes: update/UnzipCodes.h; what each option
+// does here: update/UnzipOptions.h.
+
+#include "platform/Dialogs.h"
+#include "update/UnzipEngine.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+namespace norvane {
+
+class VBUnzBas {
+public:
+    explicit VBUnzBas(platform::Dialogs& dialogs) : m_dialogs(dialogs) {}
+
+    std::array<qint16, 15> UnzipOptions{}; // [0] = option 1 ... [14] = option 15
+    QString archivePath;
+    // Empty: the current folder. Never created when missing.
+    QString extractFolder;
+    // At most 100 entries each are used; empty include: all members, empty exclude: none.
+    QStringList includeList, excludeList;
+    // Set once the user leaves a password empty; from then on no password is asked for.
+    // Keep the object (or copy this back) for the whole program run.
+    qint16 SkipPassword = 0;
+    // Bytes the extraction may add to the target, usually the free space of the stick;
+    // -1: no limit.
+    qint64 spaceLimitBytes = -1;
+    // After each member, on the calling thread.
+    std::function<void(int done, int total)> onMember;
+
+    // Unpacks archivePath under the options; shows a non-zero result as a bare number
+    // and returns it. A call while one is running returns 80 at once.
+    int UnzipArchive();
+    // Full paths of the files the last run wrote.
+    QStringList extractedFiles() const;
+    // Flushes each file of the last run to the device, drops it from the page cache and
+    // reads it back; full paths of those whose CRC-32 or size differs from the archive's
+    // (or that cannot be read any more).
+    QStringList verifyExtracted() const;
+
+private:
+    platform::Dialogs& m_dialogs;
+    std::vector<unzip::ExtractedFile> m_files;
+    bool m_running = false;
+};
+
+} // namespace norvane
