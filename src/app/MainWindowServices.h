@@ -13,6 +13,7 @@ namespace norvane {
 class basINI;
 namespace platform {
 class Dialogs;
+class DeviceEvents;
 class Drives;
 class Shell;
 } // namespace platform
@@ -21,6 +22,8 @@ struct MainWindowServices {
     platform::Drives& drives;
     platform::Shell& shell;
     basINI& ini;
+    // Arrival and removal of drives; null: none are told.
+    platform::DeviceEvents* deviceEvents = nullptr;
     // Message boxes; null: the window shows its own Qt message boxes.
     platform::Dialogs* dialogs = nullptr;
     // The program folder, with a trailing separator.

@@ -1,17 +1,21 @@
 #include "app/frmMain.h"
 
 #include "app/MainTables.h"
+#include "platform/DeviceEvents.h"
 #include "platform/desktop/QtDialogs.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "update/FileStore.h"
+#include "update/VBUnzBas.h"
 #include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
+#include "widgets/PictureBox.h"
 #include "widgets/StatusPanel.h"
 #include "winproc/basDeklare.h"
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QProgressBar>
 #include <QSignalBlocker>
 #include <QTimer>
 
@@ -79,6 +83,14 @@ void frmMain::createControlArrays() {
         ui->StatusBar1->addWidget(m_panels[i], i == 0 ? 0 : 1);
     }
     m_panels[0]->setMinimumWidth(220);
+    // How far a package download or the unpacking is, beside the running status.
+    m_runProgress = new QProgressBar(ui->StatusBar1);
+    m_runProgress->setObjectName(QStringLiteral("runProgress"));
+    m_runProgress->setTextVisible(false);
+    m_runProgress->setMaximumWidth(200);
+    m_runProgress->setAccessibleName(QStringLiteral("Fortschritt"));
+    m_runProgress->hide();
+    ui->StatusBar1->addPermanentWidget(m_runProgress);
 
     // Captions name the field next to them, for keyboard and screen-reader users.
     ui->Label1->setBuddy(ui->txtDT_Cap);
@@ -111,6 +123,12 @@ void frmMain::connectHandlers() {
     connect(ui->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(ui->cmdSaveOnStick, &QPushButton::clicked, this, &frmMain::cmdSaveOnStick_Click);
+    connect(ui->cmdChoose, &QPushButton::clicked, this, &frmMain::cmdChoose_Click);
+    // The bar fills its box: drawn again at the box's new size.
+    connect(ui->Picture1, &PictureBox::resized, this, [this] {
+        if (m_fillPercent >= 0)
+            showFillBar(m_fillPercent);
+    });
     ui->txtOpenPath->installEventFilter(this);
     ui->txtDT_Cap->installEventFilter(this);
 }
@@ -142,6 +160,7 @@ void frmMain::Form_Load() {
         std::make_unique<cDrive>(m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini,
                                                                m_services.shell, m_services.programFolder});
     m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
+    m_unzip = std::make_unique<VBUnzBas>(dialogs());
     m_SettName = settNames();
     m_Reihenfolge = reihenfolgen();
     m_SelFirm = -1;
@@ -170,6 +189,9 @@ void frmMain::Form_Load() {
 
 void frmMain::HookWindow() {
     m_winProc->HookWindow();
+    if (m_services.deviceEvents)
+        connect(m_services.deviceEvents, &platform::DeviceEvents::deviceChange, this, &frmMain::deviceChange,
+                Qt::UniqueConnection);
 }
 
 void frmMain::deviceChange(unsigned message, unsigned wParam) {

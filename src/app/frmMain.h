@@ -13,6 +13,7 @@
 #include <memory>
 
 class QLabel;
+class QProgressBar;
 class QTimer;
 
 namespace Ui {
@@ -29,6 +30,7 @@ class Dialogs;
 }
 
 class basDeklare;
+class VBUnzBas;
 
 class frmMain : public QMainWindow, private StatusSink, private StickView {
     Q_OBJECT
@@ -49,6 +51,10 @@ public:
 
     // The one-shot start of the update search.
     void Timer1_Timer();
+
+    // The update run of "Starte Update"; true while one runs.
+    void cmdChoose_Click();
+    bool updateRunning() const { return m_updateRunning; }
 
     // State of the window, read by the other windows and by tests.
     cDrive& drive() { return *m_drive; }
@@ -128,6 +134,13 @@ private:
     void clearFillBar() override;
     void showDrivePicker() override;
 
+    // The update run.
+    struct UpdatePlan;
+    void runUpdate(UpdatePlan& plan);
+    bool fetchPackage(UpdatePlan& plan, const QString& file, const QString& kind);
+    qint64 freeBytesOn(const QString& root);
+    void showRunProgress(qint64 done, qint64 total);
+
     void setStatus(int panel, const QString& text, const QString& toolTip);
     platform::Dialogs& dialogs();
 
@@ -141,12 +154,15 @@ private:
     std::unique_ptr<cDrive> m_drive;
     std::unique_ptr<basDeklare> m_winProc;
     Downloader m_downloader;
+    // One extraction object for the program run: a refused password stays refused.
+    std::unique_ptr<VBUnzBas> m_unzip;
 
     std::array<OptionButton*, 11> Firm_Option{};
     std::array<OptionButton*, 5> Sett_Option{};
     std::array<QLabel*, 4> lbl_news{};
     std::array<QLabel*, 3> lblSize{};
     std::array<StatusPanel*, 2> m_panels{};
+    QProgressBar* m_runProgress = nullptr;
     QTimer* Timer1 = nullptr;
 
     std::array<QString, 6> m_SettName;
@@ -157,6 +173,8 @@ private:
     bool m_AutoDetect = false;
     bool m_PathChanged = false;
     bool m_closed = false;
+    bool m_updateRunning = false;
+    int m_fillPercent = -1; // the percent the fill bar shows; -1: cleared
 };
 
 } // namespace norvane

@@ -2,6 +2,7 @@
 // program settings, the window procedure and the program's objects.
 
 #include "app/frmMain.h"
+#include "format/Form1.h"
 #include "platform/Dialogs.h"
 #include "winproc/basDeklare.h"
 
@@ -10,7 +11,14 @@
 namespace norvane {
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    // The close is never refused; it runs its sequence once.
+    // A disk being formatted must not lose the wizard that waits for its formatter.
+    for (const Form1* wizard : findChildren<Form1*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (wizard->formatRunning()) {
+            event->ignore();
+            return;
+        }
+    }
+    // Otherwise the close is never refused; it runs its sequence once.
     if (!m_closed)
         Form_QueryUnload();
     event->accept();
@@ -31,8 +39,11 @@ void frmMain::Form_QueryUnload() {
 }
 
 void frmMain::Unload_Prog() {
-    // The drive object and the window go with the window's destruction, after any
-    // handler still running below this close has returned.
+    // A download still running ends now: its temporary file is removed and the
+    // update run stops without writing more. The drive object and the window go
+    // with the window's destruction, after any handler still running below this
+    // close has returned.
+    cancelDownloads();
 }
 
 } // namespace norvane

@@ -1,12 +1,15 @@
 // The stick panel of the main window: its handlers, and the view through which
 // the drive object shows the current stick.
 
+#include "app/frmAuswahl.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "stick/cDrive.h"
 #include "storage/basINI.h"
 #include "ui_frmMain.h"
+#include "widgets/PictureBox.h"
 #include "widgets/StatusPanel.h"
+#include "widgets/cProgressBar.h"
 
 #include <QKeyEvent>
 #include <QPixmap>
@@ -182,14 +185,21 @@ void frmMain::setSwatchColours(int usedRgb, int freeRgb) {
 }
 
 void frmMain::showFillBar(int percent) {
-    ui->Picture1->setAccessibleDescription(QStringLiteral("%1 %").arg(percent));
+    m_fillPercent = percent;
+    cProgressBar bar;
+    bar.StartFarbe(100, 0, 0);
+    bar.EndFarbe(200, 0, 0);
+    bar.ShowProgress(*ui->Picture1, percent, 0, 100, true);
 }
 
 void frmMain::clearFillBar() {
-    ui->Picture1->clear();
-    ui->Picture1->setAccessibleDescription(QString());
+    m_fillPercent = -1;
+    ui->Picture1->Cls();
 }
 
-void frmMain::showDrivePicker() {}
+void frmMain::showDrivePicker() {
+    // Modeless and owned by this window; it deletes itself when closed.
+    (new frmAuswahl(*m_drive, this))->show();
+}
 
 } // namespace norvane

@@ -11,6 +11,7 @@
 #include "update/ServerUrls.h"
 #include "update/StickCopy.h"
 #include "update/VBUnzBas.h"
+#include "widgets/PictureBox.h"
 #include "widgets/StatusPanel.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <algorithm>
 
 namespace norvane {
 
@@ -28,6 +30,7 @@ using platform::MessageIcon;
 using platform::MessageResult;
 
 constexpr double kMinimumFreeBytes = 5.0 * 1024 * 1024;
+constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connection check
 const QString kDistributorAddress = QStringLiteral("www.norvane.de");
 
 QString lines(std::initializer_list<QString> parts) {
@@ -93,7 +96,7 @@ void frmMain::runUpdate(UpdatePlan& plan) {
         return;
 
     const QString& server = m_services.serverAddress;
-    if (OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0, kCatalogueCap)
+    if (OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0, kServerTextLimit)
             .isEmpty()) {
         dialogs().messageBox(
             MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Verbindungs-Fehler"),
@@ -109,28 +112,28 @@ void frmMain::runUpdate(UpdatePlan& plan) {
         return;
 
     bool complete = true;
-    m_unzip.UnzipOptions = {};
-    m_unzip.UnzipOptions[10] = 1; // overwrite existing files without asking
-    m_unzip.UnzipOptions[9] = 1;  // recreate the archive's folders
-    m_unzip.UnzipOptions[6] = 1;  // list only, unless there is a folder to extract into
-    m_unzip.UnzipOptions[2] = 0;  // never ask before overwriting
-    m_unzip.UnzipOptions[8] = 0;  // no archive comment
-    m_unzip.includeList.clear();
-    m_unzip.excludeList.clear();
-    m_unzip.archivePath = firmPath;
-    m_unzip.extractFolder = plan.root;
-    if (!m_unzip.extractFolder.isEmpty())
-        m_unzip.UnzipOptions[6] = 0;
-    m_unzip.spaceLimitBytes = freeBytesOn(plan.root);
-    m_unzip.onMember = [this](int doneMembers, int total) { showRunProgress(doneMembers, total); };
+    m_unzip->UnzipOptions = {};
+    m_unzip->UnzipOptions[10] = 1; // overwrite existing files without asking
+    m_unzip->UnzipOptions[9] = 1;  // recreate the archive's folders
+    m_unzip->UnzipOptions[6] = 1;  // list only, unless there is a folder to extract into
+    m_unzip->UnzipOptions[2] = 0;  // never ask before overwriting
+    m_unzip->UnzipOptions[8] = 0;  // no archive comment
+    m_unzip->includeList.clear();
+    m_unzip->excludeList.clear();
+    m_unzip->archivePath = firmPath;
+    m_unzip->extractFolder = plan.root;
+    if (!m_unzip->extractFolder.isEmpty())
+        m_unzip->UnzipOptions[6] = 0;
+    m_unzip->spaceLimitBytes = freeBytesOn(plan.root);
+    m_unzip->onMember = [this](int doneMembers, int total) { showRunProgress(doneMembers, total); };
     setStatus(2, QStringLiteral("Firmware wird entpackt..."), QStringLiteral("Firmware wird entpackt."));
-    const int code = m_unzip.UnzipArchive();
+    const int code = m_unzip->UnzipArchive();
     m_runProgress->hide();
     if (code != 0) {
         complete = false;
     } else {
-        plan.written << m_unzip.extractedFiles();
-        const QStringList damaged = m_unzip.verifyExtracted();
+        plan.written << m_unzip->extractedFiles();
+        const QStringList damaged = m_unzip->verifyExtracted();
         if (!damaged.isEmpty()) {
             dialogs().messageBox(
                 MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Update fehlgeschlagen"),
@@ -149,7 +152,7 @@ void frmMain::runUpdate(UpdatePlan& plan) {
     m_drive->GetDriveCapacity();
     QApplication::processEvents();
 
-    for (const QString name : {QStringLiteral("autorun.inf"), QStringLiteral("norvstick.ico")}) {
+    for (const QString& name : {QStringLiteral("autorun.inf"), QStringLiteral("norvstick.ico")}) {
         if (copyReplacing(programFolder + name, plan.root + name))
             plan.written << plan.root + name;
         else
@@ -215,7 +218,7 @@ void frmMain::showRunProgress(qint64 done, qint64 total) {
     } else {
         // In per mille, so sizes beyond the range of int fit.
         m_runProgress->setRange(0, 1000);
-        m_runProgress->setValue(int(qBound<qint64>(0, done * 1000 / total, 1000)));
+        m_runProgress->setValue(int(std::clamp<qint64>(done * 1000 / total, 0, 1000)));
     }
     m_runProgress->show();
 }

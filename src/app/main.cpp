@@ -3,6 +3,7 @@
 
 #include "app/GermanTranslations.h"
 #include "app/frmMain.h"
+#include "platform/DeviceEvents.h"
 #include "platform/Drives.h"
 #include "platform/ProgramFolder.h"
 #include "platform/desktop/DesktopShell.h"
@@ -14,15 +15,19 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norvane-usbtool"));
+    // Ties the window to its menu entry and icon on desktops that ask (Wayland).
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.norvane.usbtool"));
 
     norvane::installGermanTranslations(app);
 
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
+    const std::unique_ptr<norvane::platform::DeviceEvents> deviceEvents = norvane::platform::createDeviceEvents();
     norvane::platform::DesktopShell shell;
     norvane::basINI ini;
     norvane::frmMain window({.drives = *drives,
                              .shell = shell,
                              .ini = ini,
+                             .deviceEvents = deviceEvents.get(),
                              .programFolder = norvane::platform::programFolder(),
                              .serverAddress = norvane::serverAddress()});
     window.show();

@@ -27,6 +27,10 @@ QString productCatalogueUrl(const QString& server) {
     return server + QStringLiteral("/s_product_catalog.php?ag2=723&gruppe=696&grpname=Norvane%20HDTV-PVR");
 }
 
+QString linkPageUrl(const QString& server) {
+    return server + QStringLiteral("/index_link.php?ref=usbtool");
+}
+
 QString warrantyCheckUrl(const QString& server) {
     return server + QStringLiteral("/norv_grauimport_h.php");
 }

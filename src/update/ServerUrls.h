@@ -13,6 +13,8 @@ QString serverAddress();
 QString downloadFileUrl(const QString& server, const QString& fileName);
 // The product catalogue page, opened when this program is outdated.
 QString productCatalogueUrl(const QString& server);
+// The link page opened after a successful update.
+QString linkPageUrl(const QString& server);
 // The warranty-check page.
 QString warrantyCheckUrl(const QString& server);
 

@@ -179,7 +179,7 @@ TEST_F(StartUp, ControlsCarryTheirNamesKindsAndCaptions) {
         {"lblHDFreeColor", "QLabel", nullptr},
         {"Label11", "QLabel", "Angabe in"},
         {"cmbSize", "QComboBox", nullptr},
-        {"Picture1", "QLabel", nullptr},
+        {"Picture1", "norvane::PictureBox", nullptr},
         {"txtFAT", "QLineEdit", ""},
         {"Label6", "QLabel", "(Funktioniert nur mit angeschlossenen USB-Stick)"},
         {"Frame3", "QGroupBox", "zusätzliches"},
