@@ -54,7 +54,8 @@ void frmMain::cmdChoose_Click() {
     if (m_updateRunning)
         return; // the button stays usable during a run; a second click starts nothing
     if (m_SelFirm < 0 || m_SelFirm >= kReceiverRows || m_catalogue.FirmFile[m_SelFirm].isEmpty()) {
-        dialogs().messageBox(MessageIcon::Information, MessageButtons::Ok, QString::fromLatin1(platform::kProgramTitle),
+        dialogs().messageBox(MessageIcon::Information, MessageButtons::Ok,
+                             QString::fromLatin1(platform::kProgramTitle),
                              QStringLiteral("Bitte wählen Sie zuerst Ihren Receiver aus."));
         return;
     }
@@ -81,22 +82,24 @@ void frmMain::runUpdate(UpdatePlan& plan) {
 
     const double free = m_drive->TotalFreeSpace();
     if (free < kMinimumFreeBytes) {
-        dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Zuwenig Speicher verfügbar !"),
-                             lines({QStringLiteral("Sie benötigen mindestens 5 MB freien Speicherplatz am USB-Stick!"),
-                                    QStringLiteral("Löschen Sie unbenötigte Daten und versuchen Sie es nochmal.")}));
+        dialogs().messageBox(
+            MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Zuwenig Speicher verfügbar !"),
+            lines({QStringLiteral("Sie benötigen mindestens 5 MB freien Speicherplatz am USB-Stick!"),
+                   QStringLiteral("Löschen Sie unbenötigte Daten und versuchen Sie es nochmal.")}));
         return;
     }
 
     const MessageResult answer = dialogs().messageBox(
         MessageIcon::None, MessageButtons::OkCancel, QStringLiteral("Wollen Sie updaten ?"),
         lines({QStringLiteral("Sie haben folgende Update Optionen gewählt:"),
-               QStringLiteral("Receiver: Norvane ") + plan.firmName, QStringLiteral("Settings: ") + plan.settName,
-               QString(), QStringLiteral("Updaten mit OK ?")}));
+               QStringLiteral("Receiver: Norvane ") + plan.firmName,
+               QStringLiteral("Settings: ") + plan.settName, QString(), QStringLiteral("Updaten mit OK ?")}));
     if (answer != MessageResult::Ok || m_closed)
         return;
 
     const QString& server = m_services.serverAddress;
-    if (OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0, kServerTextLimit)
+    if (OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0,
+                kServerTextLimit)
             .isEmpty()) {
         dialogs().messageBox(
             MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Verbindungs-Fehler"),
@@ -166,10 +169,11 @@ void frmMain::runUpdate(UpdatePlan& plan) {
     if (m_closed)
         return;
     if (!complete) {
-        dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Update unvollständig"),
-                             lines({QStringLiteral("Das Update konnte nicht vollständig auf den USB-Stick "
-                                                   "geschrieben werden."),
-                                    QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")}));
+        dialogs().messageBox(
+            MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Update unvollständig"),
+            lines({QStringLiteral("Das Update konnte nicht vollständig auf den USB-Stick "
+                                  "geschrieben werden."),
+                   QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")}));
         return;
     }
 
@@ -188,17 +192,17 @@ bool frmMain::fetchPackage(UpdatePlan& plan, const QString& file, const QString&
     showRunProgress(0, -1);
     // A package replaces one of the same name, so that file's room counts as free.
     const qint64 room = freeBytesOn(plan.root) + (QFileInfo(target).isFile() ? QFileInfo(target).size() : 0);
-    const FileDownloadResult result =
-        DownloadToFile(downloadFileUrl(m_services.serverAddress, file), kind, 0, target, room,
-                       [this](qint64 received, qint64 total) { showRunProgress(received, total); });
+    const FileDownloadResult result = DownloadToFile(
+        downloadFileUrl(m_services.serverAddress, file + QStringLiteral(".txt")), kind, 0, target, room,
+        [this](qint64 received, qint64 total) { showRunProgress(received, total); });
     m_runProgress->hide();
     if (m_closed)
         return false;
     if (!result.ok) {
-        dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Download fehlgeschlagen"),
-                             lines({QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file),
-                                    result.reason,
-                                    QStringLiteral("Auf dem USB-Stick wurde nichts verändert.")}));
+        dialogs().messageBox(
+            MessageIcon::Critical, MessageButtons::Ok, QStringLiteral("Download fehlgeschlagen"),
+            lines({QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file), result.reason,
+                   QStringLiteral("Auf dem USB-Stick wurde nichts verändert.")}));
         setStatus(2, QStringLiteral("Update abgebrochen"), QStringLiteral("Das Update wurde abgebrochen."));
         return false;
     }

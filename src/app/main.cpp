@@ -21,7 +21,8 @@ int main(int argc, char* argv[]) {
     norvane::installGermanTranslations(app);
 
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
-    const std::unique_ptr<norvane::platform::DeviceEvents> deviceEvents = norvane::platform::createDeviceEvents();
+    const std::unique_ptr<norvane::platform::DeviceEvents> deviceEvents =
+        norvane::platform::createDeviceEvents();
     norvane::platform::DesktopShell shell;
     norvane::basINI ini;
     norvane::frmMain window({.drives = *drives,

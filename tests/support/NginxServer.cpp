@@ -51,8 +51,8 @@ NginxServer::NginxServer(const QString& root) {
                          .toUtf8());
         config.close();
         m_process.setProcessChannelMode(QProcess::MergedChannels);
-        m_process.start(nginx, {QStringLiteral("-p"), dir, QStringLiteral("-e"), dir + QStringLiteral("/error.log"),
-                                QStringLiteral("-c"), config.fileName()});
+        m_process.start(nginx, {QStringLiteral("-p"), dir, QStringLiteral("-e"),
+                                dir + QStringLiteral("/error.log"), QStringLiteral("-c"), config.fileName()});
         if (!m_process.waitForStarted(5'000)) {
             m_error = m_process.errorString();
             continue;

@@ -1,0 +1,200 @@
+// The update run end to end: the search and a whole update against a real web
+// server (nginx) and against the loopback server with faults, onto a stick
+// whose root is a real folder.
+
+#include "MainWindowFixture.h"
+#include "platform/Ansi.h"
+#include "support/NginxServer.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+namespace norvane::test {
+namespace {
+
+const QString kDemo = QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR) + QStringLiteral("/norvane/download/");
+const QString kFirmware = QStringLiteral("Q120_Firmware.zip");
+const QString kList = QStringLiteral("Settings_AT_Q120.txt");
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file below a folder by its relative path, with its bytes.
+QMap<QString, QByteArray> treeOf(const QString& folder) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        tree.insert(QDir(folder).relativeFilePath(path), bytesOf(path));
+    }
+    return tree;
+}
+
+// What the stick must hold after a complete update: the packages, the archive's
+// members as bsdtar unpacks them, and the two files of the program folder.
+QMap<QString, QByteArray> expectedStick(const TempDir& reference) {
+    QProcess::execute(QStringLiteral("bsdtar"), {QStringLiteral("-xf"), kDemo + kFirmware + ".txt",
+                                                 QStringLiteral("-C"), reference.path()});
+    QMap<QString, QByteArray> tree = treeOf(reference.path());
+    tree.insert(kFirmware, bytesOf(kDemo + kFirmware + ".txt"));
+    tree.insert(kList, bytesOf(kDemo + kList + ".txt"));
+    for (const char* name : {"autorun.inf", "norvstick.ico"})
+        tree.insert(QString::fromLatin1(name), bytesOf(QStringLiteral(NORVANE_ASSETS_DIR "/") + name));
+    return tree;
+}
+
+class UpdateRun : public MainWindowTest {
+protected:
+    void SetUp() override {
+        for (const char* name : {"autorun.inf", "norvstick.ico"})
+            QFile::copy(QStringLiteral(NORVANE_ASSETS_DIR "/") + name,
+                        programFolder.filePath(QString::fromLatin1(name)));
+        drives.addStick(stick.path(), 1'000'000'000, QStringLiteral("NORVANE"));
+        server.serveFolder(QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR));
+    }
+    // Searches, keeps the preselected receiver and list, and runs the update.
+    void run() {
+        frmMain& w = searched();
+        ASSERT_EQ(w.catalogue().FirmFile[w.SelFirm()], kFirmware);
+        dialogs.clearShown();
+        w.cmdChoose_Click();
+    }
+    QStringList titles() const {
+        QStringList shown;
+        for (const ShownMessage& message : dialogs.shown())
+            shown << message.title;
+        return shown;
+    }
+    std::string texts() const {
+        QStringList shown;
+        for (const ShownMessage& message : dialogs.shown())
+            shown << message.title + ": " + message.text;
+        return shown.join('\n').toStdString();
+    }
+
+    TempDir stick;
+};
+
+TEST_F(UpdateRun, WholeUpdateFromARealWebServer) {
+    // The server's folder as a Windows server would hold it: names as Windows-1252 bytes.
+    TempDir site;
+    const QString folder = site.mkdir(QStringLiteral("norvane/download"));
+    for (const QString& name : QDir(kDemo).entryList(QDir::Files)) {
+        std::ofstream((folder.toLocal8Bit() + platform::toAnsi(name)).toStdString(), std::ios::binary)
+            << bytesOf(kDemo + name).toStdString();
+    }
+    NginxServer nginx(site.path());
+    ASSERT_TRUE(nginx.isRunning()) << nginx.error().toStdString();
+    serverAddress = nginx.url();
+
+    run();
+
+    TempDir reference;
+    EXPECT_EQ(treeOf(stick.path()), expectedStick(reference));
+    EXPECT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update erfolgreich"})) << texts();
+    EXPECT_EQ(shell.urls.last(), nginx.url() + "/index_link.php?ref=usbtool");
+    EXPECT_TRUE(nginx.accessLog().contains("GET /norvane/download/Q120_Firmware.zip.txt HTTP/1.1\" 200"))
+        << nginx.accessLog().toStdString();
+    EXPECT_FALSE(window().findChild<QWidget*>(QStringLiteral("runProgress"))->isVisible());
+    // Names that are no UTF-8 are beyond QDir; the folder goes by its bytes.
+    std::filesystem::remove_all(folder.toStdString());
+}
+
+TEST_F(UpdateRun, PackagesWithoutALengthAndASecondRunOverwriteQuietly) {
+    server.serveChunked(("/norvane/download/" + kFirmware + ".txt").toLatin1(),
+                        bytesOf(kDemo + kFirmware + ".txt"));
+    run();
+    window().cmdChoose_Click();
+    TempDir reference;
+    EXPECT_EQ(treeOf(stick.path()), expectedStick(reference));
+    EXPECT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update erfolgreich", "Wollen Sie updaten ?",
+                                     "Update erfolgreich"}));
+}
+
+TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
+    const QByteArray firmPath = ("/norvane/download/" + kFirmware + ".txt").toLatin1();
+    const QByteArray firmware = bytesOf(kDemo + kFirmware + ".txt");
+    struct Case {
+        const char* name;
+        std::function<void(LoopbackServer&)> fault;
+        QStringList titles;
+        QStringList present; // on the stick afterwards
+        QStringList absent;  // never on the stick
+    } const cases[] = {
+        {"reset half-way through the firmware",
+         [&](LoopbackServer& s) {
+             s.cutShort(firmPath, firmware.size(), firmware.left(firmware.size() / 2));
+         },
+         {"Wollen Sie updaten ?", "Download fehlgeschlagen"},
+         {},
+         {kFirmware, kList, "autorun.inf"}},
+        {"404 for the channel list",
+         [&](LoopbackServer& s) {
+             s.fail(("/norvane/download/" + kList + ".txt").toLatin1(), 404, "<html/>");
+         },
+         {"Wollen Sie updaten ?", "Download fehlgeschlagen"},
+         {kFirmware},
+         {kList, "autorun.inf"}},
+        {"a damaged archive",
+         [&](LoopbackServer& s) { s.serve(firmPath, QByteArray("PK\x03\x04 nothing of a zip", 20)); },
+         {"Wollen Sie updaten ?", "Norvane USB-Stick Updatetool", "Update unvollständig"},
+         {kFirmware, kList, "autorun.inf", "norvstick.ico"},
+         {}},
+    };
+    TempDir reference;
+    const QMap<QString, QByteArray> complete = expectedStick(reference);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir fresh;
+        drives.clear();
+        drives.addStick(fresh.path(), 1'000'000'000);
+        LoopbackServer local;
+        local.serveFolder(QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR));
+        c.fault(local);
+        serverAddress = local.url();
+        resetWindow();
+        searched();
+        dialogs.clearShown();
+        window().cmdChoose_Click();
+        EXPECT_EQ(titles(), c.titles);
+        const QStringList files = treeOf(fresh.path()).keys();
+        for (const QString& file : files)
+            EXPECT_TRUE(complete.contains(file)) << "foreign or temporary file " << file.toStdString();
+        for (const QString& file : c.present)
+            EXPECT_TRUE(files.contains(file)) << file.toStdString();
+        for (const QString& file : c.absent)
+            EXPECT_FALSE(files.contains(file)) << file.toStdString();
+        EXPECT_FALSE(!shell.urls.isEmpty() && shell.urls.last().contains("index_link"));
+    }
+}
+
+TEST_F(UpdateRun, RefusedWithoutReceiverWithoutRoomAndWhileRunning) {
+    window().cmdChoose_Click(); // before the search no receiver is chosen
+    EXPECT_EQ(titles(), QStringList{"Norvane USB-Stick Updatetool"});
+    dialogs.clearShown();
+
+    drives.find(stick.path())->space = platform::DiskSpace{1'000'000'000, 5'138'022, 5'138'022}; // 4.9 MB
+    run();
+    EXPECT_EQ(titles(), QStringList{"Zuwenig Speicher verfügbar !"});
+    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+
+    // A second click while the confirmation is open starts nothing more.
+    drives.find(stick.path())->space = platform::DiskSpace{1'000'000'000, 500'000'000, 500'000'000};
+    dialogs.clearShown();
+    dialogs.answerNext(platform::MessageResult::Cancel);
+    dialogs.whileOpen([this] { window().cmdChoose_Click(); });
+    window().cmdChoose_Click();
+    EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
+    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+}
+
+} // namespace
+} // namespace norvane::test
