@@ -60,15 +60,17 @@ std::vector<double> measure(QWidget& widget, const std::function<void()>& wait) 
     return latencies;
 }
 
-void report(const char* name, std::vector<double> latencies) {
+// Prints the spread of the latencies; returns the longest, or -1 when there was none.
+double report(const char* name, std::vector<double> latencies) {
     if (latencies.empty()) {
         std::printf("%-36s no repaint at all\n", name);
-        return;
+        return -1;
     }
     std::sort(latencies.begin(), latencies.end());
     const auto at = [&](double share) { return latencies[size_t(share * double(latencies.size() - 1))]; };
     std::printf("%-36s %5zu repaints, median %.2f ms, p99 %.2f ms, max %.2f ms\n", name, latencies.size(),
                 at(0.5), at(0.99), latencies.back());
+    return latencies.back();
 }
 
 } // namespace
@@ -92,10 +94,13 @@ int main(int argc, char** argv) {
                loop.exec();
            }));
     QElapsedTimer transfer;
-    report("kind-0 OpenURL, server stalls 10 s", measure(widget, [&] {
-               transfer.start();
-               downloader.OpenURL(server.url() + "/norvane/download/usb-version.txt", QStringLiteral("0"), 1);
-           }));
+    const double longest = report("kind-0 OpenURL, server stalls 10 s", measure(widget, [&] {
+                                      transfer.start();
+                                      downloader.OpenURL(server.url() + "/norvane/download/usb-version.txt",
+                                                         QStringLiteral("0"), 1);
+                                  }));
     std::printf("the stalled OpenURL returned after %.1f s\n", transfer.elapsed() / 1000.0);
-    return 0;
+    const bool met = longest >= 0 && longest < 50;
+    std::printf("goal: every repaint during the stall under 50 ms: %s\n", met ? "met" : "MISSED");
+    return met ? 0 : 1;
 }

@@ -3,8 +3,5 @@
 add_executable(bench_stream_to_file ${CMAKE_CURRENT_LIST_DIR}/StreamToFileBench.cpp)
 target_link_libraries(bench_stream_to_file PRIVATE norvane_update PkgConfig::HTTPLIB)
 
-add_executable(bench_window_latency
-  ${CMAKE_CURRENT_LIST_DIR}/WindowLatencyBench.cpp
-  ${PROJECT_SOURCE_DIR}/tests/support/LoopbackServer.cpp)
-target_include_directories(bench_window_latency PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(bench_window_latency PRIVATE norvane_update Qt6::Widgets PkgConfig::HTTPLIB)
+add_executable(bench_window_latency ${CMAKE_CURRENT_LIST_DIR}/WindowLatencyBench.cpp)
+target_link_libraries(bench_window_latency PRIVATE norvane_update norvane_test_support Qt6::Widgets)
