@@ -188,6 +188,8 @@ void frmMain::runUpdate(UpdatePlan& plan) {
 // Downloads one package onto the stick; on failure tells the user which one and
 // leaves the stick's files as they were.
 bool frmMain::fetchPackage(UpdatePlan& plan, const QString& file, const QString& kind) {
+    if (m_closed)
+        return false; // the window was closed while the run waited
     const QString target = plan.root + file;
     showRunProgress(0, -1);
     // A package replaces one of the same name, so that file's room counts as free.

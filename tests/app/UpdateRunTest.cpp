@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -174,6 +175,22 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
             EXPECT_FALSE(files.contains(file)) << file.toStdString();
         EXPECT_FALSE(!shell.urls.isEmpty() && shell.urls.last().contains("index_link"));
     }
+}
+
+TEST_F(UpdateRun, ClosingTheWindowMidDownloadWritesNothing) {
+    const QByteArray firmware = bytesOf(kDemo + kFirmware + ".txt");
+    server.hold(("/norvane/download/" + kFirmware + ".txt").toLatin1(), firmware, 1000);
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (requestedPaths().contains("/norvane/download/" + kFirmware + ".txt"))
+            window().close();
+    });
+    closer.start(20);
+    run();
+    server.release();
+    EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
+    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+    EXPECT_TRUE(QFile::exists(programFolder.filePath(QStringLiteral("Settings.ini"))));
 }
 
 TEST_F(UpdateRun, RefusedWithoutReceiverWithoutRoomAndWhileRunning) {
