@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
     const QByteArray catalogue =
         "Q200 HD;q200.png;" + kPackage.toLatin1() + ";01.01.2025;Benchmark;;;;;;;;;;\r\n";
     const bool ready =
-        work.isValid() && writePackage(download + u'/' + kPackage, members) &&
+        // The server holds packages under their catalogue name with ".txt" appended.
+        work.isValid() && writePackage(download + u'/' + kPackage + QStringLiteral(".txt"), members) &&
         writeFile(download + QStringLiteral("/usb-version.txt"), QByteArray(kProgramVersion)) &&
         writeFile(download + QStringLiteral("/usb-news.csv"), "Neue Firmware;;;\r\n") &&
         writeFile(download + QStringLiteral("/usb-list.csv"), catalogue) &&
@@ -174,7 +175,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot prepare the server folder, the stick or the program folder\n");
         return 1;
     }
-    const qint64 packageBytes = QFileInfo(download + u'/' + kPackage).size();
+    const qint64 packageBytes = QFileInfo(download + u'/' + kPackage + QStringLiteral(".txt")).size();
 
     FolderServer server(download);
     platform::FolderDrives drives(table);

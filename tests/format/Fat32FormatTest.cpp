@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace norvane::test {
 namespace {
@@ -18,12 +19,16 @@ struct ToolRun {
     QByteArray errors;
 };
 
-ToolRun fat32format(const QStringList& arguments, const QByteArray& input = "y") {
+// Runs the formatter as this user (without asking polkit), or through `runner` first.
+ToolRun fat32format(const QStringList& arguments, const QByteArray& input = "y", const QStringList& runner = {},
+                    const QString& program = QStringLiteral(FAT32FORMAT_EXE)) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("NORVANE_FAT32FORMAT_NO_PKEXEC"), QStringLiteral("1"));
+    if (runner.isEmpty())
+        environment.insert(QStringLiteral("NORVANE_FAT32FORMAT_NO_PKEXEC"), QStringLiteral("1"));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(FAT32FORMAT_EXE), arguments);
+    const QStringList command = runner + QStringList{program} + arguments;
+    process.start(command.first(), command.mid(1));
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(60'000);
@@ -95,6 +100,32 @@ TEST(Fat32Format, RefusalsLeaveTheDriveAloneAndNeverSayDone) {
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("firmware.bin")));
     EXPECT_EQ(bootSector(small), QByteArray(512, '\0'));
     EXPECT_EQ(bootSector(big), QByteArray(512, '\0'));
+}
+
+TEST(Fat32Format, AnOrdinaryUserWithoutPolkitsGrantFormatsNothing) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the formatter as an ordinary user";
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    ASSERT_FALSE(setpriv.isEmpty());
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pkexec")).isEmpty()) << "pkexec is missing";
+    // The user could write the image itself, so only the missing grant stops the format.
+    TempDir dir;
+    QFile::setPermissions(dir.path(), QFileDevice::Permissions(0x7777));
+    const QString image = sparseImage(dir, QStringLiteral("disk.img"), 2'200'000'000LL);
+    ASSERT_EQ(::chown(QFile::encodeName(image).constData(), 65534, 65534), 0);
+    // A copy the user can reach, wherever the build folder lies.
+    const QString program = dir.filePath(QStringLiteral("fat32format"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(FAT32FORMAT_EXE), program));
+
+    // No polkit agent answers here: pkexec refuses, as it does when the user cancels.
+    const ToolRun run = fat32format({QStringLiteral("-c64"), image}, "y",
+                                    {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                     QStringLiteral("--clear-groups"), QStringLiteral("--")},
+                                    program);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(run.output.contains("Done"));
+    EXPECT_TRUE(run.errors.contains("administrator rights")) << run.errors.toStdString();
+    EXPECT_EQ(bootSector(image), QByteArray(512, '\0'));
 }
 
 } // namespace
