@@ -20,7 +20,8 @@ struct ToolRun {
 };
 
 // Runs the formatter as this user (without asking polkit), or through `runner` first.
-ToolRun fat32format(const QStringList& arguments, const QByteArray& input = "y", const QStringList& runner = {},
+ToolRun fat32format(const QStringList& arguments, const QByteArray& input = "y",
+                    const QStringList& runner = {},
                     const QString& program = QStringLiteral(FAT32FORMAT_EXE)) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -118,10 +119,11 @@ TEST(Fat32Format, AnOrdinaryUserWithoutPolkitsGrantFormatsNothing) {
     ASSERT_TRUE(QFile::copy(QStringLiteral(FAT32FORMAT_EXE), program));
 
     // No polkit agent answers here: pkexec refuses, as it does when the user cancels.
-    const ToolRun run = fat32format({QStringLiteral("-c64"), image}, "y",
-                                    {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                     QStringLiteral("--clear-groups"), QStringLiteral("--")},
-                                    program);
+    const ToolRun run =
+        fat32format({QStringLiteral("-c64"), image}, "y",
+                    {setpriv, QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                     QStringLiteral("--clear-groups"), QStringLiteral("--")},
+                    program);
     EXPECT_NE(run.exitCode, 0);
     EXPECT_FALSE(run.output.contains("Done"));
     EXPECT_TRUE(run.errors.contains("administrator rights")) << run.errors.toStdString();
