@@ -3,11 +3,15 @@
 
 #include <QString>
 #include <array>
+#include <initializer_list>
 
 namespace norvane {
 
 // Line break of every multi-line text of the program.
 inline const QString NewLine = QStringLiteral("\r\n");
+
+// The lines joined with NewLine, as every message box of the program shows them.
+QString lines(std::initializer_list<QString> parts);
 
 // The window caption: the fixed title, one space, the program version.
 QString mainWindowCaption();

@@ -2,6 +2,7 @@
 #include "ui_frmAuswahl.h"
 
 #include "stick/cDrive.h"
+#include "widgets/WindowPlacement.h"
 #include "winproc/ListViewHook.h"
 
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QIcon>
 #include <QPointer>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <cmath>
 
 // The window icon is compiled into the static app library; registering it here
@@ -106,6 +108,15 @@ void frmAuswahl::cmdOK_Click() {
 
 void frmAuswahl::cmdCancel_Click() {
     close();
+}
+
+void frmAuswahl::showEvent(QShowEvent* event) {
+    // Opens over the main window, where the user is looking.
+    if (!event->spontaneous() && !m_placed) {
+        centreOnOwner(*this);
+        m_placed = true;
+    }
+    QWidget::showEvent(event);
 }
 
 void frmAuswahl::closeEvent(QCloseEvent* event) {

@@ -21,13 +21,6 @@ constexpr qint64 kVersionFileLimit = 4 * 1024;
 constexpr qint64 kNewsLimit = 1024 * 1024;
 constexpr qint64 kCatalogueLimit = 1024 * 1024;
 
-QString lines(std::initializer_list<const char*> parts) {
-    QStringList joined;
-    for (const char* part : parts)
-        joined << QString::fromUtf8(part);
-    return joined.join(NewLine);
-}
-
 } // namespace
 
 void frmMain::SearchUpdates() {

@@ -33,10 +33,6 @@ constexpr double kMinimumFreeBytes = 5.0 * 1024 * 1024;
 constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connection check
 const QString kDistributorAddress = QStringLiteral("www.norvane.de");
 
-QString lines(std::initializer_list<QString> parts) {
-    return QStringList(parts).join(NewLine);
-}
-
 } // namespace
 
 // What one run writes, fixed when it starts: choosing another receiver, list or

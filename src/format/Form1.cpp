@@ -5,9 +5,11 @@
 #include "platform/Dialogs.h"
 #include "platform/Groups.h"
 #include "ui_Form1.h"
+#include "widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QShowEvent>
 #include <QTimer>
 
 namespace norvane {
@@ -169,6 +171,15 @@ void Form1::finish() {
         owner->show();
         owner->activateWindow();
     }
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    // Opens over the main window, where the user is looking.
+    if (!event->spontaneous() && !m_placed) {
+        centreOnOwner(*this);
+        m_placed = true;
+    }
+    QWidget::showEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
