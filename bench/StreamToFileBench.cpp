@@ -4,6 +4,7 @@
 // process's own peak is printed from getrusage.
 //
 //   bench_stream_to_file [megabytes]   (default 500)
+#include "BenchSupport.h"
 #include "update/Download.h"
 
 #include <httplib.h>
@@ -17,7 +18,7 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <thread>
+#include <memory>
 
 namespace {
 
@@ -46,21 +47,13 @@ public:
                                          return sink.write(block.data(), now);
                                      });
         });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        running_ = std::make_unique<norvane::bench::ServerThread>(server_);
     }
-    ~GeneratingServer() {
-        server_.stop();
-        thread_.join();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/package.zip").arg(port_); }
+    QString url() const { return running_->url() + QStringLiteral("/package.zip"); }
 
 private:
     httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
+    std::unique_ptr<norvane::bench::ServerThread> running_;
 };
 
 } // namespace

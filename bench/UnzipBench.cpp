@@ -3,6 +3,7 @@
 // in the same run, alternating, and the ratio of the median times. The archive is made
 // here with libarchive's writer and removed afterwards; its members are stored, as
 // firmware images barely compress, so the archive really is 200 MB.
+#include "BenchSupport.h"
 #include "update/VBUnzBas.h"
 
 #include <QCoreApplication>
@@ -11,9 +12,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -37,39 +35,15 @@ public:
     std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return {}; }
 };
 
-// Bytes that do not compress, from a fixed pseudo-random sequence.
 QByteArray memberBytes(int member) {
-    QByteArray bytes(kMemberBytes, Qt::Uninitialized);
-    quint32 state = 2463534242u + static_cast<quint32>(member);
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state >> 24);
-    }
-    return bytes;
+    return norvane::bench::incompressibleBytes(member, kMemberBytes);
 }
 
 bool writeArchive(const QString& path) {
-    archive* writer = archive_write_new();
-    archive_write_set_format_zip(writer);
-    bool ok = archive_write_set_format_option(writer, "zip", "compression", "store") == ARCHIVE_OK &&
-              archive_write_open_filename(writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
-    for (int i = 0; ok && i < kMembers; ++i) {
-        const QByteArray data = memberBytes(i);
-        const QByteArray name = "fw" + QByteArray::number(i % 20) + "/part" + QByteArray::number(i) + ".bin";
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, name.constData());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, data.size());
-        ok = archive_write_header(writer, entry) == ARCHIVE_OK &&
-             archive_write_data(writer, data.constData(), static_cast<size_t>(data.size())) == data.size();
-        archive_entry_free(entry);
-    }
-    ok = archive_write_close(writer) == ARCHIVE_OK && ok;
-    archive_write_free(writer);
-    return ok;
+    return norvane::bench::writeStoredZip(
+        path, kMembers,
+        [](int i) { return "fw" + QByteArray::number(i % 20) + "/part" + QByteArray::number(i) + ".bin"; },
+        memberBytes);
 }
 
 double median(std::vector<double> values) {

@@ -7,6 +7,7 @@
 //
 // The package is stored without compression, so its size on the wire is the size given.
 // The server streams every file from disk, so the process's memory is the program's own.
+#include "BenchSupport.h"
 #include "app/frmMain.h"
 #include "platform/FolderDrives.h"
 #include "storage/basINI.h"
@@ -23,13 +24,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <sys/resource.h>
 
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 namespace {
 
@@ -46,15 +44,7 @@ double peakMiB() {
 
 // Bytes that do not compress, as a real firmware image; the same for every run.
 QByteArray memberBytes(int member) {
-    QByteArray bytes(kMemberBytes, Qt::Uninitialized);
-    quint32 state = 2463534242u + quint32(member);
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = char(state >> 24);
-    }
-    return bytes;
+    return bench::incompressibleBytes(member, kMemberBytes);
 }
 
 QByteArray memberName(int member) {
@@ -62,24 +52,7 @@ QByteArray memberName(int member) {
 }
 
 bool writePackage(const QString& path, int members) {
-    archive* writer = archive_write_new();
-    archive_write_set_format_zip(writer);
-    bool ok = archive_write_set_format_option(writer, "zip", "compression", "store") == ARCHIVE_OK &&
-              archive_write_open_filename(writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
-    for (int i = 0; ok && i < members; ++i) {
-        const QByteArray data = memberBytes(i);
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, memberName(i).constData());
-        archive_entry_set_filetype(entry, AE_IFREG);
-        archive_entry_set_perm(entry, 0644);
-        archive_entry_set_size(entry, data.size());
-        ok = archive_write_header(writer, entry) == ARCHIVE_OK &&
-             archive_write_data(writer, data.constData(), size_t(data.size())) == data.size();
-        archive_entry_free(entry);
-    }
-    ok = archive_write_close(writer) == ARCHIVE_OK && ok;
-    archive_write_free(writer);
-    return ok;
+    return bench::writeStoredZip(path, members, memberName, memberBytes);
 }
 
 bool writeFile(const QString& path, const QByteArray& content) {
@@ -93,16 +66,9 @@ public:
     explicit FolderServer(QString folder) : m_folder(std::move(folder)) {
         m_server.Get(R"(/norvane/download/([A-Za-z0-9_.-]+))",
                      [this](const httplib::Request& req, httplib::Response& res) { answer(req, res); });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_running = std::make_unique<bench::ServerThread>(m_server);
     }
-    ~FolderServer() {
-        m_server.stop();
-        m_thread.join();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(m_port); }
+    QString url() const { return m_running->url(); }
 
 private:
     void answer(const httplib::Request& req, httplib::Response& res) const {
@@ -122,8 +88,7 @@ private:
 
     QString m_folder;
     httplib::Server m_server;
-    int m_port = 0;
-    std::thread m_thread;
+    std::unique_ptr<bench::ServerThread> m_running;
 };
 
 // The members on the stick that are missing or differ from the package.

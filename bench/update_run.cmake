@@ -2,5 +2,4 @@
 # its peak memory with /usr/bin/time -v.
 add_executable(bench_update_run ${CMAKE_CURRENT_LIST_DIR}/UpdateRunBench.cpp)
 target_compile_definitions(bench_update_run PRIVATE NORVANE_ASSETS_DIR="${PROJECT_SOURCE_DIR}/assets")
-target_link_libraries(bench_update_run PRIVATE norvane_app norvane_test_support LibArchive::LibArchive
-                      PkgConfig::HTTPLIB)
+target_link_libraries(bench_update_run PRIVATE norvane_app norvane_test_support norvane_bench_support)
