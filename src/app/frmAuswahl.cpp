@@ -10,7 +10,6 @@
 #include <QIcon>
 #include <QPointer>
 #include <QScrollBar>
-#include <QShowEvent>
 #include <cmath>
 
 // The window icon is compiled into the static app library; registering it here
@@ -37,6 +36,7 @@ frmAuswahl::frmAuswahl(cDrive& drive, QWidget* owner)
     initPickerResources();
     setAttribute(Qt::WA_DeleteOnClose);
     ui->setupUi(this);
+    openOverOwner(*this);
     connect(ui->ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (current)
             ListView1_ItemClick(current->text(0));
@@ -108,15 +108,6 @@ void frmAuswahl::cmdOK_Click() {
 
 void frmAuswahl::cmdCancel_Click() {
     close();
-}
-
-void frmAuswahl::showEvent(QShowEvent* event) {
-    // Opens over the main window, where the user is looking.
-    if (!event->spontaneous() && !m_placed) {
-        centreOnOwner(*this);
-        m_placed = true;
-    }
-    QWidget::showEvent(event);
 }
 
 void frmAuswahl::closeEvent(QCloseEvent* event) {

@@ -29,11 +29,9 @@ public:
     QString ChosenDrive() const { return m_ChosenDrive; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    bool m_placed = false;
     void Form_Load();
     void ListView1_ItemClick(const QString& drive);
     void cmdOK_Click();

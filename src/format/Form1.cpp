@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QShowEvent>
 #include <QTimer>
 
 namespace norvane {
@@ -57,6 +56,7 @@ QString withTrailingSeparator(const QString& folder) {
 Form1::Form1(Form1Services services, QWidget* owner)
     : QWidget(owner, Qt::Window), m_services(std::move(services)), ui(std::make_unique<Ui::Form1>()) {
     ui->setupUi(this);
+    openOverOwner(*this);
     // Designer keeps whole points only; the headings are 14.25 and 9.75 points.
     QFont heading = ui->Label1->font();
     heading.setPointSizeF(14.25);
@@ -171,15 +171,6 @@ void Form1::finish() {
         owner->show();
         owner->activateWindow();
     }
-}
-
-void Form1::showEvent(QShowEvent* event) {
-    // Opens over the main window, where the user is looking.
-    if (!event->spontaneous() && !m_placed) {
-        centreOnOwner(*this);
-        m_placed = true;
-    }
-    QWidget::showEvent(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -53,11 +53,9 @@ public:
     bool formatRunning() const { return m_busy; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    bool m_placed = false;
     void Form_Load();
     void Command1_Click();
     void Command2_Click();

@@ -5,8 +5,8 @@ class QWidget;
 
 namespace norvane {
 
-// Moves a window owned by another one over the middle of its owner, kept on the
-// owner's screen. Nothing happens while the owner is not shown.
-void centreOnOwner(QWidget& window);
+// Makes a window owned by another one open over the middle of its owner, kept on
+// the owner's screen, the first time both are shown.
+void openOverOwner(QWidget& window);
 
 } // namespace norvane
