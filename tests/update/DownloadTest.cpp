@@ -16,14 +16,8 @@ namespace norvane {
 namespace {
 
 using test::LoopbackServer;
+using test::patterned;
 using test::RecordingStatusSink;
-
-QByteArray patterned(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
-    return bytes;
-}
 
 class DownloadTest : public ::testing::Test {
 protected:

@@ -13,6 +13,14 @@
 
 namespace norvane::test {
 
+// A body of `size` bytes whose every block differs from its neighbours.
+inline QByteArray patterned(qsizetype size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qsizetype i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 7 + i / 256) & 0xFF);
+    return bytes;
+}
+
 class RecordingStatusSink : public StatusSink {
 public:
     struct Call {

@@ -21,14 +21,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::LoopbackServer;
+using test::patterned;
 using test::RecordingStatusSink;
-
-QByteArray patterned(qsizetype size) {
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (qsizetype i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>((i * 13 + i / 251) & 0xFF);
-    return bytes;
-}
 
 QByteArray contentOf(const QString& path) {
     QFile file(path);
