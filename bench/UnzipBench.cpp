@@ -4,7 +4,7 @@
 // here with libarchive's writer and removed afterwards; its members are stored, as
 // firmware images barely compress, so the archive really is 200 MB.
 #include "BenchSupport.h"
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "update/FileStore.h"
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 #include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
 #include "widgets/PictureBox.h"

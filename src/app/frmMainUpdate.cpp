@@ -10,7 +10,7 @@
 #include "ui_frmMain.h"
 #include "update/ServerUrls.h"
 #include "update/StickCopy.h"
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 #include "widgets/PictureBox.h"
 #include "widgets/StatusPanel.h"
 

@@ -1,4 +1,4 @@
-#include "update/UnzipOptions.h"
+#include "unzip/UnzipOptions.h"
 
 namespace norvane::unzip {
 

@@ -1,5 +1,5 @@
 // Where members land and which members a run takes.
-#include "update/UnzipNames.h"
+#include "unzip/UnzipNames.h"
 
 #include <gtest/gtest.h>
 

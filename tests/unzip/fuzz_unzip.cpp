@@ -2,7 +2,7 @@
 // question answered "no". Besides the sanitizers' checks it verifies that nothing was
 // written outside the extraction folder, that no link and no temporary file is left
 // in it, and that every file reported as written reads back as written.
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 
 #include <QDirIterator>
 #include <QFile>

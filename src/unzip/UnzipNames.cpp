@@ -1,4 +1,4 @@
-#include "update/UnzipNames.h"
+#include "unzip/UnzipNames.h"
 
 #include <algorithm>
 

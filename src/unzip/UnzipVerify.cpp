@@ -1,4 +1,4 @@
-#include "update/UnzipVerify.h"
+#include "unzip/UnzipVerify.h"
 
 #include "platform/FileFlush.h"
 

@@ -1,4 +1,4 @@
-#include "update/UnzipPrompts.h"
+#include "unzip/UnzipPrompts.h"
 
 #include "platform/Ansi.h"
 

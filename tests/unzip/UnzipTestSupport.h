@@ -6,7 +6,7 @@
 
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 
 #include <QDirIterator>
 #include <QFile>

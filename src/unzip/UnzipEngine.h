@@ -4,8 +4,8 @@
 // their target and renamed into place only when complete, so a member that fails
 // midway leaves nothing behind and an existing file survives a failed replacement.
 
-#include "update/UnzipOptions.h"
-#include "update/UnzipPrompts.h"
+#include "unzip/UnzipOptions.h"
+#include "unzip/UnzipPrompts.h"
 
 #include <QByteArray>
 #include <QString>

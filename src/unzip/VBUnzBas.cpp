@@ -1,10 +1,10 @@
-#include "update/VBUnzBas.h"
+#include "unzip/VBUnzBas.h"
 
-#include "update/UnzipCodes.h"
-#include "update/UnzipOptions.h"
-#include "update/UnzipPrompts.h"
-#include "update/UnzipThread.h"
-#include "update/UnzipVerify.h"
+#include "unzip/UnzipCodes.h"
+#include "unzip/UnzipOptions.h"
+#include "unzip/UnzipPrompts.h"
+#include "unzip/UnzipThread.h"
+#include "unzip/UnzipVerify.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 // has, or that fails, accepts writes and returns other bytes later; reading each file
 // back past the page cache shows it.
 
-#include "update/UnzipEngine.h"
+#include "unzip/UnzipEngine.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "update/UnzipThread.h"
+#include "unzip/UnzipThread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

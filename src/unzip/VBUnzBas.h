@@ -2,11 +2,11 @@
 // Unpacks one zip archive into a folder, with the classic option record, questions
 // and result box. The work runs on a worker thread while the window thread waits in
 // a local event loop that repaints but takes no input; questions and progress are
-// shown on the window thread. Result codes: update/UnzipCodes.h; what each option
-// does here: update/UnzipOptions.h.
+// shown on the window thread. Result codes: unzip/UnzipCodes.h; what each option
+// does here: unzip/UnzipOptions.h.
 
 #include "platform/Dialogs.h"
-#include "update/UnzipEngine.h"
+#include "unzip/UnzipEngine.h"
 
 #include <QString>
 #include <QStringList>

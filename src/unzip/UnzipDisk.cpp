@@ -1,4 +1,4 @@
-#include "update/UnzipDisk.h"
+#include "unzip/UnzipDisk.h"
 
 #include <QFile>
 #include <QFileInfo>

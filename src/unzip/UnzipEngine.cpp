@@ -1,8 +1,8 @@
-#include "update/UnzipEngine.h"
+#include "unzip/UnzipEngine.h"
 
-#include "update/UnzipCodes.h"
-#include "update/UnzipDisk.h"
-#include "update/UnzipNames.h"
+#include "unzip/UnzipCodes.h"
+#include "unzip/UnzipDisk.h"
+#include "unzip/UnzipNames.h"
 
 #include <QDir>
 #include <QFile>

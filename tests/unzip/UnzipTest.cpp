@@ -2,7 +2,7 @@
 // questions, for good archives and hostile ones.
 #include "UnzipTestSupport.h"
 
-#include "update/UnzipCodes.h"
+#include "unzip/UnzipCodes.h"
 
 #include <QCoreApplication>
 #include <QFile>

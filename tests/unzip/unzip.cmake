@@ -8,8 +8,8 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/UnzipTestArchives.h
       ${CMAKE_CURRENT_LIST_DIR}/UnzipTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/UnzipVerifyTest.cpp
-    LIBS norvane_update LibArchive::LibArchive)
+    LIBS norvane_unzip LibArchive::LibArchive)
 endif()
 if(NORVANE_FUZZ)
-  norvane_add_fuzzer(fuzz_unzip SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_unzip.cpp LIBS norvane_update)
+  norvane_add_fuzzer(fuzz_unzip SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_unzip.cpp LIBS norvane_unzip)
 endif()
