@@ -1,8 +1,9 @@
 #include "platform/Files.h"
 
+#include "platform/StickWriter.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace norvane::platform {
 
@@ -20,14 +21,11 @@ std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes) {
 }
 
 bool writeFileAtomically(const QString& path, const QByteArray& content) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.fileName().isEmpty())
         return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    StickWriter folder(info.path());
+    return folder.writeWhole(info.fileName(), content).ok();
 }
 
 } // namespace norvane::platform

@@ -20,7 +20,8 @@ std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes = k
 // Replaces the file at `path` with exactly `content`: the bytes go to a temporary
 // file in the same folder, which takes the file's place only once it has been
 // written in full, so a crash or a full disk never leaves a partial file behind.
-// False when that failed; the old file is then unchanged.
+// A symbolic link at `path` is refused, never followed: the file it points to could
+// be anywhere. False when that failed; the old file is then unchanged.
 bool writeFileAtomically(const QString& path, const QByteArray& content);
 
 } // namespace norvane::platform

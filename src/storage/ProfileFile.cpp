@@ -8,7 +8,12 @@
 namespace norvane::storage {
 
 std::optional<QByteArray> loadProfileFile(const QString& path) {
-    if (!QFileInfo::exists(path))
+    const QFileInfo info(path);
+    // A link is not read (nor written, see writeFileAtomically): USB.ini comes from a
+    // stick, and a link there could show any file of this computer.
+    if (info.isSymLink())
+        return std::nullopt;
+    if (!info.exists())
         return QByteArray();
     return platform::readWholeFile(path, kMaxProfileBytes);
 }

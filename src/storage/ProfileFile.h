@@ -22,7 +22,8 @@ namespace norvane::storage {
 inline constexpr qint64 kMaxProfileBytes = 1024 * 1024;
 
 // The file's bytes; empty when it is missing. Nothing when it exists but cannot be
-// read as an INI file: not a regular file, unreadable, or larger than kMaxProfileBytes.
+// read as an INI file: a symbolic link, not a regular file, unreadable, or larger than
+// kMaxProfileBytes.
 std::optional<QByteArray> loadProfileFile(const QString& path);
 
 // The file's bytes, or empty when loadProfileFile gives nothing.

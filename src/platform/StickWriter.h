@@ -1,0 +1,158 @@
+#pragma once
+// The one way the program writes below a stick's root. The writer holds the root
+// folder open and reaches every name below it through that descriptor, never
+// through a path string: with openat2(RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS) where
+// the kernel has it, else folder by folder with O_NOFOLLOW. A symbolic link on the
+// way, or at the name itself, is refused, so no file outside the stick is ever
+// created, replaced, appended to or measured. (The root itself may be reached
+// through a link; it is opened once, as the user's mount point.)
+//
+// Files are written under a temporary name in their folder and renamed over their
+// name only when complete. Failures come back as values carrying errno and the name
+// they concern, so that the caller can tell the user what happened to which file.
+// Use one writer on one thread at a time.
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <ctime>
+#include <memory>
+#include <optional>
+
+namespace norvane::platform {
+
+// What went wrong, as the user needs to hear it.
+enum class StickFault {
+    None,
+    Link,        // a symbolic link on the way or at the name (ELOOP)
+    NameTooLong, // a name or path longer than the file system takes (ENAMETOOLONG)
+    NoSpace,     // the stick is full (ENOSPC, EDQUOT, EFBIG)
+    ReadOnly,    // the stick is write-protected or mounted read-only (EROFS, EACCES, EPERM)
+    Gone,        // the stick was pulled or its root is no longer there (ENODEV, EIO, ...)
+    NotAFile,    // a folder or a device stands where a file goes, or a file where a folder goes
+    Other,
+};
+
+struct StickStatus {
+    int error = 0; // errno; 0 when it worked
+    QString name;  // the name below the root ('/' separators) it concerns
+    StickFault fault = StickFault::None;
+    bool ok() const { return error == 0; }
+};
+
+// What lies at a name, looked at without following a link.
+struct StickEntry {
+    enum class Kind { Missing, File, Folder, Link, Other };
+    Kind kind = Kind::Missing;
+    qint64 size = 0;
+    std::time_t modified = 0;
+};
+
+// How names are resolved; Walk forces the folder-by-folder way that kernels without
+// openat2 use.
+enum class StickResolution { Auto, Walk };
+
+class StickWriter;
+
+// A file being written below the root under a temporary name. Destroyed without a
+// successful commit, it removes the temporary file; the old file stays as it was.
+class StickFile {
+public:
+    StickFile() = default;
+    ~StickFile();
+    StickFile(StickFile&& other) noexcept;
+    StickFile& operator=(StickFile&& other) noexcept;
+    StickFile(const StickFile&) = delete;
+    StickFile& operator=(const StickFile&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    const StickStatus& status() const { return m_status; }
+    StickStatus write(const char* data, std::size_t size);
+    // Waits until the bytes written so far are on the device.
+    StickStatus sync();
+    // Closes the file and renames it over its name; modified (when given) becomes its
+    // modification time. With keepIdentical, a file already there with exactly the
+    // same bytes stays (time stamp and all) and the temporary copy is removed.
+    StickStatus commit(std::optional<std::time_t> modified = std::nullopt, bool keepIdentical = false);
+    // true after a commit that kept an identical file.
+    bool keptExisting() const { return m_kept; }
+    qint64 bytesWritten() const { return m_written; }
+    void abandon();
+
+private:
+    friend class StickWriter;
+    StickStatus fail(int error);
+
+    StickWriter* m_writer = nullptr;
+    int m_folder = -1; // owned duplicate of the folder's descriptor
+    int m_fd = -1;
+    QByteArray m_temp;
+    QByteArray m_leaf;
+    QString m_name;
+    qint64 m_written = 0;
+    bool m_kept = false;
+    StickStatus m_status;
+};
+
+class StickWriter {
+public:
+    explicit StickWriter(const QString& root, StickResolution resolution = StickResolution::Auto);
+    ~StickWriter();
+    StickWriter(const StickWriter&) = delete;
+    StickWriter& operator=(const StickWriter&) = delete;
+
+    // The root as given, and whether it could be opened as a folder.
+    const QString& root() const { return m_root; }
+    const StickStatus& rootStatus() const { return m_rootStatus; }
+    bool usesOpenat2() const { return m_openat2; }
+
+    StickEntry entry(const QString& name);
+    // Creates the folder and any missing folders on the way.
+    StickStatus makeFolders(const QString& name);
+    // Starts a file that becomes `name` on commit; missing folders on the way are created.
+    // Refused at once when a link or a folder stands at the name.
+    StickFile create(const QString& name);
+    // Opens an existing file for reading (O_RDONLY, no link followed); -1 and the status
+    // on failure. The caller closes the descriptor.
+    int openForReading(const QString& name, StickStatus* status);
+    // Removes a file (never a folder, never what a link points to).
+    StickStatus remove(const QString& name);
+    // The whole content of name, through a temporary name that is flushed before the rename.
+    StickStatus writeWhole(const QString& name, const QByteArray& content);
+
+    // The names committed through this writer so far.
+    const QStringList& written() const { return m_written; }
+    // Waits until the given files (default: every file this writer committed), their
+    // folders and then the whole file system are on the device.
+    StickStatus flush(const QStringList& names);
+    StickStatus flush() { return flush(m_written); }
+
+    // Turns an errno into its fault; ENOENT and EIO count as a pulled stick when the
+    // root is no longer the folder it was.
+    StickStatus status(int error, const QString& name);
+
+private:
+    friend class StickFile;
+    // The folder that holds `name` (its last component in *leaf), optionally created.
+    int folderOf(const QString& name, QByteArray* leaf, bool create, StickStatus* status);
+    int openFolder(const QByteArray& relative, bool create, int* error);
+    int walk(const QByteArray& relative, bool create, int* error);
+    bool rootGone() const;
+    void noteCommitted(const QString& name);
+
+    QString m_root;
+    int m_rootFd = -1;
+    quint64 m_rootDevice = 0;
+    quint64 m_rootInode = 0;
+    bool m_openat2 = false;
+    StickStatus m_rootStatus;
+    QHash<QByteArray, int> m_folders; // open folder descriptors by relative path
+    QStringList m_written;
+    unsigned m_serial = 0;
+};
+
+} // namespace norvane::platform
