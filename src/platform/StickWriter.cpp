@@ -117,6 +117,8 @@ StickFault faultOf(int error) {
     case ENOTDIR:
     case EEXIST:
         return StickFault::NotAFile;
+    case EINVAL:
+        return StickFault::BadName;
     default:
         return StickFault::Other;
     }

@@ -34,6 +34,8 @@ enum class StickFault {
     ReadOnly,    // the stick is write-protected or mounted read-only (EROFS, EACCES, EPERM)
     Gone,        // the stick was pulled or its root is no longer there (ENODEV, EIO, ...)
     NotAFile,    // a folder or a device stands where a file goes, or a file where a folder goes
+    BadName,     // a name the file system does not allow (EINVAL from FAT)
+    NameClash,   // two names that are one on a file system that ignores case (found by callers)
     Other,
 };
 

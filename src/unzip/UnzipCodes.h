@@ -3,6 +3,8 @@
 // tools, so that a number shown to the user means what it has always meant. This
 // is the one place where codes are defined and where the failures map onto them.
 
+#include "platform/StickWriter.h"
+
 #include <algorithm>
 #include <array>
 
@@ -22,12 +24,27 @@ enum Code : int {
     ArchiveNotFound = 9,
     // No member matched the include list (or all were excluded).
     NoMatchingMembers = 11,
-    // The output cannot be written: the extraction folder is missing or read-only,
-    // the device is full, or the members would expand past the caller's space limit.
+    // The device is full, or the members would expand past the caller's space limit (or
+    // the device failed in a way none of the codes below names).
     DiskFull = 50,
     // The archive ends before its end: it starts like a zip archive but the central
     // directory at its end is missing (a cut download), or member data is cut short.
     UnexpectedEnd = 51,
+    // The codes from here to 57 are this program's own; each stops the run. A member
+    // name the stick's file system cannot hold (on FAT and exFAT: found before anything
+    // is written).
+    BadName = 52,
+    // Two members whose names differ only in case, on a FAT or exFAT stick where they
+    // would be one file; found before anything is written.
+    NameClash = 53,
+    // A name or path longer than the stick's file system takes.
+    PathTooLong = 54,
+    // The stick is write-protected or mounted read-only.
+    ReadOnly = 55,
+    // The stick (the extraction folder) was pulled or is no longer there.
+    StickGone = 56,
+    // A symbolic link on the stick stands on a member's way; it is never followed.
+    LinkOnStick = 57,
     // An extraction was requested while another one of the same object was running.
     Aborted = 80,
     // A member uses a compression method or an encryption this build cannot read.
@@ -40,6 +57,33 @@ enum Code : int {
 // The numbers already rise with severity.
 inline int worse(int a, int b) {
     return std::max(a, b);
+}
+
+// The code of a failure of the stick.
+inline int codeOf(platform::StickFault fault) {
+    using platform::StickFault;
+    switch (fault) {
+    case StickFault::None:
+        return Ok;
+    case StickFault::Link:
+        return LinkOnStick;
+    case StickFault::NameTooLong:
+        return PathTooLong;
+    case StickFault::ReadOnly:
+        return ReadOnly;
+    case StickFault::Gone:
+        return StickGone;
+    case StickFault::NotAFile:
+        return Warning;
+    case StickFault::BadName:
+        return BadName;
+    case StickFault::NameClash:
+        return NameClash;
+    case StickFault::NoSpace:
+    case StickFault::Other:
+        break;
+    }
+    return DiskFull;
 }
 
 } // namespace norvane::unzip

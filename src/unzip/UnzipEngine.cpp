@@ -1,18 +1,19 @@
 #include "unzip/UnzipEngine.h"
 
 #include "unzip/UnzipCodes.h"
-#include "unzip/UnzipDisk.h"
 #include "unzip/UnzipNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <archive.h>
 #include <archive_entry.h>
 #include <zlib.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <memory>
 
@@ -54,12 +55,44 @@ const char* passphrase(archive*, void* data) {
     return state->answer.constData();
 }
 
+// Member names are converted by libarchive from the archive's own code (UTF-8 for
+// members flagged so, else code page 437) to the character set of the locale. This
+// thread reads with a UTF-8 locale of its own, so names come out the same under any
+// LANG, installed or not; the locale of the process is left alone.
+class Utf8ThreadLocale {
+public:
+    Utf8ThreadLocale() {
+        for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+            m_locale = ::newlocale(LC_ALL_MASK, name, static_cast<locale_t>(nullptr));
+            if (m_locale != static_cast<locale_t>(nullptr))
+                break;
+        }
+        if (m_locale != static_cast<locale_t>(nullptr))
+            m_previous = ::uselocale(m_locale);
+    }
+    ~Utf8ThreadLocale() {
+        if (m_locale == static_cast<locale_t>(nullptr))
+            return;
+        ::uselocale(m_previous);
+        ::freelocale(m_locale);
+    }
+    Utf8ThreadLocale(const Utf8ThreadLocale&) = delete;
+    Utf8ThreadLocale& operator=(const Utf8ThreadLocale&) = delete;
+
+private:
+    locale_t m_locale = static_cast<locale_t>(nullptr);
+    locale_t m_previous = static_cast<locale_t>(nullptr);
+};
+
 // Only the reader that works from the central directory at the archive's end: an
 // archive without one is cut short, and extracting what precedes the cut would report
 // an incomplete firmware as complete.
 Reader openReader(const QString& path, PassphraseState* state, std::size_t readBytes) {
     Reader reader(archive_read_new());
     archive_read_support_format_zip_seekable(reader.get());
+    // Names without the UTF-8 flag are code page 437. Where the C library cannot
+    // convert it, they come through as raw bytes and memberName() converts them.
+    archive_read_set_format_option(reader.get(), "zip", "hdrcharset", "CP437");
     if (state != nullptr)
         archive_read_set_passphrase_callback(reader.get(), state, &passphrase);
     if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), readBytes) !=
@@ -85,7 +118,7 @@ QString memberName(archive_entry* entry) {
     if (const char* utf8 = archive_entry_pathname_utf8(entry))
         return QString::fromUtf8(utf8);
     if (const char* raw = archive_entry_pathname(entry))
-        return QFile::decodeName(raw);
+        return fromCodePage437(raw);
     return {};
 }
 
@@ -106,6 +139,15 @@ struct Step {
     bool stop = false;
 };
 
+// What the look at every header finds before anything is written.
+struct Survey {
+    int selected = 0;
+    int code = Ok;
+    platform::StickFault fault = platform::StickFault::None;
+    QString member;
+    QString other;
+};
+
 class Extraction {
 public:
     Extraction(const ExtractRequest& request, const ExtractHooks& hooks)
@@ -117,15 +159,15 @@ public:
     ExtractResult run();
 
 private:
-    int countSelected() const;
+    Survey survey() const;
     Step member(archive_entry* entry, const QString& name);
     Step extractFile(archive_entry* entry, const QString& name);
     Step extractFolder(const QString& name);
-    bool shouldWrite(archive_entry* entry, const QString& target);
+    bool shouldWrite(archive_entry* entry, const QString& relative);
     // Reads the member's data to its end; sink receives each block and may refuse it.
     Step readData(const std::function<Step(const char*, std::size_t)>& sink);
     Step readFailure(la_ssize_t status);
-    Step writeFailure() const;
+    Step writeFailure(const platform::StickStatus& status, const QString& member);
     qint64 room() const;
 
     const ExtractRequest& m_request;
@@ -135,7 +177,7 @@ private:
     std::vector<char> m_buffer;
     PassphraseState m_passphrase;
     Reader m_reader;
-    std::unique_ptr<DiskWriter> m_disk;
+    std::unique_ptr<platform::StickWriter> m_stick;
     QString m_folder;
     ExtractResult m_result;
     quint32 m_crc = 0;
@@ -146,21 +188,35 @@ private:
 };
 
 ExtractResult Extraction::run() {
+    const Utf8ThreadLocale utf8Names;
     if (m_plan.mode == Mode::Extract) {
-        const QFileInfo folder(m_request.extractFolder.isEmpty() ? QDir::currentPath()
-                                                                 : m_request.extractFolder);
         // Never created: a missing folder is usually a stick that is gone, and creating
         // it would write onto the disk below the mount point.
-        if (!folder.isDir())
-            return {DiskFull, {}};
-        m_folder = folder.canonicalFilePath();
-        m_disk = std::make_unique<DiskWriter>();
+        m_folder = m_request.extractFolder.isEmpty() ? QDir::currentPath() : m_request.extractFolder;
+        m_stick = std::make_unique<platform::StickWriter>(m_folder, m_request.resolution);
+        if (!m_stick->rootStatus().ok()) {
+            m_result.fault = m_stick->rootStatus().fault;
+            m_result.code = codeOf(m_result.fault);
+            return std::move(m_result);
+        }
+        m_folder = QFileInfo(m_folder).canonicalFilePath();
     }
     m_reader = openReader(m_request.archivePath, &m_passphrase, kArchiveReadBytes);
-    if (!m_reader)
-        return {openFailureCode(m_request.archivePath), {}};
+    if (!m_reader) {
+        m_result.code = openFailureCode(m_request.archivePath);
+        return std::move(m_result);
+    }
 
-    const int total = countSelected();
+    // Names the stick cannot hold are refused before the first byte is written.
+    const Survey found = survey();
+    if (found.code != Ok) {
+        m_result.code = found.code;
+        m_result.fault = found.fault;
+        m_result.member = found.member;
+        m_result.otherMember = found.other;
+        return std::move(m_result);
+    }
+    const int total = found.selected;
     int members = 0;
     int done = 0;
     int code = Ok;
@@ -195,18 +251,47 @@ ExtractResult Extraction::run() {
     return std::move(m_result);
 }
 
-int Extraction::countSelected() const {
+Survey Extraction::survey() const {
     const Reader reader = openReader(m_request.archivePath, nullptr, kHeaderReadBytes);
-    int count = 0;
+    const bool fat = m_plan.mode == Mode::Extract && m_request.fatNames;
+    Survey found;
+    QHash<QString, QString> folded; // case-folded target -> the member that takes it
     archive_entry* entry = nullptr;
     while (reader) {
         const int status = archive_read_next_header(reader.get(), &entry);
         if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
             break;
-        if (m_filter.isSelected(memberName(entry)))
-            ++count;
+        const QString name = memberName(entry);
+        if (!m_filter.isSelected(name))
+            continue;
+        ++found.selected;
+        const mode_t type = archive_entry_filetype(entry);
+        const std::optional<QString> relative =
+            targetRelativePath(name, m_plan.recreateFolders || type == AE_IFDIR, m_plan.spacesToUnderscores);
+        if (!fat || found.code != Ok || !relative || (type != AE_IFREG && type != AE_IFDIR))
+            continue;
+        const FatName problem = fatNameProblem(*relative);
+        if (problem != FatName::Fits) {
+            found.code = problem == FatName::TooLong ? PathTooLong : BadName;
+            found.fault = problem == FatName::TooLong ? platform::StickFault::NameTooLong
+                                                      : platform::StickFault::BadName;
+            found.member = name;
+            continue;
+        }
+        if (type != AE_IFREG)
+            continue;
+        const QString key = relative->toCaseFolded();
+        const auto taken = folded.constFind(key);
+        if (taken == folded.constEnd())
+            folded.insert(key, *relative);
+        else if (*taken != *relative) {
+            found.code = NameClash;
+            found.fault = platform::StickFault::NameClash;
+            found.member = *taken;
+            found.other = *relative;
+        }
     }
-    return count;
+    return found;
 }
 
 Step Extraction::member(archive_entry* entry, const QString& name) {
@@ -243,7 +328,8 @@ Step Extraction::extractFolder(const QString& name) {
     const std::optional<QString> relative = targetRelativePath(name, true, m_plan.spacesToUnderscores);
     if (!relative)
         return {Warning, false};
-    return m_disk->makeFolder(m_folder + u'/' + *relative) ? Step{} : writeFailure();
+    const platform::StickStatus made = m_stick->makeFolders(*relative);
+    return made.ok() ? Step{} : writeFailure(made, name);
 }
 
 Step Extraction::extractFile(archive_entry* entry, const QString& name) {
@@ -251,52 +337,57 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         targetRelativePath(name, m_plan.recreateFolders, m_plan.spacesToUnderscores);
     if (!relative)
         return {Warning, false};
-    const QString target = m_folder + u'/' + *relative;
-    if (!shouldWrite(entry, target))
+    if (!shouldWrite(entry, *relative))
         return {};
     // The header's size may lie, so the bytes are counted as they come too; but a member
     // that announces more than there is room for is not started at all.
     if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > room())
-        return {DiskFull, true};
+        return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
 
-    const QFileInfo replaced(target);
-    const qint64 replacedBytes = replaced.isFile() ? replaced.size() : 0;
-    const std::time_t mtime = archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : -1;
-    if (!m_disk->beginFile(target, mtime))
-        return writeFailure();
+    // Looked at without following a link: a link's target is not the stick's room.
+    const platform::StickEntry replaced = m_stick->entry(*relative);
+    const qint64 replacedBytes = replaced.kind == platform::StickEntry::Kind::File ? replaced.size : 0;
+    platform::StickFile file = m_stick->create(*relative);
+    if (!file.isOpen())
+        return writeFailure(file.status(), name);
     const qint64 writtenBefore = m_written;
-    Step step = readData([this](const char* data, std::size_t size) {
+    Step step = readData([&](const char* data, std::size_t size) {
         if (static_cast<qint64>(size) > room())
-            return Step{DiskFull, true};
+            return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
         m_written += static_cast<qint64>(size);
-        return m_disk->write(data, size) ? Step{} : writeFailure();
+        const platform::StickStatus wrote = file.write(data, size);
+        return wrote.ok() ? Step{} : writeFailure(wrote, name);
     });
     if (step.code != Ok) {
-        m_disk->abandon();
+        file.abandon();
         m_written = writtenBefore;
         return step;
     }
-    if (!m_disk->commit()) {
+    const std::optional<std::time_t> mtime = archive_entry_mtime_is_set(entry)
+                                                 ? std::optional<std::time_t>(archive_entry_mtime(entry))
+                                                 : std::nullopt;
+    const platform::StickStatus committed = file.commit(mtime);
+    if (!committed.ok()) {
         m_written = writtenBefore;
-        return writeFailure();
+        return writeFailure(committed, name);
     }
     m_givenBack += replacedBytes;
-    m_result.files.push_back({target, m_crc, m_read});
+    m_result.files.push_back({m_folder + u'/' + *relative, *relative, m_crc, m_read});
     return {};
 }
 
-bool Extraction::shouldWrite(archive_entry* entry, const QString& target) {
-    const QFileInfo existing(target);
-    if (!existing.exists() && !existing.isSymLink())
+bool Extraction::shouldWrite(archive_entry* entry, const QString& relative) {
+    const platform::StickEntry existing = m_stick->entry(relative);
+    if (existing.kind == platform::StickEntry::Kind::Missing)
         return !m_plan.freshen;
     if (m_plan.newerOnly && archive_entry_mtime_is_set(entry) &&
-        archive_entry_mtime(entry) <= existing.lastModified().toSecsSinceEpoch())
+        archive_entry_mtime(entry) <= existing.modified)
         return false;
     if (m_plan.overwriteWithoutAsking)
         return true;
     if (!m_plan.askBeforeOverwrite || m_overwriteNone || !m_hooks.askReplace)
         return false;
-    const ReplaceAnswer answer = m_hooks.askReplace(QDir::toNativeSeparators(target));
+    const ReplaceAnswer answer = m_hooks.askReplace(QDir::toNativeSeparators(m_folder + u'/' + relative));
     if (answer == ReplaceAnswer::OverwriteNone)
         m_overwriteNone = true;
     return answer == ReplaceAnswer::Overwrite;
@@ -331,14 +422,16 @@ Step Extraction::readFailure(la_ssize_t status) {
     return {Damaged, fatal};
 }
 
-Step Extraction::writeFailure() const {
-    const int error = m_disk->lastError();
-    if (error == ENOSPC || error == EDQUOT)
-        return {DiskFull, true};
-    // libarchive's own refusals (a link on the way, "..") carry no system error.
-    if (error <= 0 || error == EILSEQ)
+// A folder where a file goes (or the other way round) leaves that member out; every other
+// failure of the stick ends the run, with the member and what happened kept for the message.
+Step Extraction::writeFailure(const platform::StickStatus& status, const QString& member) {
+    if (status.fault == platform::StickFault::NotAFile)
         return {Warning, false};
-    return {DiskFull, false};
+    if (m_result.fault == platform::StickFault::None) {
+        m_result.fault = status.fault;
+        m_result.member = member;
+    }
+    return {codeOf(status.fault), true};
 }
 
 qint64 Extraction::room() const {

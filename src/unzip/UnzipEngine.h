@@ -1,9 +1,13 @@
 #pragma once
 // Unpacks one zip archive with libarchive, member by member and block by block: no
-// member is ever held in memory whole. Members are written to a temporary name beside
-// their target and renamed into place only when complete, so a member that fails
-// midway leaves nothing behind and an existing file survives a failed replacement.
+// member is ever held in memory whole. libarchive only reads; the members are written
+// through a StickWriter opened on the extraction folder, so no link on the stick is
+// followed and no path is ever handed whole to the system. Members are written to a
+// temporary name beside their target and renamed into place only when complete, so a
+// member that fails midway leaves nothing behind and an existing file survives a
+// failed replacement. Member names are read the same under any locale.
 
+#include "platform/StickWriter.h"
 #include "unzip/UnzipOptions.h"
 #include "unzip/UnzipPrompts.h"
 
@@ -27,6 +31,10 @@ struct ExtractRequest {
     QStringList exclude;
     // Bytes the run may add to the device; replaced files give their size back. -1: no limit.
     qint64 spaceLimitBytes = -1;
+    // The folder is on a FAT or exFAT file system: names it cannot hold, and names that
+    // differ only in case, are refused before anything is written.
+    bool fatNames = false;
+    platform::StickResolution resolution = platform::StickResolution::Auto;
 };
 
 // The questions and progress of a run, called on the extracting thread; the caller
@@ -40,6 +48,8 @@ struct ExtractHooks {
 
 struct ExtractedFile {
     QString path;
+    // Below the extraction folder, '/' separators.
+    QString name;
     // CRC-32 and size of the bytes written; libarchive has checked them against the archive.
     quint32 crc32 = 0;
     qint64 size = 0;
@@ -48,6 +58,10 @@ struct ExtractedFile {
 struct ExtractResult {
     int code = 0;
     std::vector<ExtractedFile> files;
+    // What the stick refused, and the member it refused (for a name clash, both members).
+    platform::StickFault fault = platform::StickFault::None;
+    QString member;
+    QString otherMember;
 };
 
 ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks);

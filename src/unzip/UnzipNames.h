@@ -35,4 +35,18 @@ private:
 std::optional<QString> targetRelativePath(const QString& memberName, bool recreateFolders,
                                           bool spacesToUnderscores);
 
+// Why a FAT or exFAT file system cannot hold a relative path ('/' separators).
+enum class FatName {
+    Fits,
+    BadCharacter, // a control character, : * ? " < > | or \, or a name ending in a dot or a space
+    TooLong,      // a name of more than 255 UTF-16 units
+};
+FatName fatNameProblem(const QString& relativePath);
+
+// true for the names drives give FAT and exFAT file systems ("FAT32", "vfat", "exfat", ...).
+bool isFatFamily(const QString& fileSystemName);
+
+// Bytes of a member name in code page 437, the zip format's default.
+QString fromCodePage437(const QByteArray& bytes);
+
 } // namespace norvane::unzip

@@ -11,8 +11,9 @@
 
 namespace norvane::unzip {
 
-// Flushes each file, drops it from the page cache and reads it again; the paths whose
-// CRC-32 or size differ from what was written, or that cannot be read.
-QStringList filesDifferingOnDevice(const std::vector<ExtractedFile>& files);
+// Flushes each file below folder (reached without following links, like the writes),
+// drops it from the page cache and reads it again; the paths whose CRC-32 or size
+// differ from what was written, or that cannot be read.
+QStringList filesDifferingOnDevice(const QString& folder, const std::vector<ExtractedFile>& files);
 
 } // namespace norvane::unzip

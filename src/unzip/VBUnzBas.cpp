@@ -1,11 +1,13 @@
 #include "unzip/VBUnzBas.h"
 
 #include "unzip/UnzipCodes.h"
+#include "unzip/UnzipNames.h"
 #include "unzip/UnzipOptions.h"
 #include "unzip/UnzipPrompts.h"
 #include "unzip/UnzipThread.h"
 #include "unzip/UnzipVerify.h"
 
+#include <QDir>
 #include <QObject>
 
 namespace norvane {
@@ -15,6 +17,9 @@ int VBUnzBas::UnzipArchive() {
         return unzip::Aborted;
     m_running = true;
     m_files.clear();
+    m_fault = platform::StickFault::None;
+    m_member.clear();
+    m_otherMember.clear();
 
     unzip::ExtractRequest request;
     request.archivePath = archivePath;
@@ -23,6 +28,8 @@ int VBUnzBas::UnzipArchive() {
     request.include = includeList;
     request.exclude = excludeList;
     request.spaceLimitBytes = spaceLimitBytes;
+    request.fatNames = unzip::isFatFamily(fileSystem);
+    m_folder = extractFolder.isEmpty() ? QDir::currentPath() : extractFolder;
 
     // Lives on the calling thread: the worker's questions and progress run through it.
     QObject home;
@@ -40,6 +47,9 @@ int VBUnzBas::UnzipArchive() {
     unzip::ExtractResult result;
     unzip::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
     m_files = std::move(result.files);
+    m_fault = result.fault;
+    m_member = result.member;
+    m_otherMember = result.otherMember;
     m_running = false;
     prompts.showResult(result.code);
     return result.code;
@@ -54,7 +64,7 @@ QStringList VBUnzBas::extractedFiles() const {
 
 QStringList VBUnzBas::verifyExtracted() const {
     QStringList differing;
-    unzip::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_files); });
+    unzip::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_folder, m_files); });
     return differing;
 }
 

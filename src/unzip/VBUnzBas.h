@@ -34,6 +34,10 @@ public:
     // Bytes the extraction may add to the target, usually the free space of the stick;
     // -1: no limit.
     qint64 spaceLimitBytes = -1;
+    // The file-system name of the drive that holds extractFolder ("FAT32", "vfat",
+    // "exFAT", ...). On FAT and exFAT, member names it cannot hold, and names that differ
+    // only in case, are refused before anything is written.
+    QString fileSystem;
     // After each member, on the calling thread.
     std::function<void(int done, int total)> onMember;
 
@@ -46,10 +50,19 @@ public:
     // reads it back; full paths of those whose CRC-32 or size differs from the archive's
     // (or that cannot be read any more).
     QStringList verifyExtracted() const;
+    // What the stick refused in the last run, and the member (for a name clash: the two
+    // members) it concerns; StickFault::None when nothing was refused.
+    platform::StickFault lastFault() const { return m_fault; }
+    const QString& lastMember() const { return m_member; }
+    const QString& lastOtherMember() const { return m_otherMember; }
 
 private:
     platform::Dialogs& m_dialogs;
     std::vector<unzip::ExtractedFile> m_files;
+    QString m_folder;
+    platform::StickFault m_fault = platform::StickFault::None;
+    QString m_member;
+    QString m_otherMember;
     bool m_running = false;
 };
 
