@@ -1,0 +1,142 @@
+// Member names on the stick: the same under every locale, refused before anything is
+// written where a FAT stick cannot hold them, and links on the stick never followed.
+#include "UnzipTestSupport.h"
+
+#include "unzip/UnzipCodes.h"
+
+#include <QFileInfo>
+
+#include <clocale>
+#include <string>
+
+#include <unistd.h>
+
+namespace norvane::test {
+namespace {
+
+const QByteArray kUebungUtf8 = QStringLiteral("Übung.txt").toUtf8();
+const QByteArray kAenderungCp437 = QByteArray("\x8e"
+                                              "nderung.sdx");
+
+// The locale the process was started with (from the environment of the test), the plain
+// C locale, a locale this machine lacks, and C.UTF-8: the names come out the same.
+TEST_F(UnzipFixture, MemberNamesComeOutTheSameUnderEveryLocale) {
+    writeRawZip(unz.archivePath, {{kUebungUtf8, true, "u"},
+                                  {kAenderungCp437, false, "a"},
+                                  {QStringLiteral("Ordner/Straße.bin").toUtf8(), true, "s"},
+                                  {"plain.txt", false, "p"}});
+    const std::string started = std::setlocale(LC_ALL, nullptr);
+    for (const char* locale : {static_cast<const char*>(nullptr), "C", "de_DE.UTF-8", "C.UTF-8"}) {
+        SCOPED_TRACE(locale == nullptr ? "as started: " + started : std::string(locale));
+        if (locale != nullptr && std::setlocale(LC_ALL, locale) == nullptr)
+            std::setlocale(LC_ALL, "C"); // not installed: the C library stays in "C"
+        ASSERT_TRUE(QDir(unz.extractFolder).removeRecursively());
+        ASSERT_TRUE(QDir().mkpath(unz.extractFolder));
+
+        EXPECT_EQ(unz.UnzipArchive(), unzip::Ok);
+        EXPECT_EQ(onStick(),
+                  QStringList({"Ordner", "Ordner/Straße.bin", "plain.txt", "Änderung.sdx", "Übung.txt"}));
+        // Written as UTF-8 bytes, whatever the locale.
+        EXPECT_EQ(::access((QFile::encodeName(unz.extractFolder) + kUebungUtf8).constData(), F_OK), 0);
+        EXPECT_EQ(::access((QFile::encodeName(unz.extractFolder) + "\xc3\x84nderung.sdx").constData(), F_OK),
+                  0);
+    }
+    std::setlocale(LC_ALL, started.c_str());
+    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), started); // the extraction set no locale
+}
+
+// On FAT and exFAT every name is looked at first: nothing is written when one does not fit.
+// Elsewhere the same names are written as they are.
+TEST_F(UnzipFixture, NamesAFatStickCannotHoldAreRefusedBeforeAnythingIsWritten) {
+    const QString longName = QString(300, u'l') + ".bin";
+    struct Case {
+        std::vector<ZipMember> members;
+        int fatCode;
+        QString member;
+        QString other;
+    };
+    const Case cases[] = {
+        {{{"ok.bin", "x"}, {"fw/a:b.txt", "x"}}, unzip::BadName, "fw/a:b.txt", {}},
+        {{{"ok.bin", "x"}, {"x.", "x"}}, unzip::BadName, "x.", {}},
+        {{{"ok.bin", "x"}, {"frage?.txt", "x"}}, unzip::BadName, "frage?.txt", {}},
+        {{{"ok.bin", "x"}, {"leer /a.txt", "x"}}, unzip::BadName, "leer /a.txt", {}},
+        {{{"Readme.TXT", "x"}, {"ok.bin", "x"}, {"README.txt", "y"}},
+         unzip::NameClash,
+         "Readme.TXT",
+         "README.txt"},
+        {{{"ok.bin", "x"}, {longName.toUtf8(), "x"}}, unzip::PathTooLong, longName, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.member.toStdString());
+        archive(c.members);
+        ASSERT_TRUE(QDir(unz.extractFolder).removeRecursively());
+        ASSERT_TRUE(QDir().mkpath(unz.extractFolder));
+        unz.fileSystem = "FAT32";
+        EXPECT_EQ(unz.UnzipArchive(), c.fatCode);
+        EXPECT_EQ(unz.lastMember(), c.member);
+        EXPECT_EQ(unz.lastOtherMember(), c.other);
+        EXPECT_EQ(onStick(), QStringList());
+
+        unz.fileSystem = "ext4";
+        const int code = unz.UnzipArchive();
+        if (c.fatCode == unzip::PathTooLong) {
+            // ext4 and tmpfs take 255 bytes: the kernel refuses, and the member is named.
+            EXPECT_EQ(code, unzip::PathTooLong);
+            EXPECT_EQ(unz.lastFault(), platform::StickFault::NameTooLong);
+            EXPECT_EQ(unz.lastMember(), c.member);
+        } else {
+            EXPECT_EQ(code, unzip::Ok);
+            EXPECT_EQ(onStick().size(), qsizetype(c.members.size()) + (c.member.contains(u'/') ? 1 : 0));
+        }
+    }
+    EXPECT_EQ(dialogs.shown().size(), 7u); // each non-zero code as its bare number
+}
+
+// A path of 300 characters (and one far past PATH_MAX) unpacks; nothing changes the
+// working folder of the process meanwhile.
+TEST_F(UnzipFixture, LongPathsUnpackWithoutChangingTheWorkingFolder) {
+    const QString cwd = QDir::currentPath();
+    QString path300;
+    while (path300.size() < 300)
+        path300 += QString(40, QChar(char16_t(u'a' + path300.size() % 26))) + u'/';
+    QString path5000;
+    while (path5000.size() < 5000)
+        path5000 += QString(200, QChar(char16_t(u'a' + path5000.size() % 26))) + u'/';
+    archive({{(path300 + "datei.bin").toUtf8(), "kurz"}, {(path5000 + "tief.bin").toUtf8(), "tief"}});
+
+    EXPECT_EQ(unz.UnzipArchive(), unzip::Ok);
+    EXPECT_EQ(QDir::currentPath(), cwd);
+    EXPECT_EQ(stickFile(path300 + "datei.bin"), "kurz");
+    EXPECT_EQ(unz.extractedFiles().size(), 2);
+    EXPECT_EQ(unz.verifyExtracted(), QStringList());
+    QDirIterator temporaries(unz.extractFolder, {".~*"}, QDir::Files | QDir::Hidden,
+                             QDirIterator::Subdirectories);
+    EXPECT_FALSE(temporaries.hasNext());
+}
+
+// A link to a huge sparse file outside neither counts as room given back nor is written
+// through; a folder link on the way is refused and named.
+TEST_F(UnzipFixture, LinksOnTheStickAreNeitherMeasuredNorFollowed) {
+    const QString huge = dir.filePath("outside/huge.img");
+    dir.writeFile("outside/huge.img");
+    ASSERT_TRUE(QFile::resize(huge, qint64(10) << 30));
+    ASSERT_TRUE(QFile::link(huge, unz.extractFolder + "big"));
+    ASSERT_TRUE(QFile::link(dir.mkdir("x"), unz.extractFolder + "Firmware"));
+    unz.spaceLimitBytes = 1 << 20;
+
+    archive({ZipMember::zeros("big", 8 << 20)});
+    EXPECT_EQ(unz.UnzipArchive(), unzip::DiskFull);
+    archive({{"big", "klein"}});
+    EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
+    EXPECT_EQ(unz.lastMember(), "big");
+    archive({{"Firmware/update.bin", "x"}});
+    EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
+    EXPECT_EQ(unz.lastMember(), "Firmware/update.bin");
+
+    EXPECT_EQ(QFileInfo(huge).size(), qint64(10) << 30);
+    EXPECT_TRUE(entriesBelow(dir.filePath("x")).isEmpty());
+    EXPECT_EQ(onStick(), QStringList({"Firmware", "big"}));
+}
+
+} // namespace
+} // namespace norvane::test
