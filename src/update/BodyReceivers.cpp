@@ -1,5 +1,7 @@
 #include "update/BodyReceivers.h"
 
+#include <QFileInfo>
+
 #include <new>
 
 namespace norvane {
@@ -15,29 +17,30 @@ TransferError MemoryBody::receive(const char* data, std::size_t size) noexcept {
     return TransferError::None;
 }
 
-FileBody::FileBody(const QString& targetPath) : file_(targetPath) {
-    // Never fall back to writing the target in place: a failure must not leave a partial file.
-    file_.setDirectWriteFallback(false);
-}
+FileBody::FileBody(const QString& targetPath)
+    : ownStick_(std::make_unique<platform::StickWriter>(QFileInfo(targetPath).path())), stick_(*ownStick_),
+      name_(QFileInfo(targetPath).fileName()) {}
+
+FileBody::FileBody(platform::StickWriter& stick, const QString& name) : stick_(stick), name_(name) {}
 
 bool FileBody::open() {
-    return file_.open(QIODevice::WriteOnly);
+    file_ = stick_.create(name_);
+    status_ = file_.status();
+    return file_.isOpen();
 }
 
 TransferError FileBody::receive(const char* data, std::size_t size) noexcept {
     try {
-        if (file_.write(data, static_cast<qint64>(size)) != static_cast<qint64>(size))
-            return TransferError::Write;
-    } catch (const std::bad_alloc&) {
-        return TransferError::OutOfMemory;
+        status_ = file_.write(data, size);
     } catch (...) {
-        return TransferError::Write;
+        return TransferError::OutOfMemory; // only the status's text can throw, and only bad_alloc
     }
-    return TransferError::None;
+    return status_.ok() ? TransferError::None : TransferError::Write;
 }
 
 bool FileBody::commit() {
-    return file_.commit();
+    status_ = file_.commit(std::nullopt, true);
+    return status_.ok();
 }
 
 } // namespace norvane

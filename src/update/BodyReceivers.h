@@ -2,11 +2,13 @@
 // The two places a body can go while it arrives: memory, for the small server texts, and a
 // file, for packages, so that a package is never held in memory as a whole.
 
+#include "platform/StickWriter.h"
 #include "update/HttpTransfer.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
+
+#include <memory>
 
 namespace norvane {
 
@@ -21,18 +23,31 @@ private:
     QByteArray bytes_;
 };
 
-// Streams the body into a temporary file beside the target. commit() makes it the target
-// in one rename; without a commit, or when it fails, the temporary file is removed and an
-// existing target stays as it was. Create, use and destroy on one thread.
+// Streams the body into a temporary file beside the target, through a StickWriter: a link
+// at the target or on the way is refused, never followed. commit() makes it the target in
+// one rename; a target that already holds exactly these bytes stays as it is, time stamp
+// and all, and the copy is removed. Without a commit, or when it fails, the temporary file
+// is removed and an existing target stays as it was. Create, use and destroy on one thread.
 class FileBody : public BodyReceiver {
 public:
+    // The target's folder is the writer's root.
     explicit FileBody(const QString& targetPath);
+    // name is below the writer's root; the writer must outlive the body.
+    FileBody(platform::StickWriter& stick, const QString& name);
     bool open();
     TransferError receive(const char* data, std::size_t size) noexcept override;
     bool commit();
+    // Why open, receive or commit failed (errno, fault and the name).
+    const platform::StickStatus& status() const { return status_; }
+    // true after a commit that kept an identical file.
+    bool keptExisting() const { return file_.keptExisting(); }
 
 private:
-    QSaveFile file_;
+    std::unique_ptr<platform::StickWriter> ownStick_;
+    platform::StickWriter& stick_;
+    QString name_;
+    platform::StickFile file_;
+    platform::StickStatus status_;
 };
 
 } // namespace norvane

@@ -2,6 +2,7 @@
 
 #include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
+#include "update/StickMessages.h"
 
 namespace norvane {
 
@@ -29,6 +30,8 @@ QString reasonFor(const TransferOutcome& outcome) {
         return QStringLiteral("Nicht genügend Arbeitsspeicher.");
     case TransferError::Cancelled:
         return QStringLiteral("Der Download wurde abgebrochen.");
+    case TransferError::Empty:
+        return QStringLiteral("Der Server hat eine leere Datei geschickt.");
     }
     return {};
 }
@@ -85,18 +88,23 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
                                               std::function<void(qint64 received, qint64 total)> onProgress) {
     const HttpGetRequest get = request(url, accessType, maxBytes);
     qint64 written = 0;
+    platform::StickStatus stick;
     // The file is opened, written, committed and closed on the worker thread.
     const auto job = [&](TransferControl& control) -> TransferOutcome {
         FileBody file(targetPath);
+        const auto failed = [&](TransferOutcome outcome) {
+            stick = file.status();
+            return outcome;
+        };
         if (!file.open())
-            return {TransferError::Write, 0};
+            return failed({TransferError::Write, 0});
         const TransferOutcome outcome = runHttpGet(get, file, control);
         if (!outcome.ok())
-            return outcome;
+            return failed(outcome);
         if (control.cancel.load())
             return {TransferError::Cancelled, outcome.httpStatus};
         if (!file.commit())
-            return {TransferError::Write, outcome.httpStatus};
+            return failed({TransferError::Write, outcome.httpStatus});
         written = control.received.load();
         return outcome;
     };
@@ -104,7 +112,8 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     FileDownloadResult result;
     result.ok = outcome.ok();
     result.bytes = result.ok ? written : 0;
-    result.reason = reasonFor(outcome);
+    result.stick = stick;
+    result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.fault, stick.name).join(u' ');
     return result;
 }
 

@@ -3,6 +3,7 @@
 // package downloads. Every transfer runs on a worker thread while the window's thread waits
 // in a local event loop.
 
+#include "platform/StickWriter.h"
 #include "update/HttpTransfer.h"
 #include "update/StatusSink.h"
 #include "update/TransferWorker.h"
@@ -23,6 +24,8 @@ struct FileDownloadResult {
     bool ok = false;
     qint64 bytes = 0;
     QString reason; // a short German text when ok is false
+    // What the stick refused, when the failure was the stick's.
+    platform::StickStatus stick;
 };
 
 class Downloader {
@@ -43,7 +46,9 @@ public:
 
     // Streams the body into targetPath: into a temporary file in the target's folder, renamed
     // to targetPath only when the whole body has arrived and was written; on any failure the
-    // temporary file is removed and an existing file at targetPath is left untouched. A body
+    // temporary file is removed and an existing file at targetPath is left untouched. A file
+    // there with exactly the downloaded bytes stays, time stamp and all. A link at targetPath
+    // is refused, never followed. An empty body fails, and nothing is written. A body
     // announced or grown beyond maxBytes fails. Status and waiting as for OpenURL; onProgress
     // runs on the calling thread as the body grows.
     FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,

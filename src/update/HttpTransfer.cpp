@@ -219,7 +219,10 @@ TransferOutcome runHttpGet(const HttpGetRequest& request, BodyReceiver& receiver
             result = drive(multi.get(), control);
     }
     const long status = responseStatus(easy.get());
-    return {classify(result, status, destination.stoppedBy), status};
+    const TransferError error = classify(result, status, destination.stoppedBy);
+    if (error == TransferError::None && control.received.load() == 0)
+        return {TransferError::Empty, status};
+    return {error, status};
 }
 
 } // namespace norvane

@@ -42,6 +42,7 @@ enum class TransferError {
     Write,       // the receiver could not store the body
     OutOfMemory, // the receiver ran out of memory
     Cancelled,   // cancel was requested
+    Empty,       // the server answered with success but sent no byte of a body
 };
 
 struct TransferOutcome {
@@ -69,7 +70,8 @@ struct TransferControl {
     std::function<void()> notify;
 };
 
-// Runs the GET to its end on the calling thread. Agent "Orvalis:INET", no-cache headers,
+// Runs the GET to its end on the calling thread. A body of 0 bytes fails as Empty: nothing
+// could be read. Agent "Orvalis:INET", no-cache headers,
 // http and https only, a few redirects followed, no content encoding.
 TransferOutcome runHttpGet(const HttpGetRequest& request, BodyReceiver& receiver, TransferControl& control);
 

@@ -1,28 +1,44 @@
 #include "update/StickCopy.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QFileInfo>
 
 namespace norvane {
 
-bool copyReplacing(const QString& source, const QString& target) {
+StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick, const QString& name) {
+    StickCopyResult result;
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
+    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly)) {
+        result.sourceMissing = true;
+        return result;
+    }
+    platform::StickFile out = stick.create(name);
+    if (!out.isOpen()) {
+        result.stick = out.status();
+        return result;
+    }
     char buffer[64 * 1024];
     for (;;) {
         const qint64 read = in.read(buffer, sizeof buffer);
-        if (read < 0)
-            return false;
+        if (read < 0) {
+            result.sourceMissing = true;
+            return result;
+        }
         if (read == 0)
             break;
-        if (out.write(buffer, read) != read)
-            return false;
+        result.stick = out.write(buffer, static_cast<std::size_t>(read));
+        if (!result.stick.ok())
+            return result;
     }
-    return out.commit();
+    result.stick = out.commit();
+    result.ok = result.stick.ok();
+    return result;
+}
+
+bool copyReplacing(const QString& source, const QString& target) {
+    const QFileInfo info(target);
+    platform::StickWriter folder(info.path());
+    return copyToStick(source, folder, info.fileName()).ok;
 }
 
 } // namespace norvane

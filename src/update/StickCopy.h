@@ -1,14 +1,26 @@
 #pragma once
 // Copying a file of the program folder onto the stick.
 
+#include "platform/StickWriter.h"
+
 #include <QString>
 
 namespace norvane {
 
-// Copies source to target, replacing an existing target. The copy is written
-// under a temporary name beside the target and renamed once complete, so a
-// failed copy leaves the old target in place. false when the source is missing
-// or the target cannot be written.
+struct StickCopyResult {
+    bool ok = false;
+    // The source in the program folder is missing or cannot be read.
+    bool sourceMissing = false;
+    // Why the stick refused the copy.
+    platform::StickStatus stick;
+};
+
+// Copies source to `name` below the stick's root, replacing an existing file; a link at
+// the name or on the way is refused. The copy is written under a temporary name beside
+// the target and renamed once complete, so a failed copy leaves the old target in place.
+StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick, const QString& name);
+
+// The same with the target's folder as the root.
 bool copyReplacing(const QString& source, const QString& target);
 
 } // namespace norvane

@@ -38,7 +38,7 @@ constexpr size_t kChunkBytes = 1000;
 constexpr const char* kSilentPrefix = "/silent";
 
 struct Rule {
-    enum class Kind { Body, Fail, CutShort, Stall, Redirect, Hold, Chunked };
+    enum class Kind { Body, Fail, CutShort, Stall, Redirect, Hold, Chunked, Trickle };
     Kind kind = Kind::Body;
     int status = 200;
     QByteArray body;
@@ -211,6 +211,21 @@ struct LoopbackServer::State {
                                          return false;
                                      });
             break;
+        case Rule::Kind::Trickle:
+            // A tenth of the rate every 100 ms.
+            res.set_content_provider(
+                static_cast<size_t>(rule->body.size()), kOctets,
+                [this, body = rule->body, step = std::max<size_t>(1, size_t(rule->announced) / 10)](
+                    size_t offset, size_t, httplib::DataSink& sink) {
+                    std::unique_lock lock(mutex);
+                    if (wake.wait_for(lock, std::chrono::milliseconds(100),
+                                      [this] { return stopping.load(); }))
+                        return false;
+                    lock.unlock();
+                    return sink.write(body.constData() + offset,
+                                      std::min(step, size_t(body.size()) - offset));
+                });
+            break;
         case Rule::Kind::Redirect:
             res.status = rule->status;
             res.set_header("Location", text(rule->location));
@@ -353,6 +368,15 @@ void LoopbackServer::stall(const QByteArray& path, const QByteArray& sentFirst,
     rule.kind = Rule::Kind::Stall;
     rule.body = sentFirst;
     rule.pause = pause;
+    const std::lock_guard lock(state_->mutex);
+    state_->rules[path] = rule;
+}
+
+void LoopbackServer::trickle(const QByteArray& path, const QByteArray& body, int bytesPerSecond) {
+    Rule rule;
+    rule.kind = Rule::Kind::Trickle;
+    rule.body = body;
+    rule.announced = bytesPerSecond;
     const std::lock_guard lock(state_->mutex);
     state_->rules[path] = rule;
 }

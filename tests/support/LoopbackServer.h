@@ -52,6 +52,8 @@ public:
     // Sends the headers and `sentFirst`, then nothing for `pause` (ended early by stop()),
     // then closes the connection.
     void stall(const QByteArray& path, const QByteArray& sentFirst, std::chrono::milliseconds pause);
+    // Sends the body at about bytesPerSecond until it is all sent (or stop()).
+    void trickle(const QByteArray& path, const QByteArray& body, int bytesPerSecond);
     void redirect(const QByteArray& path, const QByteArray& location, int status = 302);
     // Sends the headers and the first `firstBytes` of the body, then waits until release()
     // (or stop(), or 30 s) before it sends the rest.

@@ -4,6 +4,7 @@
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -76,6 +77,21 @@ TEST_F(DownloadFailureTest, StalledOrSilentServerGivesUpAfterTheLowSpeedTime) {
         EXPECT_LT(clock.elapsed(), 15000);
     }
     EXPECT_TRUE(sink.calls.isEmpty());
+}
+
+// 50 bytes a second never stops counting as progress for the server, but it is below the
+// low-speed bound: the catalogue and a package alike end as a stall, and nothing is written.
+TEST_F(DownloadFailureTest, TricklingServerEndsAsAStall) {
+    server.trickle("/usb-list.csv", QByteArray(1 << 20, 'c'), 50);
+    QTemporaryDir folder;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(downloader.OpenURL(fileUrl("/usb-list.csv"), "0", 0).isEmpty());
+    const FileDownloadResult package =
+        downloader.DownloadToFile(fileUrl("/usb-list.csv"), "1", 0, folder.filePath("pkg.zip"), 2 << 20);
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_EQ(package.reason, "Der Server antwortet nicht.");
+    EXPECT_TRUE(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 
 // A timer of the window's thread keeps firing while a transfer waits for a stalled server,

@@ -5,8 +5,10 @@
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -156,7 +158,54 @@ TEST_F(DownloadToFileTest, FailuresLeaveNoFileAndAnOlderFileUntouched) {
     const FileDownloadResult noFolder =
         downloader->DownloadToFile(fileUrl("/p"), "0", 0, folder.filePath("missing/firmware.zip"), 1 << 20);
     EXPECT_FALSE(noFolder.ok);
-    EXPECT_EQ(noFolder.reason, "Die Datei konnte nicht geschrieben werden.");
+    EXPECT_EQ(noFolder.stick.fault, platform::StickFault::Gone);
+}
+
+// An empty body writes nothing; a file with the same bytes stays with its time stamp, one
+// differing in a byte is replaced; a link at the target is refused and the file it points
+// to keeps its bytes.
+TEST_F(DownloadToFileTest, EmptyIdenticalAndLinkedTargets) {
+    const QByteArray body = patterned(70000);
+    QByteArray changed = body;
+    changed[69999] = 'x';
+    server.serve("/empty.zip", QByteArray());
+    server.serve("/body.zip", body);
+    server.serve("/changed.zip", changed);
+
+    const FileDownloadResult empty =
+        downloader->DownloadToFile(fileUrl("/empty.zip"), "1", 0, target(), 1 << 20);
+    EXPECT_FALSE(empty.ok);
+    EXPECT_EQ(empty.reason, "Der Server hat eine leere Datei geschickt.");
+    EXPECT_TRUE(entries().isEmpty());
+
+    ASSERT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok);
+    const QDateTime old = QDateTime::fromSecsSinceEpoch(1600000000);
+    {
+        QFile stamped(target());
+        ASSERT_TRUE(stamped.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(stamped.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok);
+    EXPECT_EQ(QFileInfo(target()).lastModified(), old);
+    EXPECT_EQ(entries(), QStringList{"firmware.zip"});
+    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/changed.zip"), "1", 0, target(), 1 << 20).ok);
+    EXPECT_EQ(contentOf(target()), changed);
+
+    QTemporaryDir elsewhere;
+    const QString outside = elsewhere.filePath("authorized_keys");
+    {
+        QFile keys(outside);
+        ASSERT_TRUE(keys.open(QIODevice::WriteOnly));
+        keys.write("ssh-ed25519 AAAA");
+    }
+    ASSERT_TRUE(QFile::remove(target()));
+    ASSERT_TRUE(QFile::link(outside, target()));
+    const FileDownloadResult linked =
+        downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20);
+    EXPECT_FALSE(linked.ok);
+    EXPECT_EQ(linked.stick.fault, platform::StickFault::Link);
+    EXPECT_TRUE(linked.reason.contains(QString::fromUtf8("„firmware.zip“"))) << linked.reason.toStdString();
+    EXPECT_EQ(contentOf(outside), "ssh-ed25519 AAAA");
 }
 
 // The server holds the body back after its first part until the test has acted, so each
