@@ -42,7 +42,7 @@ void frmMain::cmdChoose_Click() {
         plan.settFile = m_catalogue.SettFile[m_SelFirm][m_SelSett];
 
     StickFolder stick(plan.root, m_services.programFolder);
-    UnzipExtraction extraction(*m_unzip);
+    UnzipExtraction extraction(*m_unzip, m_drive->mp_FileSystem());
     UpdateRun run(UpdateRunServices{.view = *this,
                                     .dialogs = dialogs(),
                                     .drives = m_services.drives,

@@ -24,6 +24,9 @@ public:
     // Reads those files back from the device; full paths of the ones that differ from
     // the archive (or cannot be read any more).
     virtual QStringList verifyExtracted() const = 0;
+    // The lines of a German message that tell what the stick refused in the last extract,
+    // naming the member; empty when it refused nothing.
+    virtual QStringList problem() const { return {}; }
 };
 
 } // namespace norvane

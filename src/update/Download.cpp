@@ -112,7 +112,6 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     FileDownloadResult result;
     result.ok = outcome.ok();
     result.bytes = result.ok ? written : 0;
-    result.stick = stick;
     result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.fault, stick.name).join(u' ');
     return result;
 }

@@ -2,8 +2,6 @@
 // The downloads an update run makes: a server file into memory and a package into a
 // file. Downloader is the implementation; tests script the answers.
 
-#include "platform/StickWriter.h"
-
 #include <QByteArray>
 #include <QString>
 
@@ -14,9 +12,7 @@ namespace norvane {
 struct FileDownloadResult {
     bool ok = false;
     qint64 bytes = 0;
-    QString reason; // a short German text when ok is false
-    // What the stick refused, when the failure was the stick's.
-    platform::StickStatus stick;
+    QString reason; // a short German text when ok is false; names the file when the stick refused it
 };
 
 class PackageDownloads {

@@ -1,7 +1,8 @@
 #pragma once
 // What an update run writes onto the stick by itself, besides the downloads and the
 // extraction: where a file of the stick's root lies, the copies from the program folder
-// and getting everything onto the device. StickFolder is the implementation over paths.
+// and getting everything onto the device. StickFolder is the implementation, over one
+// StickWriter opened on the stick's root.
 
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,9 @@ public:
     // Waits until every file of written and the stick's file system are on the device;
     // false when any of that failed.
     virtual bool flushAll(const QStringList& written) = 0;
+    // The lines of a German message that tell what the stick (or the program folder)
+    // refused in the last failed copy or flush, naming the file; empty when not known.
+    virtual QStringList problem() const { return {}; }
 };
 
 } // namespace norvane

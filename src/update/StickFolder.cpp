@@ -1,33 +1,44 @@
 #include "update/StickFolder.h"
 
-#include "platform/FileFlush.h"
 #include "update/StickCopy.h"
-
-#include <QFileInfo>
+#include "update/StickMessages.h"
 
 namespace norvane {
 
 StickFolder::StickFolder(QString root, QString programFolder)
-    : m_root(std::move(root)), m_programFolder(std::move(programFolder)) {}
+    : m_root(std::move(root)), m_programFolder(std::move(programFolder)), m_stick(m_root) {}
 
 QString StickFolder::packagePath(const QString& name) const {
     return m_root + name;
 }
 
+QString StickFolder::nameOf(const QString& path) const {
+    return path.startsWith(m_root) ? path.mid(m_root.size()) : QString();
+}
+
 qint64 StickFolder::existingSize(const QString& name) const {
-    const QFileInfo file(packagePath(name));
-    return file.isFile() ? file.size() : 0;
+    // A link is not looked through: what it points to is not the stick's room.
+    const platform::StickEntry entry = m_stick.entry(name);
+    return entry.kind == platform::StickEntry::Kind::File ? entry.size : 0;
 }
 
 bool StickFolder::copyFromProgramFolder(const QString& name) {
-    return copyReplacing(m_programFolder + name, packagePath(name));
+    const StickCopyResult copied = copyToStick(m_programFolder + name, m_stick, name);
+    if (!copied.ok && m_problem.isEmpty())
+        m_problem = copied.sourceMissing ? missingProgramFileLines(name)
+                                         : stickFaultLines(copied.stick.fault, copied.stick.name);
+    return copied.ok;
 }
 
 bool StickFolder::flushAll(const QStringList& written) {
-    bool flushed = true;
+    QStringList names;
     for (const QString& path : written)
-        flushed = platform::flushFile(path) && flushed;
-    return platform::syncFileSystemOf(m_root) && flushed;
+        if (const QString name = nameOf(path); !name.isEmpty())
+            names << name;
+    const platform::StickStatus flushed = m_stick.flush(names);
+    if (!flushed.ok() && m_problem.isEmpty())
+        m_problem = stickFaultLines(flushed.fault, flushed.name.isEmpty() ? m_root : flushed.name);
+    return flushed.ok();
 }
 
 } // namespace norvane

@@ -1,6 +1,7 @@
 #include "update/UnzipExtraction.h"
 
 #include "unzip/VBUnzBas.h"
+#include "update/StickMessages.h"
 
 namespace norvane {
 
@@ -11,6 +12,7 @@ int UnzipExtraction::extract(const QString& archivePath, const QString& folder, 
     m_unzip.archivePath = archivePath;
     m_unzip.extractFolder = folder;
     m_unzip.spaceLimitBytes = spaceLimitBytes;
+    m_unzip.fileSystem = m_fileSystem;
     m_unzip.onMember = std::move(onMember);
     return m_unzip.UnzipArchive(plan);
 }
@@ -21,6 +23,12 @@ QStringList UnzipExtraction::extractedFiles() const {
 
 QStringList UnzipExtraction::verifyExtracted() const {
     return m_unzip.verifyExtracted();
+}
+
+QStringList UnzipExtraction::problem() const {
+    if (m_unzip.lastFault() == platform::StickFault::None)
+        return {};
+    return stickFaultLines(m_unzip.lastFault(), m_unzip.lastMember(), m_unzip.lastOtherMember());
 }
 
 } // namespace norvane

@@ -10,15 +10,20 @@ class VBUnzBas;
 
 class UnzipExtraction final : public ArchiveExtraction {
 public:
-    explicit UnzipExtraction(VBUnzBas& unzip) : m_unzip(unzip) {}
+    // fileSystem: the name of the stick's file system ("FAT32", "exFAT", ...), for the
+    // names a FAT stick cannot hold.
+    explicit UnzipExtraction(VBUnzBas& unzip, QString fileSystem = {})
+        : m_unzip(unzip), m_fileSystem(std::move(fileSystem)) {}
 
     int extract(const QString& archivePath, const QString& folder, const unzip::Plan& plan,
                 qint64 spaceLimitBytes, std::function<void(int done, int total)> onMember) override;
     QStringList extractedFiles() const override;
     QStringList verifyExtracted() const override;
+    QStringList problem() const override;
 
 private:
     VBUnzBas& m_unzip;
+    QString m_fileSystem;
 };
 
 } // namespace norvane

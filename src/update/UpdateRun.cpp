@@ -83,9 +83,15 @@ UpdateOutcome UpdateRun::run() {
     if (m_.view.windowClosed())
         return UpdateOutcome::Stopped;
     if (!complete) {
-        report(QStringLiteral("Update unvollständig"),
-               {QStringLiteral("Das Update konnte nicht vollständig auf den USB-Stick geschrieben werden."),
-                QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")});
+        // What the stick refused first, naming the file; else the general words.
+        if (m_problem.isEmpty())
+            m_problem = m_.stick.problem();
+        if (m_problem.isEmpty())
+            m_problem = {
+                QStringLiteral("Das Update konnte nicht vollständig auf den USB-Stick geschrieben werden."),
+                QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")};
+        m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok,
+                              QStringLiteral("Update unvollständig"), m_problem.join(NewLine));
         return UpdateOutcome::Incomplete;
     }
 
@@ -142,6 +148,7 @@ bool UpdateRun::unpackFirmware(bool& complete) {
     m_.view.hideRunProgress();
     if (code != 0) {
         complete = false;
+        m_problem = m_.extraction.problem();
         return true;
     }
     m_written << m_.extraction.extractedFiles();

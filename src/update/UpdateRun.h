@@ -66,6 +66,7 @@ private:
     UpdateRunServices m_;
     UpdatePlan m_plan;
     QStringList m_written;
+    QStringList m_problem; // what the stick refused first, as the lines of a message
 };
 
 } // namespace norvane
