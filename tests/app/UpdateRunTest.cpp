@@ -5,6 +5,7 @@
 #include "MainWindowFixture.h"
 #include "platform/Ansi.h"
 #include "support/NginxServer.h"
+#include "support/RawZip.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 
@@ -167,6 +169,54 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
             EXPECT_FALSE(files.contains(file)) << file.toStdString();
         EXPECT_FALSE(!shell.urls.isEmpty() && shell.urls.last().contains("index_link"));
     }
+}
+
+// A stick whose autorun.inf, norvstick.ico, USB.ini and firmware package are links to
+// files of this computer, and a firmware with UTF-8 and code page 437 names, under the C
+// locale: the members come out right, every link is refused and named, and the files the
+// links point to keep every byte.
+TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
+    const std::string locale = std::setlocale(LC_ALL, nullptr);
+    std::setlocale(LC_ALL, "C");
+    TempDir home;
+    const QMap<QString, QString> links = {{"autorun.inf", "authorized_keys"},
+                                          {"norvstick.ico", "picture.png"},
+                                          {"USB.ini", ".bashrc"},
+                                          {kFirmware, "firmware.bin"}};
+    QMap<QString, QByteArray> outside;
+    for (const QString& target : links) {
+        outside.insert(target, "outside: " + target.toUtf8());
+        home.writeFile(target, outside[target]);
+    }
+    for (auto link = links.begin(); link != links.end(); ++link) {
+        if (link.key() != kFirmware) {
+            ASSERT_TRUE(QFile::link(home.filePath(link.value()), stick.filePath(link.key())));
+        }
+    }
+    const QString zip = home.filePath("names.zip");
+    writeRawZip(zip, {{QStringLiteral("Übung.txt").toUtf8(), true, "u"}, {"\x8enderung.sdx", false, "a"}});
+    server.serve(("/norvane/download/" + kFirmware + ".txt").toLatin1(), bytesOf(zip));
+
+    run();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update unvollständig"})) << texts();
+    EXPECT_TRUE(dialogs.shown().back().text.contains(
+        QString::fromUtf8("„autorun.inf“ auf dem USB-Stick ist eine Verknüpfung")))
+        << texts();
+    EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Übung.txt"))), "u");
+    EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Änderung.sdx"))), "a");
+
+    ASSERT_TRUE(QFile::remove(stick.filePath(kFirmware)));
+    ASSERT_TRUE(QFile::link(home.filePath(links[kFirmware]), stick.filePath(kFirmware)));
+    dialogs.clearShown();
+    window().cmdChoose_Click();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Download fehlgeschlagen"})) << texts();
+    EXPECT_TRUE(dialogs.shown().back().text.contains(QString::fromUtf8("„%1“").arg(kFirmware))) << texts();
+
+    window().SavePath(); // writes USB.ini: refused, as its failure always was, without a word
+    for (auto target = outside.begin(); target != outside.end(); ++target)
+        EXPECT_EQ(bytesOf(home.filePath(target.key())), target.value()) << target.key().toStdString();
+    EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
+    std::setlocale(LC_ALL, locale.c_str());
 }
 
 TEST_F(UpdateRun, ClosingTheWindowMidDownloadWritesNothing) {

@@ -1,6 +1,8 @@
 #pragma once
 // Zip archives for the extraction tests, written with libarchive's writer.
 
+#include "support/RawZip.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -50,15 +52,6 @@ struct ZipSettings {
 
 // Writes the archive to path; throws std::runtime_error when libarchive refuses.
 void writeZip(const QString& path, const std::vector<ZipMember>& members, const ZipSettings& settings = {});
-
-// A stored member whose name goes into the archive exactly as these bytes, with or
-// without the UTF-8 flag (general purpose bit 11).
-struct RawMember {
-    QByteArray nameBytes;
-    bool utf8Flag = false;
-    QByteArray data;
-};
-void writeRawZip(const QString& path, const std::vector<RawMember>& members);
 
 // Text that compresses, but not to nothing: n bytes of numbered lines.
 QByteArray sampleText(qsizetype n, int seed = 0);

@@ -9,7 +9,7 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/UnzipTestArchives.h
       ${CMAKE_CURRENT_LIST_DIR}/UnzipTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/UnzipVerifyTest.cpp
-    LIBS norvane_unzip LibArchive::LibArchive z)
+    LIBS norvane_unzip LibArchive::LibArchive)
   # The member names once more with the locale of the environment as the user may have
   # it: plain C, and a German locale this machine does not have.
   foreach(lang IN ITEMS C de_DE.UTF-8)
