@@ -4,6 +4,7 @@
 #include "app/frmAuswahl.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
+#include "platform/Files.h"
 #include "stick/cDrive.h"
 #include "storage/basINI.h"
 #include "ui_frmMain.h"
@@ -91,7 +92,9 @@ void frmMain::txtDT_Cap_Validate() {
 void frmMain::cmdOpen_Click() {
     if (m_drive->p_GetDT_Count() != 1)
         return;
-    m_drive->OpenDir(cDrive::pathOnStick(ui->lblLW->text(), m_drive->mp_StandardPfad()));
+    // Only a folder on the stick: USB.ini comes with the stick and may name anything.
+    const QString root = ui->lblLW->text();
+    m_drive->OpenDir(platform::folderBelowRoot(root, cDrive::pathOnStick(root, m_drive->mp_StandardPfad())));
 }
 
 void frmMain::SavePath() {

@@ -28,4 +28,14 @@ bool writeFileAtomically(const QString& path, const QByteArray& content) {
     return folder.writeWhole(info.fileName(), content).ok();
 }
 
+QString folderBelowRoot(const QString& root, const QString& path) {
+    const QString base = QFileInfo(root).canonicalFilePath();
+    const QFileInfo folder(path);
+    const QString resolved = folder.canonicalFilePath();
+    if (base.isEmpty() || !folder.isDir() || resolved.isEmpty())
+        return root;
+    const bool below = resolved == base || resolved.startsWith(base.endsWith(u'/') ? base : base + u'/');
+    return below ? path : root;
+}
+
 } // namespace norvane::platform

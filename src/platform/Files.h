@@ -24,4 +24,9 @@ std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes = k
 // be anywhere. False when that failed; the old file is then unchanged.
 bool writeFileAtomically(const QString& path, const QByteArray& content);
 
+// `path` when it names a folder at or below `root` once every link on the way is
+// resolved; otherwise `root`. What a file browser may be opened on for a stick's
+// standard folder, whatever the stick's info file names (a file, "..", a link out).
+QString folderBelowRoot(const QString& root, const QString& path);
+
 } // namespace norvane::platform

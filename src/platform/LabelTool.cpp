@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <unistd.h>
+
 namespace norvane::platform {
 
 namespace {
@@ -15,14 +17,18 @@ bool isLabelledByTool(const QString& fileSystemType) {
     return isFat(type) || type == QLatin1String("exfat");
 }
 
-// The label tools live in sbin, which an ordinary PATH may lack.
-QString findTool(const QString& name) {
-    QString path = QStandardPaths::findExecutable(name);
-    if (path.isEmpty())
-        path = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin")});
-    return path;
-}
 } // namespace
+
+QString labelToolPath(const QString& name, bool asRoot) {
+    const QStringList system = {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                QStringLiteral("/sbin"), QStringLiteral("/bin")};
+    // As root, a PATH set by whoever started the program must not choose what runs.
+    if (asRoot)
+        return QStandardPaths::findExecutable(name, system);
+    // The label tools live in sbin, which an ordinary PATH may lack.
+    const QString path = QStandardPaths::findExecutable(name);
+    return path.isEmpty() ? QStandardPaths::findExecutable(name, system) : path;
+}
 
 std::optional<ToolCommand> labelCommand(const QString& fileSystemType, const QString& device,
                                         const QString& label) {
@@ -48,7 +54,7 @@ LabelOutcome LabelTool::setLabel(const QString& device, const QString& fileSyste
     const std::optional<ToolCommand> command = labelCommand(fileSystemType, device, label);
     if (!command)
         return isLabelledByTool(fileSystemType) ? LabelOutcome::Refused : LabelOutcome::NotOffered;
-    const QString program = findTool(command->program);
+    const QString program = labelToolPath(command->program, ::geteuid() == 0);
     if (program.isEmpty())
         return LabelOutcome::NotOffered;
     // An argument list, no shell: the label reaches the tool as one argument,

@@ -23,6 +23,10 @@ struct ToolCommand {
 std::optional<ToolCommand> labelCommand(const QString& fileSystemType, const QString& device,
                                         const QString& label);
 
+// Where the tool `name` is run from: as root only from /usr/sbin, /usr/bin, /sbin and
+// /bin; otherwise from PATH, then from those folders. Empty when it is not there.
+QString labelToolPath(const QString& name, bool asRoot);
+
 class LabelTool final : public VolumeLabeler {
 public:
     explicit LabelTool(std::chrono::milliseconds timeout = std::chrono::seconds(30));

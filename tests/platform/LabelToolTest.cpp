@@ -3,6 +3,9 @@
 #include "platform/LabelTool.h"
 #include "VolumeImages.h"
 #include "platform/BlkidVolume.h"
+#include "support/ScopedEnvironment.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +53,19 @@ TEST(LabelTool, RenamesAndRefusesLikeTheFileSystem) {
         EXPECT_EQ(tool.setLabel(image, type, step.label), step.outcome) << step.label.toStdString();
         EXPECT_EQ(labelOf(image), step.labelAfter) << step.label.toStdString();
     }
+}
+
+// A fatlabel planted first in PATH runs for an ordinary user, never for root.
+TEST(LabelTool, RootRunsToolsFromSystemFoldersOnly) {
+    TempDir dir;
+    const QString planted = dir.writeFile(QStringLiteral("bin/fatlabel"), "#!/bin/sh\ntouch /tmp/pwned\n");
+    ASSERT_TRUE(QFile::setPermissions(planted, QFile::ExeOwner | QFile::ReadOwner));
+    const ScopedEnvironment path("PATH", QFile::encodeName(dir.filePath(QStringLiteral("bin"))) + ':' +
+                                             qgetenv("PATH"));
+    EXPECT_EQ(labelToolPath(QStringLiteral("fatlabel"), false), planted);
+    const QString asRoot = labelToolPath(QStringLiteral("fatlabel"), true);
+    EXPECT_TRUE(asRoot == "/usr/sbin/fatlabel" || asRoot == "/sbin/fatlabel") << asRoot.toStdString();
+    EXPECT_TRUE(labelToolPath(QStringLiteral("no-such-label-tool"), true).isEmpty());
 }
 
 TEST(LabelTool, OtherFileSystemsAreNotOffered) {
