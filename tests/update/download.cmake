@@ -1,4 +1,4 @@
-# HTTP download, server addresses and the file store, against the loopback server.
+# HTTP download, server addresses, the file store and the stick's messages.
 if(NORVANE_TESTS)
   norvane_add_test(test_download
     SOURCES
@@ -8,5 +8,6 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/DownloadTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/ServerUrlsTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/FileStoreTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/StickMessagesTest.cpp
     LIBS norvane_update)
 endif()
