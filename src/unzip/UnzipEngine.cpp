@@ -14,8 +14,11 @@
 
 #include <cerrno>
 #include <clocale>
+
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace norvane::unzip {
 
@@ -29,8 +32,14 @@ constexpr std::size_t kArchiveReadBytes = 64 * 1024;
 // Only headers are read when counting the members.
 constexpr std::size_t kHeaderReadBytes = 4 * 1024;
 
+// Frees the reader, then closes the archive file it read.
 struct ReadFree {
-    void operator()(archive* reader) const { archive_read_free(reader); }
+    int fd = -1;
+    void operator()(archive* reader) const {
+        archive_read_free(reader);
+        if (fd >= 0)
+            ::close(fd);
+    }
 };
 using Reader = std::unique_ptr<archive, ReadFree>;
 
@@ -87,16 +96,21 @@ private:
 // Only the reader that works from the central directory at the archive's end: an
 // archive without one is cut short, and extracting what precedes the cut would report
 // an incomplete firmware as complete.
+// The archive itself is opened without following a link: the package on the stick is
+// read as the file the download left there, not as whatever a link put in its place
+// points to.
 Reader openReader(const QString& path, PassphraseState* state, std::size_t readBytes) {
-    Reader reader(archive_read_new());
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    Reader reader(archive_read_new(), ReadFree{fd});
     archive_read_support_format_zip_seekable(reader.get());
     // Names without the UTF-8 flag are code page 437. Where the C library cannot
     // convert it, they come through as raw bytes and memberName() converts them.
     archive_read_set_format_option(reader.get(), "zip", "hdrcharset", "CP437");
     if (state != nullptr)
         archive_read_set_passphrase_callback(reader.get(), state, &passphrase);
-    if (archive_read_open_filename(reader.get(), QFile::encodeName(path).constData(), readBytes) !=
-        ARCHIVE_OK)
+    if (archive_read_open_fd(reader.get(), fd, readBytes) != ARCHIVE_OK)
         return nullptr;
     return reader;
 }

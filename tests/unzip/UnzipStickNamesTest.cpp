@@ -133,6 +133,13 @@ TEST_F(UnzipFixture, LinksOnTheStickAreNeitherMeasuredNorFollowed) {
     EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
     EXPECT_EQ(unz.lastMember(), "Firmware/update.bin");
 
+    // The package itself replaced by a link to an archive elsewhere is not read.
+    const QString elsewhere = dir.filePath("outside/other.zip");
+    writeZip(elsewhere, {{"geheim.txt", "geheim"}});
+    ASSERT_TRUE(QFile::remove(unz.archivePath));
+    ASSERT_TRUE(QFile::link(elsewhere, unz.archivePath));
+    EXPECT_EQ(unz.UnzipArchive(), unzip::ArchiveNotFound);
+
     EXPECT_EQ(QFileInfo(huge).size(), qint64(10) << 30);
     EXPECT_TRUE(entriesBelow(dir.filePath("x")).isEmpty());
     EXPECT_EQ(onStick(), QStringList({"Firmware", "big"}));
