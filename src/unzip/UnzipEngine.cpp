@@ -117,7 +117,7 @@ Reader openReader(const QString& path, PassphraseState* state, std::size_t readB
 
 int openFailureCode(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (QFileInfo(path).isSymLink() || !file.open(QIODevice::ReadOnly))
         return ArchiveNotFound;
     const QByteArray start = file.read(4);
     // Nothing but the end record: a valid archive without members, which the reader
