@@ -346,8 +346,10 @@ StickStatus StickWriter::writeWhole(const QString& name, const QByteArray& conte
 }
 
 void StickWriter::noteCommitted(const QString& name) {
-    if (!m_written.contains(name))
+    if (!m_writtenSet.contains(name)) {
+        m_writtenSet.insert(name);
         m_written << name;
+    }
 }
 
 StickStatus StickWriter::flush(const QStringList& names) {

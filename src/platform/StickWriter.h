@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -154,6 +155,7 @@ private:
     StickStatus m_rootStatus;
     QHash<QByteArray, int> m_folders; // open folder descriptors by relative path
     QStringList m_written;
+    QSet<QString> m_writtenSet;
     unsigned m_serial = 0;
 };
 

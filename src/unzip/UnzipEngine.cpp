@@ -177,7 +177,7 @@ private:
     Step member(archive_entry* entry, const QString& name);
     Step extractFile(archive_entry* entry, const QString& name);
     Step extractFolder(const QString& name);
-    bool shouldWrite(archive_entry* entry, const QString& relative);
+    bool shouldWrite(archive_entry* entry, const QString& relative, const platform::StickEntry& existing);
     // Reads the member's data to its end; sink receives each block and may refuse it.
     Step readData(const std::function<Step(const char*, std::size_t)>& sink);
     Step readFailure(la_ssize_t status);
@@ -279,10 +279,12 @@ Survey Extraction::survey() const {
         if (!m_filter.isSelected(name))
             continue;
         ++found.selected;
+        if (!fat || found.code != Ok)
+            continue;
         const mode_t type = archive_entry_filetype(entry);
         const std::optional<QString> relative =
             targetRelativePath(name, m_plan.recreateFolders || type == AE_IFDIR, m_plan.spacesToUnderscores);
-        if (!fat || found.code != Ok || !relative || (type != AE_IFREG && type != AE_IFDIR))
+        if (!relative || (type != AE_IFREG && type != AE_IFDIR))
             continue;
         const FatName problem = fatNameProblem(*relative);
         if (problem != FatName::Fits) {
@@ -351,16 +353,16 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         targetRelativePath(name, m_plan.recreateFolders, m_plan.spacesToUnderscores);
     if (!relative)
         return {Warning, false};
-    if (!shouldWrite(entry, *relative))
+    // Looked at without following a link: a link's target is not the stick's room.
+    const platform::StickEntry existing = m_stick->entry(*relative);
+    if (!shouldWrite(entry, *relative, existing))
         return {};
     // The header's size may lie, so the bytes are counted as they come too; but a member
     // that announces more than there is room for is not started at all.
     if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > room())
         return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
 
-    // Looked at without following a link: a link's target is not the stick's room.
-    const platform::StickEntry replaced = m_stick->entry(*relative);
-    const qint64 replacedBytes = replaced.kind == platform::StickEntry::Kind::File ? replaced.size : 0;
+    const qint64 replacedBytes = existing.kind == platform::StickEntry::Kind::File ? existing.size : 0;
     platform::StickFile file = m_stick->create(*relative);
     if (!file.isOpen())
         return writeFailure(file.status(), name);
@@ -390,8 +392,8 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
     return {};
 }
 
-bool Extraction::shouldWrite(archive_entry* entry, const QString& relative) {
-    const platform::StickEntry existing = m_stick->entry(relative);
+bool Extraction::shouldWrite(archive_entry* entry, const QString& relative,
+                             const platform::StickEntry& existing) {
     if (existing.kind == platform::StickEntry::Kind::Missing)
         return !m_plan.freshen;
     if (m_plan.newerOnly && archive_entry_mtime_is_set(entry) &&

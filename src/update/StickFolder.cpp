@@ -3,17 +3,24 @@
 #include "update/StickCopy.h"
 #include "update/StickMessages.h"
 
+#include <QFileInfo>
+
 namespace norvane {
 
 StickFolder::StickFolder(QString root, QString programFolder)
-    : m_root(std::move(root)), m_programFolder(std::move(programFolder)), m_stick(m_root) {}
+    : m_root(std::move(root)), m_canonicalRoot(QFileInfo(m_root).canonicalFilePath() + u'/'),
+      m_programFolder(std::move(programFolder)), m_stick(m_root) {}
 
 QString StickFolder::packagePath(const QString& name) const {
     return m_root + name;
 }
 
 QString StickFolder::nameOf(const QString& path) const {
-    return path.startsWith(m_root) ? path.mid(m_root.size()) : QString();
+    // The extraction names its files below the root with every link resolved.
+    for (const QString& root : {m_root, m_canonicalRoot})
+        if (!root.isEmpty() && path.startsWith(root))
+            return path.mid(root.size());
+    return {};
 }
 
 qint64 StickFolder::existingSize(const QString& name) const {

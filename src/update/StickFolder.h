@@ -24,6 +24,7 @@ private:
     QString nameOf(const QString& path) const;
 
     QString m_root;
+    QString m_canonicalRoot;
     QString m_programFolder;
     mutable platform::StickWriter m_stick;
     QStringList m_problem;
