@@ -43,6 +43,9 @@ public:
     // False when the drive is not present, the label holds control characters
     // (a line break would break the table) or the table cannot be written.
     bool setVolumeLabel(const QString& root, const QString& label) override;
+    // Takes the drive's section out of the table, as pulling the stick would; the folder
+    // stays. False when the drive is not present or the table cannot be written.
+    bool removeDrive(const QString& root);
 
 private:
     struct Drive {

@@ -38,6 +38,7 @@ frmMain& MainWindowTest::window() {
             .dialogs = &dialogs,
             .programFolder = programFolder.path(),
             .serverAddress = serverAddress,
+            .stateFolder = stateFolder.path(),
             .transferLimits = {.connectTimeoutSeconds = 2,
                                .lowSpeedBytesPerSecond = 100,
                                .lowSpeedSeconds = 1},

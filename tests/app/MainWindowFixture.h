@@ -49,6 +49,7 @@ protected:
     basINI ini;
     LoopbackServer server;
     TempDir programFolder;
+    TempDir stateFolder; // where the servers seen signed are remembered
     QString serverAddress = server.url();
     int programEnded = 0;
 

@@ -1,0 +1,250 @@
+// Ejecting through UDisks2: the pure lookup of the mounted file system, the D-Bus calls
+// against a stand-in service on a private bus (also its error answers), and, where the
+// machine runs UDisks2 itself, a loop device held busy by an open file.
+
+#include "platform/UDisksEjector.h"
+
+#include "support/TempDir.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QFile>
+#include <QMutex>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace norvane::platform;
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.UDisks2");
+const QString prefix = QStringLiteral("/org/freedesktop/UDisks2/");
+
+InterfaceProperties fileSystemObject(const QByteArray& mountPoint, const QString& drive) {
+    InterfaceProperties interfaces;
+    interfaces.insert(QStringLiteral("org.freedesktop.UDisks2.Block"),
+                      {{QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drive))}});
+    QList<QByteArray> points;
+    if (!mountPoint.isEmpty())
+        points << mountPoint + '\0';
+    interfaces.insert(QStringLiteral("org.freedesktop.UDisks2.Filesystem"),
+                      {{QStringLiteral("MountPoints"), QVariant::fromValue(points)}});
+    return interfaces;
+}
+
+ManagedObjects recordedObjects() {
+    ManagedObjects objects;
+    objects.insert(QDBusObjectPath(prefix + "block_devices/sdb1"),
+                   fileSystemObject("/media/anna/STICK", prefix + "drives/Stick"));
+    objects.insert(QDBusObjectPath(prefix + "block_devices/sdc1"),
+                   fileSystemObject("/media/anna/CARD", prefix + "drives/Reader"));
+    objects.insert(QDBusObjectPath(prefix + "block_devices/sdd1"),
+                   fileSystemObject({}, prefix + "drives/Stick"));
+    objects.insert(
+        QDBusObjectPath(prefix + "drives/Stick"),
+        {{QStringLiteral("org.freedesktop.UDisks2.Drive"), {{QStringLiteral("CanPowerOff"), true}}}});
+    objects.insert(
+        QDBusObjectPath(prefix + "drives/Reader"),
+        {{QStringLiteral("org.freedesktop.UDisks2.Drive"), {{QStringLiteral("CanPowerOff"), false}}}});
+    return objects;
+}
+
+TEST(UDisksEjector, FindsTheFileSystemMountedAtTheRootAndWhetherItsDriveMayGoOff) {
+    const ManagedObjects objects = recordedObjects();
+    const auto stick = mountedFileSystemAt(objects, QStringLiteral("/media/anna/STICK/"));
+    ASSERT_TRUE(stick);
+    EXPECT_EQ(stick->fileSystem.path(), prefix + "block_devices/sdb1");
+    EXPECT_EQ(stick->drive->path(), prefix + "drives/Stick");
+    const auto card = mountedFileSystemAt(objects, QStringLiteral("/media/anna/CARD"));
+    ASSERT_TRUE(card);
+    EXPECT_FALSE(card->drive); // the reader stays powered
+    EXPECT_FALSE(mountedFileSystemAt(objects, QStringLiteral("/media/anna/OTHER/")));
+    EXPECT_FALSE(mountedFileSystemAt(objects, QString()));
+}
+
+class FakeObjectManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.ObjectManager")
+public slots:
+    ManagedObjects GetManagedObjects() { return recordedObjects(); }
+};
+
+// Answers as UDisks2 does: busy while a file is open, or any other error on request.
+class FakeUDisksObject : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Filesystem")
+public:
+    void answerNext(const QString& error) {
+        QMutexLocker lock(&m_mutex);
+        m_error = error;
+    }
+    int calls() const {
+        QMutexLocker lock(&m_mutex);
+        return m_calls;
+    }
+public slots:
+    void Unmount(const QVariantMap&) { answer(); }
+    void PowerOff(const QVariantMap&) { answer(); }
+
+private:
+    void answer() {
+        QMutexLocker lock(&m_mutex);
+        ++m_calls;
+        if (!m_error.isEmpty())
+            sendErrorReply(m_error, m_error.endsWith(QLatin1String("DeviceBusy"))
+                                        ? QStringLiteral("Error unmounting /dev/sdb1: target is busy")
+                                        : QStringLiteral("Error powering off drive"));
+        m_error.clear();
+    }
+    mutable QMutex m_mutex;
+    QString m_error;
+    int m_calls = 0;
+};
+
+// The drive's interface name differs; everything else is the same stand-in.
+class FakeDrive : public FakeUDisksObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Drive")
+};
+
+class UDisksEjectorBus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registerUDisksTypes();
+        qDBusRegisterMetaType<QList<QByteArray>>();
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                      QStringLiteral("--print-address=1")});
+        ASSERT_TRUE(daemon.waitForReadyRead(10000));
+        address = QString::fromUtf8(daemon.readLine().trimmed());
+        serviceThread.start();
+        for (QObject* object : {static_cast<QObject*>(&manager), static_cast<QObject*>(&fileSystem),
+                                static_cast<QObject*>(&drive)})
+            object->moveToThread(&serviceThread);
+        QDBusConnection server = QDBusConnection::connectToBus(address, QStringLiteral("udisks"));
+        ASSERT_TRUE(server.isConnected());
+        server.registerObject(QStringLiteral("/org/freedesktop/UDisks2"), &manager,
+                              QDBusConnection::ExportAllSlots);
+        server.registerObject(prefix + "block_devices/sdb1", &fileSystem, QDBusConnection::ExportAllSlots);
+        server.registerObject(prefix + "drives/Stick", &drive, QDBusConnection::ExportAllSlots);
+        ASSERT_TRUE(server.registerService(service));
+    }
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus(QStringLiteral("udisks"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        serviceThread.quit();
+        serviceThread.wait();
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+    UDisksEjector ejector(const QString& name = service) {
+        const QString bus = address;
+        return UDisksEjector([bus] { return QDBusConnection::connectToBus(bus, QStringLiteral("client")); },
+                             name);
+    }
+
+    QProcess daemon;
+    QString address;
+    QThread serviceThread;
+    FakeObjectManager manager;
+    FakeUDisksObject fileSystem;
+    FakeDrive drive;
+};
+
+TEST_F(UDisksEjectorBus, UnmountsThenPowersOffAndTellsUDisksErrors) {
+    struct Case {
+        const char* name;
+        QString unmountError;
+        QString powerOffError;
+        EjectResult result;
+        QString detail;
+        int unmounts;
+        int powerOffs;
+    };
+    const Case cases[] = {
+        {"ejected", {}, {}, EjectResult::Ejected, {}, 1, 1},
+        {"a file still open",
+         QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy"),
+         {},
+         EjectResult::Busy,
+         QStringLiteral("Error unmounting /dev/sdb1: target is busy"),
+         2,
+         1},
+        {"the drive refuses to go off",
+         {},
+         QStringLiteral("org.freedesktop.UDisks2.Error.Failed"),
+         EjectResult::Failed,
+         QStringLiteral("Error powering off drive"),
+         3,
+         2},
+    };
+    UDisksEjector udisks = ejector();
+    for (const Case& c : cases) {
+        fileSystem.answerNext(c.unmountError);
+        drive.answerNext(c.powerOffError);
+        const EjectOutcome outcome = udisks.eject(QStringLiteral("/media/anna/STICK/"));
+        EXPECT_EQ(outcome.result, c.result) << c.name;
+        EXPECT_EQ(outcome.detail, c.detail) << c.name;
+        EXPECT_EQ(fileSystem.calls(), c.unmounts) << c.name;
+        EXPECT_EQ(drive.calls(), c.powerOffs) << c.name;
+        drive.answerNext({});
+    }
+}
+
+TEST_F(UDisksEjectorBus, NotOfferedWithoutTheServiceOrAMountedFileSystem) {
+    EXPECT_EQ(ejector().eject(QStringLiteral("/media/anna/OTHER/")).result, EjectResult::NotOffered);
+    EXPECT_EQ(
+        ejector(QStringLiteral("org.example.NoUDisks")).eject(QStringLiteral("/media/anna/STICK/")).result,
+        EjectResult::NotOffered);
+    EXPECT_EQ(fileSystem.calls(), 0);
+}
+
+// The real service on a loop device: refused while a file on it is open, then ejected.
+TEST(UDisksEjectorSystem, RefusesWhileAFileIsOpenThenEjects) {
+    QDBusConnection system = QDBusConnection::systemBus();
+    if (!system.isConnected() || !system.interface()->isServiceRegistered(service).value())
+        GTEST_SKIP() << "UDisks2 is not running on this machine's system bus (as in CI containers)";
+    norvane::test::TempDir work;
+    const QString image = work.filePath(QStringLiteral("stick.img"));
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("truncate"), {QStringLiteral("-s"), QStringLiteral("40M"), image}),
+        0);
+    ASSERT_EQ(
+        QProcess::execute(QStringLiteral("mkfs.fat"), {QStringLiteral("-F"), QStringLiteral("32"), image}),
+        0);
+    QProcess loop;
+    loop.start(
+        QStringLiteral("udisksctl"),
+        {QStringLiteral("loop-setup"), QStringLiteral("--no-user-interaction"), QStringLiteral("-f"), image});
+    ASSERT_TRUE(loop.waitForFinished(30000));
+    const QString device =
+        QString::fromUtf8(loop.readAllStandardOutput()).section(u' ', -1).trimmed().chopped(1);
+    if (!device.startsWith(QLatin1String("/dev/loop")))
+        GTEST_SKIP() << "UDisks2 does not set up loop devices here";
+    QProcess mount;
+    mount.start(
+        QStringLiteral("udisksctl"),
+        {QStringLiteral("mount"), QStringLiteral("--no-user-interaction"), QStringLiteral("-b"), device});
+    ASSERT_TRUE(mount.waitForFinished(30000));
+    const QString root =
+        QString::fromUtf8(mount.readAllStandardOutput()).section(QStringLiteral(" at "), 1).trimmed();
+    ASSERT_FALSE(root.isEmpty()) << mount.readAllStandardError().toStdString();
+    {
+        QFile open(root + QStringLiteral("/held.txt"));
+        ASSERT_TRUE(open.open(QIODevice::WriteOnly));
+        const EjectOutcome busy = UDisksEjector().eject(root + u'/');
+        EXPECT_EQ(busy.result, EjectResult::Busy);
+        EXPECT_FALSE(busy.detail.isEmpty());
+    }
+    EXPECT_EQ(UDisksEjector().eject(root + u'/').result, EjectResult::Ejected);
+    QProcess::execute(QStringLiteral("udisksctl"),
+                      {QStringLiteral("loop-delete"), QStringLiteral("--no-user-interaction"),
+                       QStringLiteral("-b"), device});
+}
+
+} // namespace
+
+#include "UDisksEjectorTest.moc"
