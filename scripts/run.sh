@@ -34,9 +34,11 @@ signing=$(mktemp -d)
 demo_key="$root/build/norvane-usbtool/keys/demo.pem"
 server_pid=
 cleanup() {
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
-  rm -rf "$signing"
+  # A second signal (screenshot.sh sends two) must not cut the cleaning short.
+  trap '' TERM INT
   rm -f "$demo_key"
+  rm -rf "$signing"
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
