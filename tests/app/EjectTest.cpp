@@ -65,17 +65,9 @@ TEST_F(EjectFolderStick, TheStickLeavesTheTableAndThePanel) {
     EXPECT_FALSE(eject()->isEnabled());
 }
 
-class ScriptedEjector final : public platform::Ejector {
-public:
-    EjectOutcome eject(const QString& root) override {
-        asked << root;
-        return answer;
-    }
-    EjectOutcome answer;
-    QStringList asked;
-};
+using EjectRefused = MainWindowTest;
 
-TEST(EjectRefused, TheStickStaysAndTheReasonIsShown) {
+TEST_F(EjectRefused, TheStickStaysAndTheReasonIsShown) {
     struct Case {
         EjectOutcome answer;
         QString firstLine;
@@ -87,32 +79,20 @@ TEST(EjectRefused, TheStickStaysAndTheReasonIsShown) {
          QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden.")},
         {{EjectResult::NotOffered, {}}, QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden.")},
     };
+    TempDir stick;
+    drives.addStick(stick.path(), 1'000'000'000, QStringLiteral("NORVANE"));
     for (const Case& c : cases) {
-        TempDir stick;
-        TempDir programFolder;
-        FakeDrives drives;
-        drives.addStick(stick.path(), 1'000'000'000, QStringLiteral("NORVANE"));
-        FakeShell shell;
-        FakeDialogs dialogs;
-        basINI ini;
-        ScriptedEjector ejector;
         ejector.answer = c.answer;
-        frmMain window({.drives = drives,
-                        .shell = shell,
-                        .ini = ini,
-                        .ejector = &ejector,
-                        .dialogs = &dialogs,
-                        .programFolder = programFolder.path(),
-                        .serverAddress = LoopbackServer::refusedUrl()});
-        window.findChild<QPushButton*>(QStringLiteral("cmdEject"))->click();
-        EXPECT_EQ(ejector.asked, QStringList{stick.path()});
+        dialogs.clearShown();
+        child<QPushButton>("cmdEject")->click();
         ASSERT_EQ(dialogs.shown().size(), 1u);
         EXPECT_TRUE(dialogs.shown().front().text.startsWith(c.firstLine))
             << dialogs.shown().front().text.toStdString();
         EXPECT_TRUE(dialogs.shown().front().text.contains(c.answer.detail));
-        EXPECT_EQ(window.drive().p_GetDriveLetters(QStringLiteral("0")), stick.path());
-        EXPECT_TRUE(window.findChild<QPushButton*>(QStringLiteral("cmdEject"))->isEnabled());
+        EXPECT_EQ(window().drive().p_GetDriveLetters(QStringLiteral("0")), stick.path());
+        EXPECT_TRUE(child<QPushButton>("cmdEject")->isEnabled());
     }
+    EXPECT_EQ(ejector.asked, QStringList(3, stick.path()));
 }
 
 } // namespace

@@ -35,6 +35,7 @@ frmMain& MainWindowTest::window() {
             .drives = drives,
             .shell = shell,
             .ini = ini,
+            .ejector = &ejector,
             .dialogs = &dialogs,
             .programFolder = programFolder.path(),
             .serverAddress = serverAddress,
