@@ -8,3 +8,6 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/DownloadDigestTest.cpp
     LIBS norvane_update)
 endif()
+if(NORVANE_FUZZ)
+  norvane_add_fuzzer(fuzz_manifest SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_manifest.cpp LIBS norvane_update)
+endif()
