@@ -175,49 +175,40 @@ TEST_F(UDisksEjectorBus, NotOfferedWithoutTheServiceOrAMountedFileSystem) {
     EXPECT_EQ(fileSystem.calls(), 0);
 }
 
+// What udisksctl prints, trimmed, without a closing full stop; empty when it failed.
+QString udisksctl(const QStringList& arguments) {
+    QProcess process;
+    process.start("udisksctl", QStringList{arguments.first(), "--no-user-interaction"} + arguments.mid(1));
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return {};
+    QString text = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return text.endsWith(u'.') ? text.chopped(1) : text;
+}
+
 // The real service on a loop device: refused while a file on it is open, then ejected.
 TEST(UDisksEjectorSystem, RefusesWhileAFileIsOpenThenEjects) {
     QDBusConnection system = QDBusConnection::systemBus();
     if (!system.isConnected() || !system.interface()->isServiceRegistered(service).value())
         GTEST_SKIP() << "UDisks2 is not running on this machine's system bus (as in CI containers)";
     norvane::test::TempDir work;
-    const QString image = work.filePath(QStringLiteral("stick.img"));
-    ASSERT_EQ(
-        QProcess::execute(QStringLiteral("truncate"), {QStringLiteral("-s"), QStringLiteral("40M"), image}),
-        0);
-    ASSERT_EQ(
-        QProcess::execute(QStringLiteral("mkfs.fat"), {QStringLiteral("-F"), QStringLiteral("32"), image}),
-        0);
-    QProcess loop;
-    loop.start(
-        QStringLiteral("udisksctl"),
-        {QStringLiteral("loop-setup"), QStringLiteral("--no-user-interaction"), QStringLiteral("-f"), image});
-    ASSERT_TRUE(loop.waitForFinished(30000));
-    const QString device =
-        QString::fromUtf8(loop.readAllStandardOutput()).section(u' ', -1).trimmed().chopped(1);
-    if (!device.startsWith(QLatin1String("/dev/loop")))
+    const QString image = work.filePath("stick.img");
+    ASSERT_EQ(QProcess::execute("truncate", {"-s", "40M", image}), 0);
+    ASSERT_EQ(QProcess::execute("mkfs.fat", {"-F", "32", image}), 0);
+    // "Mapped file … as /dev/loop0." and "Mounted /dev/loop0 at /media/….".
+    const QString device = udisksctl({"loop-setup", "-f", image}).section(u' ', -1);
+    if (!device.startsWith("/dev/loop"))
         GTEST_SKIP() << "UDisks2 does not set up loop devices here";
-    QProcess mount;
-    mount.start(
-        QStringLiteral("udisksctl"),
-        {QStringLiteral("mount"), QStringLiteral("--no-user-interaction"), QStringLiteral("-b"), device});
-    ASSERT_TRUE(mount.waitForFinished(30000));
-    QString root =
-        QString::fromUtf8(mount.readAllStandardOutput()).section(QStringLiteral(" at "), 1).trimmed();
-    if (root.endsWith(u'.'))
-        root.chop(1);
-    ASSERT_FALSE(root.isEmpty()) << mount.readAllStandardError().toStdString();
+    const QString root = udisksctl({"mount", "-b", device}).section(" at ", 1) + u'/';
+    ASSERT_GT(root.size(), 1);
     {
-        QFile open(root + QStringLiteral("/held.txt"));
+        QFile open(root + "held.txt");
         ASSERT_TRUE(open.open(QIODevice::WriteOnly));
-        const EjectOutcome busy = UDisksEjector().eject(root + u'/');
+        const EjectOutcome busy = UDisksEjector().eject(root);
         EXPECT_EQ(busy.result, EjectResult::Busy);
         EXPECT_FALSE(busy.detail.isEmpty());
     }
-    EXPECT_EQ(UDisksEjector().eject(root + u'/').result, EjectResult::Ejected);
-    QProcess::execute(QStringLiteral("udisksctl"),
-                      {QStringLiteral("loop-delete"), QStringLiteral("--no-user-interaction"),
-                       QStringLiteral("-b"), device});
+    EXPECT_EQ(UDisksEjector().eject(root).result, EjectResult::Ejected);
+    udisksctl({"loop-delete", "-b", device});
 }
 
 } // namespace
