@@ -49,7 +49,12 @@ void progress(const char* text) {
     std::fflush(stdout);
 }
 
-int fail(const QString& reason) {
+int fail(QString reason) {
+    // Reasons quote the caller's path: no control characters reach a terminal.
+    for (QChar& c : reason) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
     std::fprintf(stderr, "fat32format: %s\n", reason.toLocal8Bit().constData());
     std::fflush(stderr);
     progress("Formatting failed.");
