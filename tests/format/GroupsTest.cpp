@@ -5,6 +5,7 @@
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -38,16 +39,11 @@ TEST(IsAdministrator, NameMustMatchADirectMemberExactly) {
 }
 
 TEST(IsAdministrator, AnyOfTheAdministratorGroupsCounts) {
-    const platform::GroupSource groups = [](const QString& group) -> std::optional<QStringList> {
-        if (group == QLatin1String("sudo"))
-            return QStringList{QStringLiteral("anna")};
-        if (group == QLatin1String("wheel"))
-            return QStringList{QStringLiteral("bernd")};
-        if (group == QLatin1String("Administratoren"))
-            return QStringList{QStringLiteral("carla")};
-        if (group == QLatin1String("users"))
-            return QStringList{QStringLiteral("dora")};
-        return std::nullopt; // "admin" does not exist here
+    // "admin" does not exist here.
+    const QHash<QString, QStringList> members = {
+        {"sudo", {"anna"}}, {"wheel", {"bernd"}}, {"Administratoren", {"carla"}}, {"users", {"dora"}}};
+    const platform::GroupSource groups = [&](const QString& group) {
+        return members.contains(group) ? std::optional(members.value(group)) : std::nullopt;
     };
     for (const char* user : {"anna", "bernd", "carla"})
         EXPECT_TRUE(platform::isAdministrator(QString::fromUtf8(user), groups, false)) << user;

@@ -194,13 +194,11 @@ TEST(TargetCheck, AnAllowedDiskIsNamedWithItsOwnMountsAndIdentity) {
     EXPECT_EQ(partition.ownMounts, QStringList{"/media/anna/FOTO"});
     EXPECT_EQ(partition.identity.serial, QStringLiteral("SDF-SERIAL"));
 
-    EXPECT_FALSE(judgeTarget(factsFor("/dev/sde", PathKind::BlockDevice, "/dev/sde", "8:64", "lsblk: failed"))
-                     .allowed);
-}
-
-TEST(TargetCheck, DevicePathsOfFstabAndSwapsAreCollectedForResolving) {
+    // The /dev paths of fstab and swaps, resolved before judging.
     EXPECT_EQ(devicePathsNamed(kFstab, "Filename Type\n/dev/dm-2 partition 1 0 -2\n"),
               QStringList({"/dev/sda2", "/dev/disk/by-uuid/5f1e-swap", "/dev/sde1", "/dev/dm-2"}));
+    EXPECT_FALSE(judgeTarget(factsFor("/dev/sde", PathKind::BlockDevice, "/dev/sde", "8:64", "lsblk: failed"))
+                     .allowed);
 }
 
 } // namespace

@@ -108,21 +108,14 @@ TEST(Sysfs, DiskIsHotpluggableBelowUsbOrWhenRemovable) {
     EXPECT_EQ(described->diskBytes, 2'000'398'934'016ULL);
 }
 
-BlockDevice blockDevice(const char* name, const char* disk, bool removable) {
-    BlockDevice device;
-    device.name = QString::fromLatin1(name);
-    device.diskName = QString::fromLatin1(disk);
-    device.removable = removable;
-    return device;
-}
-
 TEST(Sysfs, KindOfDrive) {
     const MountEntry vfat = mountOf("8:17", "vfat", "/dev/sdb1");
-    EXPECT_EQ(driveTypeOf(vfat, blockDevice("sdb1", "sdb", true)), DriveRemovable);
-    EXPECT_EQ(driveTypeOf(vfat, blockDevice("sdb1", "sdb", false)), DriveFixed);
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", true, {}, {}, {}, {}}), DriveRemovable);
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", false, {}, {}, {}, {}}), DriveFixed);
     // CD drives carry removable=1 too.
-    EXPECT_EQ(driveTypeOf(mountOf("11:0", "iso9660", "/dev/sr0"), blockDevice("sr0", "sr0", true)),
-              DriveCdRom);
+    EXPECT_EQ(
+        driveTypeOf(mountOf("11:0", "iso9660", "/dev/sr0"), BlockDevice{"sr0", "sr0", true, {}, {}, {}, {}}),
+        DriveCdRom);
     EXPECT_EQ(driveTypeOf(mountOf("0:60", "nfs4", "nas:/export"), std::nullopt), DriveRemote);
     EXPECT_EQ(driveTypeOf(mountOf("0:22", "tmpfs", "tmpfs"), std::nullopt), DriveNoRoot);
     EXPECT_EQ(driveTypeOf(mountOf("0:40", "zfs", "pool/home"), std::nullopt), DriveFixed);
