@@ -45,11 +45,9 @@ TEST_F(FolderDrivesTest, FullerThanItsCapacityHasNoFreeBytes) {
 TEST_F(FolderDrivesTest, DiskIsHotpluggableUnlessTheTableSaysHotplug0) {
     const QString usb = dir.mkdir(QStringLiteral("usb"));
     const QString internal = dir.mkdir(QStringLiteral("internal"));
-    const QString no = dir.mkdir(QStringLiteral("no"));
     FolderDrives drives(writeTable("[usb]\nRoot=usb\nType=fixed\nCapacity=2000398934016\nVendor=WD\n"
                                    "Model=Elements 25A3\n"
-                                   "[internal]\nRoot=internal\nType=fixed\nHotplug=0\n"
-                                   "[no]\nRoot=no\nType=fixed\nhotplug = No\n"));
+                                   "[internal]\nRoot=internal\nType=fixed\nhotplug = No\n"));
     const auto disk = drives.diskInformation(usb);
     ASSERT_TRUE(disk.has_value());
     EXPECT_TRUE(disk->hotplug) << "Hotplug defaults to 1";
@@ -57,7 +55,6 @@ TEST_F(FolderDrivesTest, DiskIsHotpluggableUnlessTheTableSaysHotplug0) {
     EXPECT_EQ(disk->model, QStringLiteral("Elements 25A3"));
     EXPECT_EQ(disk->bytes, 2'000'398'934'016ULL);
     EXPECT_FALSE(drives.diskInformation(internal)->hotplug);
-    EXPECT_FALSE(drives.diskInformation(no)->hotplug);
     EXPECT_FALSE(drives.diskInformation(dir.filePath(QStringLiteral("elsewhere"))).has_value());
 }
 
