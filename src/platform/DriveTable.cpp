@@ -31,8 +31,9 @@ QList<TableDrive> parseDriveTable(const QByteArray& text) {
         if (trimmed.isEmpty() || isComment(trimmed))
             continue;
         if (isSectionHeader(trimmed)) {
-            drives.append(TableDrive{
-                QString::fromUtf8(trimmed.mid(1, trimmed.size() - 2)).trimmed(), {}, {}, {}, {}, {}});
+            TableDrive drive;
+            drive.section = QString::fromUtf8(trimmed.mid(1, trimmed.size() - 2)).trimmed();
+            drives.append(drive);
             continue;
         }
         QString key;
@@ -50,6 +51,12 @@ QList<TableDrive> parseDriveTable(const QByteArray& text) {
             drive.label = value;
         else if (key == QLatin1String("filesystem"))
             drive.fileSystem = value;
+        else if (key == QLatin1String("hotplug"))
+            drive.hotplug = value;
+        else if (key == QLatin1String("vendor"))
+            drive.vendor = value;
+        else if (key == QLatin1String("model"))
+            drive.model = value;
     }
     return drives;
 }
@@ -81,6 +88,29 @@ QByteArray tableWithLabel(const QByteArray& text, qsizetype index, const QString
         return text;
     const bool carriageReturn = lines.at(headerLine).endsWith('\r');
     lines.insert(headerLine + 1, "Label=" + label.toUtf8() + (carriageReturn ? "\r" : ""));
+    return lines.join('\n');
+}
+
+QByteArray tableWithoutDrive(const QByteArray& text, qsizetype index) {
+    QList<QByteArray> lines = text.split('\n');
+    qsizetype section = -1;
+    qsizetype first = -1;
+    // The last section ends before the line break that ends the text, which stays.
+    qsizetype end = lines.last().isEmpty() ? lines.size() - 1 : lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!isSectionHeader(lines.at(i).trimmed()))
+            continue;
+        ++section;
+        if (section == index) {
+            first = i;
+        } else if (first >= 0) {
+            end = i;
+            break;
+        }
+    }
+    if (first < 0)
+        return text;
+    lines.remove(first, end - first);
     return lines.join('\n');
 }
 

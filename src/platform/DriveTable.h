@@ -15,6 +15,9 @@ struct TableDrive {
     QString capacity;
     QString label;
     QString fileSystem;
+    QString hotplug; // "0" for a drive on an internal disk
+    QString vendor;
+    QString model;
 };
 
 // The drives in table order. Section and key names ignore case; values are trimmed;
@@ -25,5 +28,9 @@ QList<TableDrive> parseDriveTable(const QByteArray& text);
 // Label line is replaced, or one is added below the section header. Every other
 // byte stays as it was. The text unchanged when there is no such drive.
 QByteArray tableWithLabel(const QByteArray& text, qsizetype index, const QString& label);
+
+// The table without its index-th drive: the lines from its section header up to the next
+// header are dropped, every other byte stays. The text unchanged when there is no such drive.
+QByteArray tableWithoutDrive(const QByteArray& text, qsizetype index);
 
 } // namespace norvane::platform

@@ -73,7 +73,12 @@ QList<FolderDrives::Drive> FolderDrives::presentDrives() const {
         const std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
         // A root named twice is one drive: the later section describes it.
         drives.removeIf([&](const Drive& earlier) { return earlier.root == root; });
-        drives.append(Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem});
+        const QString hotplug = entry.hotplug.toLower();
+        const bool internal = hotplug == QLatin1String("0") || hotplug == QLatin1String("false") ||
+                              hotplug == QLatin1String("no");
+        drives.append(
+            Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem,
+                  DiskInformation{!internal, entry.vendor, entry.model, validCapacity ? capacity : 0}});
     }
     return drives;
 }
@@ -120,12 +125,24 @@ std::optional<VolumeInformation> FolderDrives::volumeInformation(const QString& 
     return VolumeInformation{drive->label, drive->fileSystem};
 }
 
+std::optional<DiskInformation> FolderDrives::diskInformation(const QString& root) const {
+    const std::optional<Drive> drive = driveAt(root);
+    if (!drive)
+        return std::nullopt;
+    return drive->disk;
+}
+
 bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {
     const std::optional<Drive> drive = driveAt(root);
     if (!drive || hasControlCharacters(label))
         return false;
     return writeFileAtomically(m_tablePath,
                                tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed()));
+}
+
+bool FolderDrives::removeDrive(const QString& root) {
+    const std::optional<Drive> drive = driveAt(root);
+    return drive && writeFileAtomically(m_tablePath, tableWithoutDrive(readTable(m_tablePath), drive->index));
 }
 
 } // namespace norvane::platform
