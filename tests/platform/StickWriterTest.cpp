@@ -2,7 +2,12 @@
 // openat2 and with the folder-by-folder walk alike.
 #include "platform/StickWriter.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +23,7 @@
 namespace norvane::platform {
 namespace {
 
+using test::ScopedEnvironment;
 using test::TempDir;
 
 QByteArray contentOf(const QString& path) {
@@ -157,6 +163,43 @@ TEST_P(StickWriterTest, PulledStickIsToldApartFromOtherFailures) {
     EXPECT_EQ(writer.writeWhole("b.bin", "b").fault, StickFault::Gone);
     EXPECT_EQ(writer.flush().fault, StickFault::Gone);
     EXPECT_EQ(StickWriter(dir.filePath("never")).rootStatus().fault, StickFault::Gone);
+}
+
+// A write-protected stick, as an ordinary user meets it: the folder refuses new files, and
+// the fault says so. Root passes every permission check, so as root the test runs itself
+// again as nobody.
+TEST(StickWriterRights, WriteProtectedStickIsToldAsSuch) {
+    const QByteArray given = qgetenv("NORVANE_READ_ONLY_STICK");
+    if (!given.isEmpty()) {
+        StickWriter writer(QFile::decodeName(given));
+        const StickStatus refused = writer.writeWhole("Firmware/update.bin", "x");
+        EXPECT_EQ(refused.fault, StickFault::ReadOnly) << refused.error;
+        EXPECT_EQ(refused.name, "Firmware/update.bin");
+        return;
+    }
+    TempDir dir;
+    const QString stick = dir.mkdir("stick");
+    const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                          QFile::ReadOther | QFile::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readOnly | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(stick, readOnly));
+    if (::geteuid() != 0) {
+        const ScopedEnvironment env("NORVANE_READ_ONLY_STICK", QFile::encodeName(stick));
+        StickWriter writer(stick);
+        EXPECT_EQ(writer.writeWhole("Firmware/update.bin", "x").fault, StickFault::ReadOnly);
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("NORVANE_READ_ONLY_STICK", stick);
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start("setpriv",
+                {"--reuid=65534", "--regid=65534", "--clear-groups", QCoreApplication::applicationFilePath(),
+                 "--gtest_filter=StickWriterRights.WriteProtectedStickIsToldAsSuch"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    EXPECT_FALSE(QFile::exists(stick + "Firmware"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, StickWriterTest,
