@@ -5,8 +5,8 @@
 #include "platform/desktop/QtDialogs.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
-#include "update/FileStore.h"
 #include "unzip/VBUnzBas.h"
+#include "update/FileStore.h"
 #include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
 #include "widgets/PictureBox.h"
@@ -190,8 +190,7 @@ void frmMain::Form_Load() {
 void frmMain::HookWindow() {
     m_winProc->HookWindow();
     if (m_services.deviceEvents)
-        connect(m_services.deviceEvents, &platform::DeviceEvents::deviceChange, this, &frmMain::deviceChange,
-                Qt::UniqueConnection);
+        m_winProc->listenTo(*m_services.deviceEvents, *this);
 }
 
 void frmMain::deviceChange(unsigned message, unsigned wParam) {

@@ -1,5 +1,6 @@
 #include "unzip/VBUnzBas.h"
 
+#include "platform/WorkerThread.h"
 #include "unzip/UnzipCodes.h"
 #include "unzip/UnzipOptions.h"
 #include "unzip/UnzipPrompts.h"
@@ -38,7 +39,7 @@ int VBUnzBas::UnzipArchive() {
         };
 
     unzip::ExtractResult result;
-    unzip::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
+    platform::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
     m_files = std::move(result.files);
     m_running = false;
     prompts.showResult(result.code);
@@ -54,7 +55,7 @@ QStringList VBUnzBas::extractedFiles() const {
 
 QStringList VBUnzBas::verifyExtracted() const {
     QStringList differing;
-    unzip::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_files); });
+    platform::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_files); });
     return differing;
 }
 

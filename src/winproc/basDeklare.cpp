@@ -1,5 +1,6 @@
 #include "winproc/basDeklare.h"
 
+#include "platform/DeviceEvents.h"
 #include "stick/cDrive.h"
 
 namespace norvane {
@@ -13,6 +14,21 @@ void basDeklare::HookWindow() {
 
 void basDeklare::UnhookWindow() {
     m_hooked = false;
+}
+
+void basDeklare::volumeArrived(const QString& /*root*/) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+}
+
+void basDeklare::volumeRemoved(const QString& /*root*/) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+}
+
+void basDeklare::listenTo(platform::DeviceEvents& events, const QObject& receiver) {
+    QObject::connect(&events, &platform::DeviceEvents::volumeArrived, &receiver,
+                     [this](const QString& root) { volumeArrived(root); });
+    QObject::connect(&events, &platform::DeviceEvents::volumeRemoved, &receiver,
+                     [this](const QString& root) { volumeRemoved(root); });
 }
 
 long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) {
