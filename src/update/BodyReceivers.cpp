@@ -1,6 +1,10 @@
 #include "update/BodyReceivers.h"
 
+#include "platform/Memory.h"
+
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 namespace norvane {
 
@@ -15,13 +19,26 @@ TransferError MemoryBody::receive(const char* data, std::size_t size) noexcept {
     return TransferError::None;
 }
 
-FileBody::FileBody(const QString& targetPath) : file_(targetPath) {
-    // Never fall back to writing the target in place: a failure must not leave a partial file.
-    file_.setDirectWriteFallback(false);
+void MemoryBody::expect(qint64 size) noexcept {
+    if (!bytes_.isEmpty() || size <= 0)
+        return;
+    try {
+        bytes_.reserve(static_cast<qsizetype>(size));
+        platform::adviseLargePages(bytes_.data(), bytes_.capacity());
+    } catch (...) {
+        // Without the room the body grows as it arrives.
+    }
 }
 
+FileBody::FileBody(const QString& targetPath)
+    : target_(targetPath), file_(targetPath + QStringLiteral(".XXXXXX.part")) {}
+
 bool FileBody::open() {
-    return file_.open(QIODevice::WriteOnly);
+    if (!file_.open())
+        return false;
+    // Readable by everyone like any file the program writes; the temporary file starts private.
+    return file_.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                QFileDevice::ReadOther);
 }
 
 TransferError FileBody::receive(const char* data, std::size_t size) noexcept {
@@ -37,7 +54,16 @@ TransferError FileBody::receive(const char* data, std::size_t size) noexcept {
 }
 
 bool FileBody::commit() {
-    return file_.commit();
+    if (!file_.flush())
+        return false;
+    // Replaces the target, a link included, in one step; the link's destination is never written.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file_.fileName()).toStdString(),
+                            QFile::encodeName(target_).toStdString(), error);
+    if (error)
+        return false;
+    file_.setAutoRemove(false);
+    return true;
 }
 
 } // namespace norvane

@@ -5,8 +5,8 @@
 #include "update/HttpTransfer.h"
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
+#include <QTemporaryFile>
 
 namespace norvane {
 
@@ -15,6 +15,9 @@ namespace norvane {
 class MemoryBody : public BodyReceiver {
 public:
     TransferError receive(const char* data, std::size_t size) noexcept override;
+    // Makes room for the announced body at once, so that it is neither moved nor grown
+    // page by page while it arrives.
+    void expect(qint64 size) noexcept override;
     QByteArray take() { return std::move(bytes_); }
 
 private:
@@ -23,7 +26,9 @@ private:
 
 // Streams the body into a temporary file beside the target. commit() makes it the target
 // in one rename; without a commit, or when it fails, the temporary file is removed and an
-// existing target stays as it was. Create, use and destroy on one thread.
+// existing target stays as it was. The data is not forced to the device here: the update
+// run flushes the stick once at its end, and a package lost to a power cut before that is
+// fetched again. Create, use and destroy on one thread.
 class FileBody : public BodyReceiver {
 public:
     explicit FileBody(const QString& targetPath);
@@ -32,7 +37,8 @@ public:
     bool commit();
 
 private:
-    QSaveFile file_;
+    QString target_;
+    QTemporaryFile file_;
 };
 
 } // namespace norvane
