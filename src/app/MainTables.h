@@ -1,14 +1,13 @@
 #pragma once
 // The main window's fixed texts: caption, channel-list names and order previews.
 
+#include "platform/Text.h"
+
 #include <QString>
 #include <array>
 #include <initializer_list>
 
 namespace norvane {
-
-// Line break of every multi-line text of the program.
-inline const QString NewLine = QStringLiteral("\r\n");
 
 // The lines joined with NewLine, as every message box of the program shows them.
 QString lines(std::initializer_list<QString> parts);

@@ -129,7 +129,7 @@ private:
     int unitPosition() const override;
     int unitPower() const override;
     void setSizeCaptions(const QString& total, const QString& free, const QString& used) override;
-    void setSwatchColours(int usedRgb, int freeRgb) override;
+    void setSwatchColours(Rgb used, Rgb free) override;
     void showFillBar(int percent) override;
     void clearFillBar() override;
     void showDrivePicker() override;

@@ -39,8 +39,7 @@ long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) 
     } else if (message == WM_DEVICECHANGE && m_autoDetect()) {
         if (wParam == DBT_DEVICEARRIVAL) {
             // Any arrival, drive or not: enumerate afresh and take the first drive.
-            m_drive.mp_GetDriveTyps();
-            m_drive.ChooseUSB_Info(m_drive.p_GetDriveLetters(QStringLiteral("0")));
+            m_drive.detectStick();
         } else if (wParam == DBT_DEVICEREMOVECOMPLETE) {
             m_drive.RemoveUSB_Info();
         }
