@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "app/frmAuswahl.h"
 #include "stick/cDrive.h"
+#include "support/FileBytes.h"
 #include "winproc/basDeklare.h"
 
 #include <QCheckBox>
@@ -22,8 +23,7 @@ protected:
     QString settings() const { return programFolder.filePath(QStringLiteral("Settings.ini")); }
     QByteArray settingsAfterClose() {
         window().close();
-        QFile file(settings());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return fileBytes(settings());
     }
 };
 

@@ -1,5 +1,6 @@
 // Packages streamed into files: the file appears under its name only when complete, and a
 // failure, a cancel or a vanished folder leaves no file behind and an older file untouched.
+#include "support/FileBytes.h"
 #include "update/Download.h"
 
 #include "support/LoopbackServer.h"
@@ -25,8 +26,7 @@ using test::patterned;
 using test::RecordingStatusSink;
 
 QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return test::fileBytes(path, "<missing>");
 }
 
 class DownloadToFileTest : public ::testing::Test {
