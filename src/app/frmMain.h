@@ -92,6 +92,7 @@ private:
     void LoadSettings();
     bool applySetting(const QString& key, const QString& value);
     void HookWindow();
+    void detectAfterFirstPaint();
     void Form_QueryUnload();
 
     // Update search, receiver and channel-list choice.
@@ -174,6 +175,8 @@ private:
     bool m_PathChanged = false;
     bool m_closed = false;
     bool m_updateRunning = false;
+    // The first stick detection waits for the first paint (detectDrivesAfterFirstPaint).
+    bool m_detectionDeferred = false;
     int m_fillPercent = -1; // the percent the fill bar shows; -1: cleared
 };
 

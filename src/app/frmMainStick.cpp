@@ -39,6 +39,10 @@ bool producesCharacter(const QKeyEvent& key) {
 } // namespace
 
 void frmMain::cmbSize_Click() {
+    if (m_detectionDeferred) {
+        SetLabelCap(); // the detection follows the first paint
+        return;
+    }
     if (!m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty()) {
         m_drive->GetDriveCapacity();
     } else {
@@ -106,6 +110,9 @@ void frmMain::txtOpenPath_KeyPress() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // After the paint has been put on screen, not inside it.
+    if (watched == this && event->type() == QEvent::Paint && m_detectionDeferred)
+        QMetaObject::invokeMethod(this, &frmMain::detectAfterFirstPaint, Qt::QueuedConnection);
     if (watched == ui->txtOpenPath && event->type() == QEvent::KeyPress &&
         producesCharacter(static_cast<const QKeyEvent&>(*event)))
         txtOpenPath_KeyPress();

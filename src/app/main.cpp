@@ -30,7 +30,8 @@ int main(int argc, char* argv[]) {
                              .ini = ini,
                              .deviceEvents = deviceEvents.get(),
                              .programFolder = norvane::platform::programFolder(),
-                             .serverAddress = norvane::serverAddress()});
+                             .serverAddress = norvane::serverAddress(),
+                             .detectDrivesAfterFirstPaint = true});
     window.show();
     return QApplication::exec();
 }

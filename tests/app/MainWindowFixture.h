@@ -51,6 +51,7 @@ protected:
     TempDir programFolder;
     QString serverAddress = server.url();
     int programEnded = 0;
+    bool detectDrivesAfterFirstPaint = false;
 
 private:
     std::unique_ptr<frmMain> m_window;
