@@ -6,10 +6,6 @@
 
 namespace norvane {
 
-QString lines(std::initializer_list<QString> parts) {
-    return QStringList(parts).join(NewLine);
-}
-
 QString mainWindowCaption() {
     return QStringLiteral("Norvane USB-Stick Internetupdate Tool ") + QString::fromLatin1(kProgramVersion);
 }

@@ -1,16 +1,12 @@
 #pragma once
 // The main window's fixed texts: caption, channel-list names and order previews.
 
-#include "platform/Text.h"
+#include "update/MessageText.h"
 
 #include <QString>
 #include <array>
-#include <initializer_list>
 
 namespace norvane {
-
-// The lines joined with NewLine, as every message box of the program shows them.
-QString lines(std::initializer_list<QString> parts);
 
 // The window caption: the fixed title, one space, the program version.
 QString mainWindowCaption();

@@ -7,6 +7,7 @@
 #include "update/Download.h"
 #include "update/ServerFiles.h"
 #include "update/StatusSink.h"
+#include "update/UpdateRunView.h"
 
 #include <QMainWindow>
 #include <array>
@@ -32,7 +33,7 @@ class Dialogs;
 class basDeklare;
 class VBUnzBas;
 
-class frmMain : public QMainWindow, private StatusSink, private StickView {
+class frmMain : public QMainWindow, private StatusSink, private StickView, private UpdateRunView {
     Q_OBJECT
 public:
     explicit frmMain(MainWindowServices services, QWidget* parent = nullptr);
@@ -52,7 +53,8 @@ public:
     // The one-shot start of the update search.
     void Timer1_Timer();
 
-    // The update run of "Starte Update"; true while one runs.
+    // "Starte Update": fixes the plan from the choice and the stick and runs the update;
+    // updateRunning() is true while one runs.
     void cmdChoose_Click();
     bool updateRunning() const { return m_updateRunning; }
 
@@ -135,18 +137,20 @@ private:
     void clearFillBar() override;
     void showDrivePicker() override;
 
-    // The update run.
-    struct UpdatePlan;
-    void runUpdate(UpdatePlan& plan);
-    bool fetchPackage(UpdatePlan& plan, const QString& file, const QString& kind);
-    qint64 freeBytesOn(const QString& root);
-    void showRunProgress(qint64 done, qint64 total);
+    // UpdateRunView: what the update run shows.
+    void refreshStickCapacity() override;
+    bool windowClosed() const override;
+    void showRunStatus(const QString& text, const QString& toolTip) override;
+    void showRunProgress(qint64 done, qint64 total) override;
+    void hideRunProgress() override;
+    void openWebPage(const QString& url) override;
 
     void setStatus(int panel, const QString& text, const QString& toolTip);
     platform::Dialogs& dialogs();
 
     // StatusSink: the running status of package downloads.
     void showDownloadStatus(const QString& text, const QString& toolTip) override;
+    // StatusSink and UpdateRunView.
     void processPendingEvents() override;
 
     MainWindowServices m_services;

@@ -6,13 +6,18 @@ namespace norvane {
 
 namespace {
 
-QStringList fixedDrives(const platform::Drives& drives) {
+QStringList fixedRoots(const platform::Drives& drives) {
     QStringList found;
     for (const QString& root : drives.roots()) {
         if (drives.driveType(root) == platform::DriveFixed)
-            found << fixedDriveDesignation(root);
+            found << root;
     }
     return found;
+}
+
+bool onHotplugDisk(const platform::Drives& drives, const QString& root) {
+    const std::optional<platform::DiskInformation> disk = drives.diskInformation(root);
+    return disk && disk->hotplug;
 }
 
 } // namespace
@@ -24,13 +29,18 @@ QString fixedDriveDesignation(const QString& root) {
 }
 
 void FixedDriveSnapshot::SnapshotFixedDrives(const platform::Drives& drives) {
-    m_FixedDriveList = fixedDrives(drives);
+    m_FixedDriveList.clear();
+    for (const QString& root : fixedRoots(drives))
+        m_FixedDriveList << fixedDriveDesignation(root);
 }
 
 QString FixedDriveSnapshot::FindNewFixedDrive(const platform::Drives& drives) const {
     QString found;
-    for (const QString& drive : fixedDrives(drives)) {
-        if (!m_FixedDriveList.contains(drive))
+    for (const QString& root : fixedRoots(drives)) {
+        const QString drive = fixedDriveDesignation(root);
+        // A new mount of an internal disk (a partition opened in the file manager
+        // meanwhile) is never the USB disk the user was asked to attach.
+        if (!m_FixedDriveList.contains(drive) && onHotplugDisk(drives, root))
             found = drive;
     }
     return found;

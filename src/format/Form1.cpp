@@ -1,8 +1,10 @@
 #include "format/Form1.h"
 
 #include "format/ConsoleRunner.h"
+#include "format/DiskLine.h"
 #include "platform/ConsoleProcess.h"
 #include "platform/Dialogs.h"
+#include "platform/Drives.h"
 #include "platform/Groups.h"
 #include "platform/Text.h"
 #include "ui_Form1.h"
@@ -29,16 +31,22 @@ QString step2Text() {
                           "und gehen einen Schritt ZURÜCK.");
 }
 
-QString step3Text(const QString& drive) {
-    return QStringLiteral("USB-Festplatte gefunden!") + NewLine + QStringLiteral("Laufwerksbuchstabe: ") +
-           drive;
+// The line naming the disk, on a line of its own; nothing when it is unknown.
+QString withDiskLine(const QString& diskLine) {
+    return diskLine.isEmpty() ? QString() : NewLine + diskLine;
 }
 
-QString confirmationText(const QString& drive) {
+QString step3Text(const QString& drive, const QString& diskLine) {
+    return QStringLiteral("USB-Festplatte gefunden!") + NewLine + QStringLiteral("Laufwerksbuchstabe: ") +
+           drive + withDiskLine(diskLine);
+}
+
+QString confirmationText(const QString& drive, const QString& diskLine) {
     return QStringLiteral("ACHTUNG: ALLE DATEN AUF DER USB-DISK WERDEN GELÖSCHT:") + NewLine + NewLine +
            QStringLiteral("Wollen Sie wirklich die Festplatte ") + drive + QStringLiteral(" formatieren?") +
-           NewLine + NewLine + QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") + NewLine +
-           NewLine + QStringLiteral("Formatieren mit OK ?");
+           withDiskLine(diskLine) + NewLine + NewLine +
+           QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") + NewLine + NewLine +
+           QStringLiteral("Formatieren mit OK ?");
 }
 
 QString refusalText() {
@@ -108,8 +116,9 @@ void Form1::Timer1_Timer() {
     if (m_NewDrive.isEmpty())
         return;
     m_WizardStep = 2;
+    m_diskLine = diskLine(m_services.drives, platform::rootOfDriveName(m_NewDrive));
     ui->Label3->setText(QStringLiteral("Schritt 3:"));
-    ui->Label2->setText(step3Text(m_NewDrive));
+    ui->Label2->setText(step3Text(m_NewDrive, m_diskLine));
     ui->Command1->setEnabled(true);
 }
 
@@ -143,9 +152,9 @@ void Form1::Command1_Click() {
 void Form1::runFormat(const QString& folder) {
     const QString drive = m_NewDrive;
     m_busy = true;
-    const platform::MessageResult answer =
-        m_services.dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::OkCancel,
-                                      QStringLiteral("Wollen Sie formatieren ?"), confirmationText(drive));
+    const platform::MessageResult answer = m_services.dialogs.messageBox(
+        platform::MessageIcon::None, platform::MessageButtons::OkCancel,
+        QStringLiteral("Wollen Sie formatieren ?"), confirmationText(drive, m_diskLine));
     // The user may have gone back while the question was open.
     if (answer != platform::MessageResult::Ok || m_WizardStep != 2) {
         m_busy = false;

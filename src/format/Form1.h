@@ -1,7 +1,8 @@
 #pragma once
 // The FAT32 format wizard: in three steps it finds the USB hard disk the user
-// attaches (a fixed drive that was not there before) and runs the formatting
-// program on it. Modeless, owned by the main window.
+// attaches (a fixed drive on a hot-pluggable disk that was not there before),
+// names it by maker, model, size and label, and runs the formatting program on
+// it. Modeless, owned by the main window.
 
 #include "format/FixedDrives.h"
 
@@ -71,6 +72,7 @@ private:
     FixedDriveSnapshot m_snapshot;
     qint16 m_WizardStep = 0;
     QString m_NewDrive;
+    QString m_diskLine; // names the disk found, for step 3 and the confirmation
     bool m_busy = false;
 };
 

@@ -31,8 +31,9 @@ QList<TableDrive> parseDriveTable(const QByteArray& text) {
         if (trimmed.isEmpty() || isComment(trimmed))
             continue;
         if (isSectionHeader(trimmed)) {
-            drives.append(TableDrive{
-                QString::fromUtf8(trimmed.mid(1, trimmed.size() - 2)).trimmed(), {}, {}, {}, {}, {}});
+            TableDrive drive;
+            drive.section = QString::fromUtf8(trimmed.mid(1, trimmed.size() - 2)).trimmed();
+            drives.append(drive);
             continue;
         }
         QString key;
@@ -50,6 +51,12 @@ QList<TableDrive> parseDriveTable(const QByteArray& text) {
             drive.label = value;
         else if (key == QLatin1String("filesystem"))
             drive.fileSystem = value;
+        else if (key == QLatin1String("hotplug"))
+            drive.hotplug = value;
+        else if (key == QLatin1String("vendor"))
+            drive.vendor = value;
+        else if (key == QLatin1String("model"))
+            drive.model = value;
     }
     return drives;
 }

@@ -15,6 +15,9 @@ struct TableDrive {
     QString capacity;
     QString label;
     QString fileSystem;
+    QString hotplug; // "0" for a drive on an internal disk
+    QString vendor;
+    QString model;
 };
 
 // The drives in table order. Section and key names ignore case; values are trimmed;

@@ -19,6 +19,10 @@ std::unique_ptr<Drives> createDrives() {
     return std::make_unique<SystemDrives>();
 }
 
+std::optional<DiskInformation> Drives::diskInformation(const QString&) const {
+    return std::nullopt;
+}
+
 QString driveNameOfRoot(const QString& root) {
     // "/" stays "/": the file-system root has no shorter name.
     if (root.size() > 1 && endsWithSeparator(root))

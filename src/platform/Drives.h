@@ -34,6 +34,14 @@ struct VolumeInformation {
     QString fileSystem; // "FAT32", "NTFS", "ext4", ...
 };
 
+// The disk a volume lies on, as a user recognises it.
+struct DiskInformation {
+    bool hotplug = false; // attached through USB or otherwise pluggable while running
+    QString vendor;
+    QString model;
+    std::uint64_t bytes = 0; // the whole disk
+};
+
 class Drives {
 public:
     virtual ~Drives() = default;
@@ -48,6 +56,9 @@ public:
     virtual std::optional<VolumeInformation> volumeInformation(const QString& root) const = 0;
     // Renames the volume; false when it cannot be renamed.
     virtual bool setVolumeLabel(const QString& root, const QString& label) = 0;
+    // The disk the volume lies on; nothing when the root is not mounted or no
+    // disk is known behind it.
+    virtual std::optional<DiskInformation> diskInformation(const QString& root) const;
 };
 
 // The implementation the program runs on: the folder-backed table named by

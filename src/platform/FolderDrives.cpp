@@ -73,7 +73,12 @@ QList<FolderDrives::Drive> FolderDrives::presentDrives() const {
         const std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
         // A root named twice is one drive: the later section describes it.
         drives.removeIf([&](const Drive& earlier) { return earlier.root == root; });
-        drives.append(Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem});
+        const QString hotplug = entry.hotplug.toLower();
+        const bool internal = hotplug == QLatin1String("0") || hotplug == QLatin1String("false") ||
+                              hotplug == QLatin1String("no");
+        drives.append(
+            Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem,
+                  DiskInformation{!internal, entry.vendor, entry.model, validCapacity ? capacity : 0}});
     }
     return drives;
 }
@@ -118,6 +123,13 @@ std::optional<VolumeInformation> FolderDrives::volumeInformation(const QString& 
     if (!drive)
         return std::nullopt;
     return VolumeInformation{drive->label, drive->fileSystem};
+}
+
+std::optional<DiskInformation> FolderDrives::diskInformation(const QString& root) const {
+    const std::optional<Drive> drive = driveAt(root);
+    if (!drive)
+        return std::nullopt;
+    return drive->disk;
 }
 
 bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {

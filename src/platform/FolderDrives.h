@@ -12,6 +12,9 @@
 //   Capacity=1000000000               ; bytes
 //   Label=NORVANE
 //   FileSystem=FAT32
+//   Hotplug=1                         ; 0: the drive lies on an internal disk (default 1)
+//   Vendor=Norvane                    ; the disk's maker and model, as the format wizard names it
+//   Model=Stick 1G
 //
 //   [second]
 //   Root=stick2
@@ -43,6 +46,8 @@ public:
     // False when the drive is not present, the label holds control characters
     // (a line break would break the table) or the table cannot be written.
     bool setVolumeLabel(const QString& root, const QString& label) override;
+    // Hotplug, Vendor and Model from the table; the capacity is the disk's size.
+    std::optional<DiskInformation> diskInformation(const QString& root) const override;
 
 private:
     struct Drive {
@@ -52,6 +57,7 @@ private:
         std::uint64_t capacity = 0;
         QString label;
         QString fileSystem;
+        DiskInformation disk;
     };
     QList<Drive> presentDrives() const;
     std::optional<Drive> driveAt(const QString& root) const;

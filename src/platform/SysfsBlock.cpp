@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <algorithm>
 
 namespace norvane::platform {
 
@@ -80,6 +81,15 @@ std::optional<BlockDevice> findBlockDevice(const QString& sysfsRoot, const Mount
     device.name = QFileInfo(*folder).fileName();
     device.diskName = QFileInfo(disk).fileName();
     device.removable = sysfsValue(readSmallFile(disk + QLatin1String("/removable"))) == QLatin1String("1");
+    const QStringList parts = disk.split(u'/');
+    const bool belowUsb = std::any_of(parts.cbegin(), parts.cend(), [](const QString& part) {
+        return part.startsWith(QLatin1String("usb"));
+    });
+    device.hotplug = device.removable || belowUsb;
+    device.vendor = sysfsValue(readSmallFile(disk + QLatin1String("/device/vendor")));
+    device.model = sysfsValue(readSmallFile(disk + QLatin1String("/device/model")));
+    // "size" counts 512-byte sectors whatever the disk's own sector size.
+    device.diskBytes = sysfsValue(readSmallFile(disk + QLatin1String("/size"))).toULongLong() * 512;
     return device;
 }
 

@@ -4,6 +4,8 @@
 // A mount's device is found under <sysfs>/dev/block/<major:minor>, else under
 // <sysfs>/class/block/<name of its /dev source>. A partition (a folder holding a
 // "partition" file) takes the attributes of its disk, the folder above it.
+// A disk is hot-pluggable when its "removable" attribute is 1 or it hangs below
+// a USB controller (a "usb..." folder in its device path).
 //
 // Kinds: a network file system is a network drive; a CD/DVD drive (sr*) a CD drive;
 // a disk whose "removable" attribute is 1 a removable drive; any other local file
@@ -30,6 +32,10 @@ struct BlockDevice {
     QString name;     // "sdb1"
     QString diskName; // "sdb"
     bool removable = false;
+    bool hotplug = false;
+    QString vendor; // of the disk, from its device's attributes
+    QString model;
+    std::uint64_t diskBytes = 0;
 };
 
 // The block device of a mount in the sysfs tree at sysfsRoot; nothing when it has none.

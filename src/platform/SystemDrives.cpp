@@ -125,6 +125,14 @@ bool SystemDrives::setVolumeLabel(const QString& root, const QString& label) {
     return true;
 }
 
+std::optional<DiskInformation> SystemDrives::diskInformation(const QString& root) const {
+    const std::optional<Volume> volume = volumeAt(root);
+    if (!volume || !volume->device)
+        return std::nullopt;
+    const BlockDevice& device = *volume->device;
+    return DiskInformation{device.hotplug, device.vendor, device.model, device.diskBytes};
+}
+
 void SystemDrives::announceChange(const QString& deviceName) const {
     // A label tool writes the device behind udev's back; a "change" event makes
     // udev read the new label into its database. Only root may send it, and

@@ -44,6 +44,7 @@ public:
     // Renames through the labeler; false when the root is no volume with a block
     // device, or the labeler refuses. A refused label leaves the volume as it was.
     bool setVolumeLabel(const QString& root, const QString& label) override;
+    std::optional<DiskInformation> diskInformation(const QString& root) const override;
 
     // udev's properties of the device, or, when udev has no file system for it
     // (containers, some live systems), what libblkid reads from /dev/<name>.

@@ -12,6 +12,10 @@
 namespace norvane {
 
 int VBUnzBas::UnzipArchive() {
+    return UnzipArchive(unzip::planFromOptions(UnzipOptions));
+}
+
+int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
     if (m_running)
         return unzip::Aborted;
     m_running = true;
@@ -20,7 +24,7 @@ int VBUnzBas::UnzipArchive() {
     unzip::ExtractRequest request;
     request.archivePath = archivePath;
     request.extractFolder = extractFolder;
-    request.plan = unzip::planFromOptions(UnzipOptions);
+    request.plan = plan;
     request.include = includeList;
     request.exclude = excludeList;
     request.spaceLimitBytes = spaceLimitBytes;

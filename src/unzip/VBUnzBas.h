@@ -7,6 +7,7 @@
 
 #include "platform/Dialogs.h"
 #include "unzip/UnzipEngine.h"
+#include "unzip/UnzipOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,8 @@ public:
     // Unpacks archivePath under the options; shows a non-zero result as a bare number
     // and returns it. A call while one is running returns 80 at once.
     int UnzipArchive();
+    // The same with the typed plan in place of the fifteen option values.
+    int UnzipArchive(const unzip::Plan& plan);
     // Full paths of the files the last run wrote.
     QStringList extractedFiles() const;
     // Flushes each file of the last run to the device, drops it from the page cache and

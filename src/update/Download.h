@@ -4,6 +4,7 @@
 // in a local event loop.
 
 #include "update/HttpTransfer.h"
+#include "update/PackageDownloads.h"
 #include "update/StatusSink.h"
 #include "update/TransferWorker.h"
 
@@ -19,13 +20,7 @@ struct DownloadProgressInfo {
     qint64 total = -1; // -1 when the server announced no Content-Length
 };
 
-struct FileDownloadResult {
-    bool ok = false;
-    qint64 bytes = 0;
-    QString reason; // a short German text when ok is false
-};
-
-class Downloader {
+class Downloader final : public PackageDownloads {
 public:
     // maxBytes of OpenURL that means "the limit of `limits`".
     static constexpr qint64 kDefaultLimit = -1;
@@ -39,16 +34,17 @@ public:
     // OpenURL again; for any other kind the wait takes no user input.
     // accessType 1 connects directly; any other value uses the proxies named in the environment.
     QByteArray OpenURL(const QString& url, const QString& kind, int accessType,
-                       qint64 maxBytes = kDefaultLimit);
+                       qint64 maxBytes = kDefaultLimit) override;
 
     // Streams the body into targetPath: into a temporary file in the target's folder, renamed
     // to targetPath only when the whole body has arrived and was written; on any failure the
     // temporary file is removed and an existing file at targetPath is left untouched. A body
     // announced or grown beyond maxBytes fails. Status and waiting as for OpenURL; onProgress
     // runs on the calling thread as the body grows.
-    FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
-                                      const QString& targetPath, qint64 maxBytes,
-                                      std::function<void(qint64 received, qint64 total)> onProgress = {});
+    FileDownloadResult
+    DownloadToFile(const QString& url, const QString& kind, int accessType, const QString& targetPath,
+                   qint64 maxBytes,
+                   std::function<void(qint64 received, qint64 total)> onProgress = {}) override;
 
     // Makes every running OpenURL and DownloadToFile return as failed. Returns at once; may be
     // called from any thread. Later downloads are not affected.

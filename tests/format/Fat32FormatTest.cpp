@@ -103,6 +103,40 @@ TEST(Fat32Format, RefusalsLeaveTheDriveAloneAndNeverSayDone) {
     EXPECT_EQ(bootSector(big), QByteArray(512, '\0'));
 }
 
+TEST(Fat32Format, AnImageSwappedForALinkWhileWaitingForTheAnswerIsNotFormatted) {
+    TempDir dir;
+    constexpr qint64 kBytes = 40'000'000; // enough for FAT32 at one sector per cluster
+    const QString checked = sparseImage(dir, QStringLiteral("disk.img"), kBytes);
+    QByteArray pattern(kBytes, '\0');
+    for (qint64 i = 0; i < kBytes; i += 4096)
+        pattern[i] = char(i / 4096);
+    const QString other = dir.writeFile(QStringLiteral("other.img"), pattern);
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("NORVANE_FAT32FORMAT_NO_PKEXEC"), QStringLiteral("1"));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(FAT32FORMAT_EXE), {QStringLiteral("-c1"), checked});
+    QByteArray output;
+    while (!output.contains("[y/n]") && process.waitForReadyRead(10'000))
+        output += process.readAllStandardOutput();
+    ASSERT_TRUE(output.contains("[y/n]")) << process.readAllStandardError().toStdString();
+
+    ASSERT_TRUE(QFile::remove(checked));
+    ASSERT_TRUE(QFile::link(other, checked));
+    process.write("y\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    output += process.readAllStandardOutput();
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_FALSE(output.contains("Done"));
+    EXPECT_TRUE(
+        process.readAllStandardError().contains("The drive changed while waiting; nothing was formatted."));
+    QFile unchanged(other);
+    ASSERT_TRUE(unchanged.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(unchanged.readAll() == pattern) << "the other image is byte for byte as it was";
+}
+
 TEST(Fat32Format, AnOrdinaryUserWithoutPolkitsGrantFormatsNothing) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to run the formatter as an ordinary user";

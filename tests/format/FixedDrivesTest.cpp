@@ -1,6 +1,7 @@
-// Which fixed drive the wizard takes for the disk the user attached.
+// Which fixed drive the wizard takes for the disk the user attached, and how it names it.
 
 #include "format/FixedDrives.h"
+#include "format/DiskLine.h"
 #include "support/FakeDrives.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,43 @@ TEST(FindNewFixedDrive, FindsTheDriveThatWasNotThereBefore) {
             drives.add(root, DriveFixed);
         drives.add(QStringLiteral("/media/anna/NEWSTICK/"), DriveRemovable); // never a candidate
         EXPECT_EQ(snapshot.FindNewFixedDrive(drives), c.expected) << c.name;
+    }
+}
+
+TEST(FindNewFixedDrive, OnlyADriveOnAHotpluggableDiskIsTheAttachedDisk) {
+    FakeDrives drives;
+    drives.add(QStringLiteral("/"), DriveFixed).disk.hotplug = false;
+    FixedDriveSnapshot snapshot;
+    snapshot.SnapshotFixedDrives(drives);
+    // An internal partition opened in the file manager while the wizard waits.
+    drives.add(QStringLiteral("/media/anna/Daten/"), DriveFixed).disk.hotplug = false;
+    EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QString());
+    drives.add(QStringLiteral("/media/anna/USB DISK/"), DriveFixed);
+    drives.add(QStringLiteral("/media/anna/Windows/"), DriveFixed).disk.hotplug = false;
+    EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QStringLiteral("/media/anna/USB DISK"));
+}
+
+TEST(DiskLine, NamesMakerModelSizeAndLabelAsFarAsKnown) {
+    struct Case {
+        const char* vendor;
+        const char* model;
+        std::uint64_t bytes;
+        const char* label;
+        const char* expected;
+    } cases[] = {
+        {"WD", "Elements 25A3", 2'000'398'934'016ULL, "DATEN",
+         "Laufwerk: WD Elements 25A3, 2000,4 GB, „DATEN“"},
+        {"", "Samsung SSD T7", 500'107'862'016ULL, "", "Laufwerk: Samsung SSD T7, 500,1 GB"},
+        {"  ", "", 999'950'000ULL, "X", "Laufwerk: 1,0 GB, „X“"},
+        {"", "", 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        FakeDrives drives;
+        FakeDrives::Drive& drive = drives.add(QStringLiteral("/media/anna/D/"), DriveFixed, c.bytes, 0);
+        drive.disk.vendor = QString::fromUtf8(c.vendor);
+        drive.disk.model = QString::fromUtf8(c.model);
+        drive.info = platform::VolumeInformation{QString::fromUtf8(c.label), QStringLiteral("FAT32")};
+        EXPECT_EQ(diskLine(drives, QStringLiteral("/media/anna/D/")), QString::fromUtf8(c.expected));
     }
 }
 

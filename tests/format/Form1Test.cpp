@@ -6,6 +6,8 @@
 #include "FakeFormatter.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
+#include "platform/FolderDrives.h"
+#include "platform/Groups.h"
 #include "storage/basINI.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"
@@ -13,7 +15,9 @@
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
@@ -225,6 +229,62 @@ TEST_F(Form1Test, PressesDuringARunningFormatStartNoSecondOne) {
     EXPECT_EQ(texts(),
               QStringList({dialogs.shown().front().text, QStringLiteral("Formatierung abgeschlossen.")}));
     EXPECT_TRUE(closed());
+}
+
+// An ordinary user in "sudo" on folder drives: an internal drive mounted during
+// step 2 is never offered, the USB disk is, named as the user knows it.
+TEST(Form1FolderDrives, AUserInSudoIsOfferedOnlyTheUsbDisk) {
+    TempDir dir;
+    for (const char* folder : {"system", "daten", "usb"})
+        dir.mkdir(QString::fromLatin1(folder));
+    const QByteArray system = "[system]\nRoot=system\nType=fixed\nHotplug=0\n";
+    const QByteArray internal = "[daten]\nRoot=daten\nType=fixed\nHotplug=0\nLabel=Daten\n";
+    const QByteArray usb = "[usb]\nRoot=usb\nType=fixed\nCapacity=2000398934016\nVendor=WD\n"
+                           "Model=Elements 25A3\nLabel=DATEN\n";
+    const QString table = dir.writeFile(QStringLiteral("drives.ini"), system);
+    platform::FolderDrives drives(table);
+    FakeDialogs dialogs;
+    const platform::GroupSource groups = [](const QString& group) -> std::optional<QStringList> {
+        if (group == QLatin1String("sudo"))
+            return QStringList{QStringLiteral("anna")};
+        return std::nullopt;
+    };
+    QWidget owner;
+    auto* wizard =
+        new Form1({.drives = drives,
+                   .dialogs = dialogs,
+                   .programFolder = dir.path(),
+                   .isUserAdmin = [&] { return platform::isAdministrator("anna", groups, false); }},
+                  &owner);
+    wizard->show();
+    const auto accessibleText = [&](const char* name) {
+        QAccessibleInterface* label =
+            QAccessible::queryAccessibleInterface(wizard->findChild<QLabel*>(QLatin1String(name)));
+        return label ? label->text(QAccessible::Name) : QString();
+    };
+
+    wizard->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    ASSERT_TRUE(dialogs.shown().empty()) << "no refusal for a member of sudo";
+    EXPECT_EQ(accessibleText("Label3"), QStringLiteral("Schritt 2:"));
+
+    dir.writeFile(QStringLiteral("drives.ini"), system + internal);
+    wizard->Timer1_Timer();
+    EXPECT_EQ(wizard->WizardStep(), 1) << "the internal drive is not offered";
+
+    dir.writeFile(QStringLiteral("drives.ini"), system + internal + usb);
+    wizard->Timer1_Timer();
+    ASSERT_EQ(wizard->WizardStep(), 2);
+    const QString root = QDir::cleanPath(dir.filePath(QStringLiteral("usb")));
+    const QString line = QStringLiteral("Laufwerk: WD Elements 25A3, 2000,4 GB, „DATEN“");
+    EXPECT_EQ(accessibleText("Label2"),
+              QStringLiteral("USB-Festplatte gefunden!\r\nLaufwerksbuchstabe: ") + root + "\r\n" + line);
+
+    dialogs.answerNext(MessageResult::Cancel);
+    wizard->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains(" formatieren?\r\n" + line + "\r\n\r\nFür Datenverlust"))
+        << dialogs.shown()[0].text.toStdString();
+    delete wizard;
 }
 
 TEST(MainWindowFormat, ButtonOpensOneModelessWizardOwnedByTheMainWindow) {

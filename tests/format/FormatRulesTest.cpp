@@ -1,5 +1,4 @@
-// The formatting program's decisions: its command line, the sizes FAT32 takes,
-// and which disks hold the running system.
+// The formatting program's decisions: its command line and the sizes FAT32 takes.
 
 #include "fat32format/FormatRules.h"
 
@@ -63,51 +62,6 @@ TEST(Fat32Size, TooFewOrTooManyClustersAreRefused) {
     // mkfs.fat 4.2 lays out 67119 clusters on 2,200,000,000 bytes; the estimate never promises more.
     EXPECT_LE(fat32ClusterCount(2'200'000'000ULL, 512, 64), 67119u);
     EXPECT_GE(fat32ClusterCount(2'200'000'000ULL, 512, 64), 67000u);
-}
-
-TEST(Fat32SystemDisks, MountsOfTheSystemAreFound) {
-    struct Case {
-        const char* name;
-        const char* lsblk;
-        std::optional<QString> systemMount;
-    } cases[] = {
-        {"root on the whole disk", R"({"blockdevices": [{"path": "/dev/vda", "mountpoints": ["/"]}]})", "/"},
-        {"USB disk with two mounted partitions",
-         R"({"blockdevices": [{"path": "/dev/sdb", "mountpoints": [null], "children": [
-              {"path": "/dev/sdb1", "mountpoints": ["/media/anna/USB DISK"]},
-              {"path": "/dev/sdb2", "mountpoints": ["/media/anna/DATA", "/mnt/data"]}]}]})",
-         ""},
-        {"swap on a partition",
-         R"({"blockdevices": [{"path": "/dev/sda", "mountpoints": [null], "children": [
-              {"path": "/dev/sda1", "mountpoints": ["/media/x"]}, {"path": "/dev/sda2", "mountpoints": ["[SWAP]"]}]}]})",
-         "[SWAP]"},
-        {"home on a mapping inside a partition",
-         R"({"blockdevices": [{"path": "/dev/sda", "mountpoints": [null], "children": [{"path": "/dev/sda3",
-              "mountpoints": [null], "children": [{"path": "/dev/mapper/vg-home", "mountpoints": ["/home"]}]}]}]})",
-         "/home"},
-        {"boot partition", R"({"blockdevices": [{"path": "/dev/sda1", "mountpoints": ["/boot/efi"]}]})",
-         "/boot/efi"},
-        {"older lsblk", R"({"blockdevices": [{"name": "/dev/sda1", "mountpoint": "/usr"}]})", "/usr"},
-        {"a folder below /var is not /var",
-         R"({"blockdevices": [{"path": "/dev/sdc", "mountpoints": ["/var/x"]}]})", ""},
-        {"not a listing", "lsblk: /dev/sdz: not a block device", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        const std::optional<QStringList> mountPoints = mountPointsOfTree(QByteArray(c.lsblk));
-        ASSERT_EQ(mountPoints.has_value(), c.systemMount.has_value()) << c.name;
-        if (mountPoints) {
-            EXPECT_EQ(systemMountAmong(*mountPoints), *c.systemMount) << c.name;
-        }
-    }
-}
-
-TEST(Fat32SystemDisks, MountSourceOfAMountPoint) {
-    EXPECT_EQ(mountSource(R"({"filesystems": [{"source": "/dev/sdb1"}]})"), QStringLiteral("/dev/sdb1"));
-    EXPECT_EQ(mountSource(R"({"filesystems": [{"source": "/dev/sdb2[/@data]"}]})"),
-              QStringLiteral("/dev/sdb2"));
-    EXPECT_EQ(mountSource(R"({"filesystems": [{"source": "tmpfs"}, {"source": "/dev/sdc1"}]})"),
-              QStringLiteral("/dev/sdc1"));
-    EXPECT_EQ(mountSource(""), QString());
 }
 
 } // namespace

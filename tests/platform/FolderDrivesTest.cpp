@@ -40,6 +40,22 @@ TEST_F(FolderDrivesTest, FullerThanItsCapacityHasNoFreeBytes) {
     EXPECT_EQ(drives.diskSpace(stick)->freeBytes, 0u);
 }
 
+TEST_F(FolderDrivesTest, DiskIsHotpluggableUnlessTheTableSaysHotplug0) {
+    const QString usb = dir.mkdir(QStringLiteral("usb"));
+    const QString internal = dir.mkdir(QStringLiteral("internal"));
+    FolderDrives drives(writeTable("[usb]\nRoot=usb\nType=fixed\nCapacity=2000398934016\nVendor=WD\n"
+                                   "Model=Elements 25A3\n"
+                                   "[internal]\nRoot=internal\nType=fixed\nhotplug = No\n"));
+    const auto disk = drives.diskInformation(usb);
+    ASSERT_TRUE(disk.has_value());
+    EXPECT_TRUE(disk->hotplug) << "Hotplug defaults to 1";
+    EXPECT_EQ(disk->vendor, QStringLiteral("WD"));
+    EXPECT_EQ(disk->model, QStringLiteral("Elements 25A3"));
+    EXPECT_EQ(disk->bytes, 2'000'398'934'016ULL);
+    EXPECT_FALSE(drives.diskInformation(internal)->hotplug);
+    EXPECT_FALSE(drives.diskInformation(dir.filePath(QStringLiteral("elsewhere"))).has_value());
+}
+
 TEST_F(FolderDrivesTest, RelativeRootsAreBesideTheTable) {
     const QString stick = dir.mkdir(QStringLiteral("sticks/one"));
     FolderDrives drives(writeTable("[s]\nRoot=sticks/one\nType=removable\nCapacity=1\n"));

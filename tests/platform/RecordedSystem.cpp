@@ -19,24 +19,34 @@ void RecordedSystem::link(const QString& linkPath, const QString& target) const 
         throw std::runtime_error("cannot link " + linkPath.toStdString());
 }
 
-QString RecordedSystem::addDisk(const QString& disk, bool removable, bool partition, int major, int minor) {
-    const QString diskFolder = QStringLiteral("sys/devices/usb/block/") + disk;
+QString RecordedSystem::addDisk(const QString& disk, bool removable, bool partition, int major, int minor,
+                                const QString& bus) {
+    const QString diskFolder = QStringLiteral("sys/devices/%1/block/").arg(bus) + disk;
     m_dir.writeFile(diskFolder + QStringLiteral("/removable"), removable ? "1\n" : "0\n");
     m_dir.writeFile(diskFolder + QStringLiteral("/dev"),
                     QStringLiteral("%1:%2\n").arg(major).arg(minor).toUtf8());
-    link(QStringLiteral("sys/block/") + disk, QStringLiteral("../devices/usb/block/") + disk);
-    link(QStringLiteral("sys/class/block/") + disk, QStringLiteral("../../devices/usb/block/") + disk);
+    link(QStringLiteral("sys/block/") + disk, QStringLiteral("../devices/%1/block/").arg(bus) + disk);
+    link(QStringLiteral("sys/class/block/") + disk,
+         QStringLiteral("../../devices/%1/block/").arg(bus) + disk);
     link(QStringLiteral("sys/dev/block/%1:%2").arg(major).arg(minor),
-         QStringLiteral("../../devices/usb/block/") + disk);
+         QStringLiteral("../../devices/%1/block/").arg(bus) + disk);
     if (!partition)
         return QStringLiteral("%1:%2").arg(major).arg(minor);
     const QString part = disk + u'1';
     m_dir.writeFile(diskFolder + u'/' + part + QStringLiteral("/partition"), "1\n");
     link(QStringLiteral("sys/class/block/") + part,
-         QStringLiteral("../../devices/usb/block/%1/%2").arg(disk, part));
+         QStringLiteral("../../devices/%1/block/%2/%3").arg(bus, disk, part));
     link(QStringLiteral("sys/dev/block/%1:%2").arg(major).arg(minor + 1),
-         QStringLiteral("../../devices/usb/block/%1/%2").arg(disk, part));
+         QStringLiteral("../../devices/%1/block/%2/%3").arg(bus, disk, part));
     return QStringLiteral("%1:%2").arg(major).arg(minor + 1);
+}
+
+void RecordedSystem::describeDisk(const QString& disk, const QString& vendor, const QString& model,
+                                  std::uint64_t bytes) {
+    const QString folder = QStringLiteral("sys/block/") + disk;
+    m_dir.writeFile(folder + QStringLiteral("/device/vendor"), vendor.toUtf8() + "    \n");
+    m_dir.writeFile(folder + QStringLiteral("/device/model"), model.toUtf8() + "\n");
+    m_dir.writeFile(folder + QStringLiteral("/size"), QByteArray::number(bytes / 512) + '\n');
 }
 
 QString RecordedSystem::mount(const QString& name, const QString& deviceNumber, const QString& fileSystemType,

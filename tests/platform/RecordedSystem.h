@@ -16,8 +16,12 @@ public:
     RecordedSystem();
 
     // A disk "sdb" with its "removable" attribute; a partition "sdb1" below it when
-    // partition is set. Returns the device number of what gets mounted ("8:17").
-    QString addDisk(const QString& disk, bool removable, bool partition, int major, int minor);
+    // partition is set, on the bus folder named (a "usb" folder makes it hot-pluggable).
+    // Returns the device number of what gets mounted ("8:17").
+    QString addDisk(const QString& disk, bool removable, bool partition, int major, int minor,
+                    const QString& bus = QStringLiteral("usb"));
+    // The maker, model and size sysfs tells of a disk added before.
+    void describeDisk(const QString& disk, const QString& vendor, const QString& model, std::uint64_t bytes);
     // Appends a mount line; the mount point folder is created unless missing is set.
     // Returns the root ("<temp>/mnt/<name>/").
     QString mount(const QString& name, const QString& deviceNumber, const QString& fileSystemType,

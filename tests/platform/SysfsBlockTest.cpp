@@ -76,13 +76,46 @@ TEST(Sysfs, NoDeviceForNetworkSourcesOrUnknownDevices) {
     EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("0:61", "vfat", "/dev/../../etc")));
 }
 
+TEST(Sysfs, DiskIsHotpluggableBelowUsbOrWhenRemovable) {
+    RecordedSystem system;
+    struct Case {
+        const char* disk;
+        bool removable;
+        const char* bus;
+        bool hotplug;
+    } cases[] = {
+        {"sdb", false, "pci0000:00/0000:00:14.0/usb2/2-1/host6", true}, // a USB hard disk
+        {"sdc", true, "pci0000:00/0000:00:17.0/ata3", true},            // removable medium
+        {"sdd", false, "pci0000:00/0000:00:17.0/ata1", false},          // internal SATA disk
+        {"nvme0n1", false, "pci0000:00/0000:00:1d.0/nvme/nvme0", false},
+    };
+    int minor = 0;
+    for (const Case& c : cases) {
+        const QString disk = QString::fromLatin1(c.disk);
+        const QString number =
+            system.addDisk(disk, c.removable, true, 8, minor += 16, QString::fromLatin1(c.bus));
+        const auto device =
+            findBlockDevice(system.sysfsRoot(), mountOf(number, "ext4", "/dev/" + disk + "1"));
+        ASSERT_TRUE(device.has_value()) << c.disk;
+        EXPECT_EQ(device->hotplug, c.hotplug) << c.disk;
+    }
+    system.describeDisk(QStringLiteral("sdb"), QStringLiteral("WD"), QStringLiteral("Elements 25A3"),
+                        2'000'398'934'016ULL);
+    const auto described = findBlockDevice(system.sysfsRoot(), mountOf("8:17", "vfat", "/dev/sdb1"));
+    ASSERT_TRUE(described.has_value());
+    EXPECT_EQ(described->vendor, QStringLiteral("WD"));
+    EXPECT_EQ(described->model, QStringLiteral("Elements 25A3"));
+    EXPECT_EQ(described->diskBytes, 2'000'398'934'016ULL);
+}
+
 TEST(Sysfs, KindOfDrive) {
     const MountEntry vfat = mountOf("8:17", "vfat", "/dev/sdb1");
-    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", true}), DriveRemovable);
-    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", false}), DriveFixed);
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", true, {}, {}, {}, {}}), DriveRemovable);
+    EXPECT_EQ(driveTypeOf(vfat, BlockDevice{"sdb1", "sdb", false, {}, {}, {}, {}}), DriveFixed);
     // CD drives carry removable=1 too.
-    EXPECT_EQ(driveTypeOf(mountOf("11:0", "iso9660", "/dev/sr0"), BlockDevice{"sr0", "sr0", true}),
-              DriveCdRom);
+    EXPECT_EQ(
+        driveTypeOf(mountOf("11:0", "iso9660", "/dev/sr0"), BlockDevice{"sr0", "sr0", true, {}, {}, {}, {}}),
+        DriveCdRom);
     EXPECT_EQ(driveTypeOf(mountOf("0:60", "nfs4", "nas:/export"), std::nullopt), DriveRemote);
     EXPECT_EQ(driveTypeOf(mountOf("0:22", "tmpfs", "tmpfs"), std::nullopt), DriveNoRoot);
     EXPECT_EQ(driveTypeOf(mountOf("0:40", "zfs", "pool/home"), std::nullopt), DriveFixed);

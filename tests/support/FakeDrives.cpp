@@ -15,6 +15,8 @@ FakeDrives::Drive& FakeDrives::add(const QString& root, platform::DriveType type
     Drive drive;
     drive.root = root;
     drive.type = type;
+    drive.disk.hotplug = true;
+    drive.disk.bytes = totalBytes;
     if (totalBytes > 0)
         drive.space = platform::DiskSpace{totalBytes, freeBytes, freeBytes};
     m_drives.append(drive);
@@ -68,6 +70,11 @@ std::optional<platform::VolumeInformation> FakeDrives::volumeInformation(const Q
     ++volumeInformationCalls;
     const Drive* drive = lookup(root);
     return drive ? drive->info : std::nullopt;
+}
+
+std::optional<platform::DiskInformation> FakeDrives::diskInformation(const QString& root) const {
+    const Drive* drive = lookup(root);
+    return drive ? std::optional(drive->disk) : std::nullopt;
 }
 
 bool FakeDrives::setVolumeLabel(const QString& root, const QString& label) {

@@ -17,6 +17,7 @@ public:
         platform::DriveType type = platform::DriveRemovable;
         std::optional<platform::DiskSpace> space; // nothing: no medium, sizes unreadable
         std::optional<platform::VolumeInformation> info;
+        platform::DiskInformation disk; // hot-pluggable unless a test says otherwise
     };
 
     // Appends a drive at the end of the roots; returns it for further scripting
@@ -37,6 +38,7 @@ public:
     std::optional<platform::DiskSpace> diskSpace(const QString& root) const override;
     std::optional<platform::VolumeInformation> volumeInformation(const QString& root) const override;
     bool setVolumeLabel(const QString& root, const QString& label) override;
+    std::optional<platform::DiskInformation> diskInformation(const QString& root) const override;
 
     mutable int rootsCalls = 0;
     mutable int driveTypeCalls = 0;

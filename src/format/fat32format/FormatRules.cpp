@@ -1,8 +1,5 @@
 #include "fat32format/FormatRules.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QtEndian>
 
 namespace norvane::fat32 {
@@ -15,21 +12,6 @@ constexpr std::uint64_t kFatEntryBytes = 4;
 
 std::uint64_t roundUp(std::uint64_t value, std::uint64_t step) {
     return (value + step - 1) / step * step;
-}
-
-void collectMountPoints(const QJsonArray& devices, QStringList& into) {
-    for (const QJsonValue& device : devices) {
-        const QJsonObject object = device.toObject();
-        for (const QJsonValue& mountPoint : object.value(QLatin1String("mountpoints")).toArray()) {
-            if (mountPoint.isString() && !mountPoint.toString().isEmpty())
-                into << mountPoint.toString();
-        }
-        // Older lsblk names a single mount point.
-        const QJsonValue single = object.value(QLatin1String("mountpoint"));
-        if (single.isString() && !single.toString().isEmpty() && !into.contains(single.toString()))
-            into << single.toString();
-        collectMountPoints(object.value(QLatin1String("children")).toArray(), into);
-    }
 }
 
 } // namespace
@@ -81,43 +63,6 @@ SizeVerdict judgeSize(std::uint64_t clusters) {
     if (clusters > kMaxClusters)
         return SizeVerdict::TooLarge;
     return SizeVerdict::Fits;
-}
-
-std::optional<QStringList> mountPointsOfTree(const QByteArray& lsblkJson) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(lsblkJson, &error);
-    const QJsonValue devices = document.object().value(QLatin1String("blockdevices"));
-    if (error.error != QJsonParseError::NoError || !devices.isArray())
-        return std::nullopt;
-    QStringList mountPoints;
-    collectMountPoints(devices.toArray(), mountPoints);
-    return mountPoints;
-}
-
-QString systemMountAmong(const QStringList& mountPoints) {
-    static const QStringList kSystem = {
-        QStringLiteral("/"),         QStringLiteral("/usr"),  QStringLiteral("/boot"),
-        QStringLiteral("/boot/efi"), QStringLiteral("/home"), QStringLiteral("/var"),
-        QStringLiteral("[SWAP]"),
-    };
-    for (const QString& mountPoint : mountPoints) {
-        if (kSystem.contains(mountPoint))
-            return mountPoint;
-    }
-    return {};
-}
-
-QString mountSource(const QByteArray& findmntJson) {
-    const QJsonDocument document = QJsonDocument::fromJson(findmntJson);
-    const QJsonArray filesystems = document.object().value(QLatin1String("filesystems")).toArray();
-    if (filesystems.isEmpty())
-        return {};
-    // A mount point mounted twice shows the later mount, listed last.
-    QString source = filesystems.last().toObject().value(QLatin1String("source")).toString();
-    const qsizetype subvolume = source.indexOf(u'[');
-    if (subvolume > 0 && source.endsWith(u']'))
-        source.truncate(subvolume);
-    return source;
 }
 
 std::optional<BootSector> readFat32BootSector(const QByteArray& sector) {

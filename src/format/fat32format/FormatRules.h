@@ -1,7 +1,7 @@
 #pragma once
 // The decisions of the formatting program, free of system calls: its command
-// line, whether a disk's size suits FAT32, which mounts belong to the running
-// system, and what a written boot sector says.
+// line, whether a disk's size suits FAT32 and what a written boot sector says.
+// Which drive it may format at all is TargetCheck.h.
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +13,7 @@ namespace norvane::fat32 {
 
 struct Options {
     std::uint32_t sectorsPerCluster = 64;
-    QString target; // a mount point, a block device or an image file
+    QString target; // a mount point, a block device, a by-* link or an image file
 };
 
 // "-c<n>" (n a power of two from 1 to 128; 64 when left out) and one target.
@@ -30,19 +30,6 @@ std::uint64_t fat32ClusterCount(std::uint64_t totalBytes, std::uint32_t sectorSi
 
 enum class SizeVerdict { Fits, TooSmall, TooLarge };
 SizeVerdict judgeSize(std::uint64_t clusters);
-
-// The mount points of a device and everything below it (partitions, mappings)
-// from `lsblk --json -o PATH,MOUNTPOINTS`; swap shows as "[SWAP]". Nothing when
-// the text is not such a listing.
-std::optional<QStringList> mountPointsOfTree(const QByteArray& lsblkJson);
-
-// The first mount point the running system cannot do without, or empty.
-QString systemMountAmong(const QStringList& mountPoints);
-
-// The source of the mount at a mount point from `findmnt --json -o SOURCE`,
-// without a subvolume suffix ("/dev/sdb1[/data]" -> "/dev/sdb1"); empty when
-// nothing is mounted there.
-QString mountSource(const QByteArray& findmntJson);
 
 struct BootSector {
     std::uint32_t bytesPerSector = 0;

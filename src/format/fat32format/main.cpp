@@ -1,11 +1,17 @@
 // fat32format -c<sectors per cluster> <drive>
 //
-// Formats a disk with FAT32 through mkfs.fat. The drive is a mount point of a
-// disk, the disk's block device, or an image file. After the one answer "y" on
-// standard input it unmounts the disk, wipes old signatures, writes the file
-// system, reads the boot sector back and prints "Done". Refused: anything that
-// holds a mounted system path or swap, a folder that is not a disk's mount
-// point, and a disk too small or too large for FAT32 at that cluster size.
+// Formats a USB disk, or one of its partitions, with FAT32 through mkfs.fat.
+// The drive is its device node, a /dev/disk/by-* link, a mount point or, run
+// directly without pkexec, an image file. Which drives are allowed is decided
+// in TargetCheck.h. After the one answer "y" on standard input it checks that
+// the drive is still the one it checked, unmounts the drive's own mounts, wipes
+// old signatures, writes the file system, reads the boot sector back and
+// prints "Done".
+//
+// Between the check and the write nothing may swap the drive: the checked drive
+// is held open from the check on, the tools are given that open file
+// ("/proc/self/fd/N") instead of a path, and before each step the drive is
+// resolved anew from its name and compared by device number, size and serial.
 //
 // Standard output carries fixed progress texts only, and "Done" only on success:
 // the caller judges the run by that word, so no path (which could hold it) is
@@ -14,22 +20,20 @@
 // NORVANE_FAT32FORMAT_NO_PKEXEC is set.
 
 #include "fat32format/FormatRules.h"
+#include "fat32format/SystemFacts.h"
+#include "fat32format/TargetCheck.h"
+#include "fat32format/Tools.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <optional>
-#include <sys/ioctl.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,14 +42,6 @@ using namespace norvane::fat32;
 
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-constexpr std::uint32_t kImageSectorSize = 512;
-
-// Tools are taken from the system's folders only, never from the caller's PATH.
-const QStringList& toolFolders() {
-    static const QStringList folders = {QStringLiteral("/usr/sbin"), QStringLiteral("/sbin"),
-                                        QStringLiteral("/usr/bin"), QStringLiteral("/bin")};
-    return folders;
-}
 
 void progress(const char* text) {
     std::fputs(text, stdout);
@@ -53,40 +49,21 @@ void progress(const char* text) {
     std::fflush(stdout);
 }
 
-int fail(const QString& reason) {
+int fail(QString reason) {
+    // Reasons quote the caller's path: no control characters reach a terminal.
+    for (QChar& c : reason) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
     std::fprintf(stderr, "fat32format: %s\n", reason.toLocal8Bit().constData());
     std::fflush(stderr);
     progress("Formatting failed.");
     return kFailed;
 }
 
-struct ToolRun {
-    bool ran = false;
-    int exitCode = -1;
-    QByteArray output;
-};
-
-ToolRun runTool(const QString& name, const QStringList& arguments) {
-    ToolRun run;
-    const QString program = QStandardPaths::findExecutable(name, toolFolders());
-    if (program.isEmpty())
-        return run;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(program, arguments);
-    if (!process.waitForStarted(-1))
-        return run;
-    process.waitForFinished(-1);
-    run.ran = true;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.output = process.readAllStandardOutput();
-    return run;
-}
-
 // Runs a tool that changes the disk; its own messages go to standard error.
-bool runStep(const QString& name, const QStringList& arguments, QString& reason) {
-    const ToolRun run = runTool(name, arguments);
+bool runStep(const QString& name, const QStringList& arguments, int fd, QString& reason) {
+    const ToolRun run = runTool(name, arguments, fd);
     std::fputs(run.output.constData(), stderr);
     if (!run.ran)
         reason = QStringLiteral("%1 could not be run; is it installed?").arg(name);
@@ -100,7 +77,7 @@ bool runStep(const QString& name, const QStringList& arguments, QString& reason)
 std::optional<int> runThroughPkexec(const QStringList& arguments) {
     if (::geteuid() == 0 || qEnvironmentVariableIsSet("NORVANE_FAT32FORMAT_NO_PKEXEC"))
         return std::nullopt;
-    const QString pkexec = QStandardPaths::findExecutable(QStringLiteral("pkexec"), toolFolders());
+    const QString pkexec = systemTool(QStringLiteral("pkexec"));
     if (pkexec.isEmpty())
         return std::nullopt;
     QProcess process;
@@ -118,72 +95,42 @@ std::optional<int> runThroughPkexec(const QStringList& arguments) {
     return code;
 }
 
-struct Target {
-    QString path;
-    bool blockDevice = false;
-    std::uint64_t bytes = 0;
-    std::uint32_t sectorSize = kImageSectorSize;
-};
-
-bool measureBlockDevice(Target& target) {
-    const int fd = ::open(QFile::encodeName(target.path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::uint64_t bytes = 0;
-    int sectorSize = 0;
-    const bool ok = ::ioctl(fd, BLKGETSIZE64, &bytes) == 0 && ::ioctl(fd, BLKSSZGET, &sectorSize) == 0;
-    ::close(fd);
-    target.bytes = bytes;
-    target.sectorSize = std::uint32_t(sectorSize);
-    return ok && sectorSize > 0;
-}
-
-std::optional<Target> resolveTarget(const QString& drive, QString& reason) {
-    Target target;
-    target.path = QFileInfo(drive).canonicalFilePath();
-    struct stat info {};
-    if (target.path.isEmpty() || ::stat(QFile::encodeName(target.path).constData(), &info) != 0) {
-        reason = QStringLiteral("%1 does not exist.").arg(drive);
-        return std::nullopt;
+// The drive being formatted: what was checked, and the open file that holds it.
+class HeldDrive {
+public:
+    HeldDrive(TargetVerdict checked, bool viaPkexec) : m_checked(std::move(checked)), m_viaPkexec(viaPkexec) {
+        m_fd = openTarget(m_checked);
     }
-    if (S_ISDIR(info.st_mode)) {
-        // A mount point stands for the disk mounted there; any other folder is refused.
-        const ToolRun found =
-            runTool(QStringLiteral("findmnt"),
-                    {QStringLiteral("--json"), QStringLiteral("-o"), QStringLiteral("SOURCE"),
-                     QStringLiteral("--mountpoint"), target.path});
-        const QString source = found.ran && found.exitCode == 0 ? mountSource(found.output) : QString();
-        target.path = QFileInfo(source).canonicalFilePath();
-        if (source.isEmpty() || target.path.isEmpty() ||
-            ::stat(QFile::encodeName(target.path).constData(), &info) != 0 || !S_ISBLK(info.st_mode)) {
-            reason = QStringLiteral("%1 is not the mount point of a disk.").arg(drive);
-            return std::nullopt;
+    ~HeldDrive() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    HeldDrive(const HeldDrive&) = delete;
+    HeldDrive& operator=(const HeldDrive&) = delete;
+
+    const TargetVerdict& checked() const { return m_checked; }
+    int fd() const { return m_fd; }
+    // The name the tools open: the very file this process holds.
+    QString toolPath() const { return QStringLiteral("/proc/self/fd/%1").arg(m_fd); }
+
+    // Resolves name anew and judges it again; true when it still is the checked,
+    // held drive and still allowed. now receives the fresh verdict.
+    bool unchanged(const QString& name, TargetVerdict& now, QString& reason) const {
+        now = judgeTarget(readFacts(name, m_viaPkexec));
+        if (now.device != m_checked.device || !(now.identity == m_checked.identity) ||
+            !holdsIdentity(m_fd, m_checked.identity)) {
+            reason = QStringLiteral("The drive changed while waiting; nothing was formatted.");
+            return false;
         }
+        reason = now.reason;
+        return now.allowed;
     }
-    if (S_ISREG(info.st_mode)) {
-        target.bytes = std::uint64_t(info.st_size);
-        return target;
-    }
-    if (!S_ISBLK(info.st_mode)) {
-        reason = QStringLiteral("%1 is neither a disk, its mount point nor an image file.").arg(drive);
-        return std::nullopt;
-    }
-    target.blockDevice = true;
-    return target;
-}
 
-std::optional<QStringList> mountPointsOf(const Target& target, QString& reason) {
-    if (!target.blockDevice)
-        return QStringList();
-    const ToolRun listed = runTool(QStringLiteral("lsblk"),
-                                   {QStringLiteral("--json"), QStringLiteral("-p"), QStringLiteral("-o"),
-                                    QStringLiteral("PATH,MOUNTPOINTS"), target.path});
-    std::optional<QStringList> mountPoints =
-        listed.ran && listed.exitCode == 0 ? mountPointsOfTree(listed.output) : std::nullopt;
-    if (!mountPoints)
-        reason = QStringLiteral("The mounts of %1 cannot be listed.").arg(target.path);
-    return mountPoints;
-}
+private:
+    TargetVerdict m_checked;
+    bool m_viaPkexec;
+    int m_fd = -1;
+};
 
 bool confirmed() {
     progress("All data on the drive will be erased. Format it? [y/n]");
@@ -194,11 +141,11 @@ bool confirmed() {
 }
 
 bool unmountAll(QStringList mountPoints, QString& reason) {
-    // Mounts inside other mounts go first.
+    // Mounts inside other mounts go first; a mount point swapped for a link is not followed.
     std::sort(mountPoints.begin(), mountPoints.end(),
               [](const QString& a, const QString& b) { return a.size() > b.size(); });
     for (const QString& mountPoint : mountPoints) {
-        if (::umount2(QFile::encodeName(mountPoint).constData(), 0) != 0) {
+        if (::umount2(QFile::encodeName(mountPoint).constData(), UMOUNT_NOFOLLOW) != 0) {
             reason = QStringLiteral("%1 cannot be unmounted: %2")
                          .arg(mountPoint, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
@@ -207,77 +154,85 @@ bool unmountAll(QStringList mountPoints, QString& reason) {
     return true;
 }
 
-bool verify(const Target& target, std::uint32_t sectorsPerCluster, QString& reason) {
-    QFile written(target.path);
-    if (!written.open(QIODevice::ReadOnly)) {
-        reason = QStringLiteral("%1 cannot be read back.").arg(target.path);
-        return false;
-    }
-    const std::optional<BootSector> boot = readFat32BootSector(written.read(512));
+bool verify(const HeldDrive& drive, std::uint32_t sectorsPerCluster, QString& reason) {
+    QByteArray sector(512, '\0');
+    const std::optional<BootSector> boot =
+        ::pread(drive.fd(), sector.data(), std::size_t(sector.size()), 0) == sector.size()
+            ? readFat32BootSector(sector)
+            : std::nullopt;
     if (!boot || boot->sectorsPerCluster != sectorsPerCluster ||
         judgeSize(boot->clusters) != SizeVerdict::Fits) {
-        reason = QStringLiteral("%1 does not hold the expected FAT32 file system.").arg(target.path);
+        reason =
+            QStringLiteral("%1 does not hold the expected FAT32 file system.").arg(drive.checked().device);
         return false;
     }
     return true;
 }
 
 int format(const Options& options) {
+    const bool viaPkexec = qEnvironmentVariableIsSet("PKEXEC_UID");
     QString reason;
     progress("Checking the drive...");
-    std::optional<Target> target = resolveTarget(options.target, reason);
-    if (!target)
-        return fail(reason);
-    const std::optional<QStringList> mountPoints = mountPointsOf(*target, reason);
-    if (!mountPoints)
-        return fail(reason);
-    const QString system = systemMountAmong(*mountPoints);
-    if (!system.isEmpty())
-        return fail(QStringLiteral("%1 holds %2 of the running system; it is not formatted.")
-                        .arg(target->path, system));
-    if (target->blockDevice && !measureBlockDevice(*target))
-        return fail(QStringLiteral("The size of %1 cannot be read.").arg(target->path));
+    const TargetVerdict checked = judgeTarget(readFacts(options.target, viaPkexec));
+    if (!checked.allowed)
+        return fail(checked.reason);
+    const HeldDrive drive(checked, viaPkexec);
+    if (drive.fd() < 0)
+        return fail(QStringLiteral("%1 cannot be opened: %2")
+                        .arg(checked.device, QString::fromLocal8Bit(std::strerror(errno))));
+    if (!holdsIdentity(drive.fd(), checked.identity))
+        return fail(QStringLiteral("The drive changed while it was checked; nothing was formatted."));
 
+    const std::uint32_t sectorSize = sectorSizeOf(drive.fd());
     const std::uint64_t clusters =
-        fat32ClusterCount(target->bytes, target->sectorSize, options.sectorsPerCluster);
+        fat32ClusterCount(checked.identity.bytes, sectorSize, options.sectorsPerCluster);
     switch (judgeSize(clusters)) {
     case SizeVerdict::TooSmall:
         return fail(QStringLiteral("%1 is too small for FAT32 with %2 sectors per cluster: %3 clusters, "
                                    "at least %4 are needed. Choose a smaller cluster size.")
-                        .arg(target->path)
+                        .arg(checked.device)
                         .arg(options.sectorsPerCluster)
                         .arg(clusters)
                         .arg(kMinClusters));
     case SizeVerdict::TooLarge:
         return fail(QStringLiteral("%1 is too large for FAT32 with %2 sectors per cluster.")
-                        .arg(target->path)
+                        .arg(checked.device)
                         .arg(options.sectorsPerCluster));
     case SizeVerdict::Fits:
         break;
     }
     std::fprintf(stderr, "fat32format: formatting %s (%llu bytes, %llu clusters)\n",
-                 target->path.toLocal8Bit().constData(), static_cast<unsigned long long>(target->bytes),
+                 checked.device.toLocal8Bit().constData(),
+                 static_cast<unsigned long long>(checked.identity.bytes),
                  static_cast<unsigned long long>(clusters));
 
     if (!confirmed())
         return fail(QStringLiteral("Not confirmed with \"y\"; nothing was changed."));
 
+    // The answer may have come much later: the name is resolved and judged again.
+    TargetVerdict now;
+    if (!drive.unchanged(options.target, now, reason))
+        return fail(reason);
     progress("Unmounting...");
-    if (!unmountAll(*mountPoints, reason))
+    if (!unmountAll(now.ownMounts, reason))
         return fail(reason);
     progress("Erasing old signatures...");
-    if (!runStep(QStringLiteral("wipefs"), {QStringLiteral("-a"), target->path}, reason))
+    if (!drive.unchanged(checked.device, now, reason))
+        return fail(reason);
+    if (!runStep(QStringLiteral("wipefs"), {QStringLiteral("-a"), drive.toolPath()}, drive.fd(), reason))
         return fail(reason);
     progress("Writing the FAT32 file system...");
+    if (!drive.unchanged(checked.device, now, reason))
+        return fail(reason);
     QStringList mkfs = {QStringLiteral("-F"), QStringLiteral("32"), QStringLiteral("-s"),
                         QString::number(options.sectorsPerCluster)};
     // The disk was checked above; a whole disk gets no partition table.
-    if (target->blockDevice)
+    if (checked.blockDevice)
         mkfs << QStringLiteral("-I");
-    if (!runStep(QStringLiteral("mkfs.fat"), mkfs << target->path, reason))
+    if (!runStep(QStringLiteral("mkfs.fat"), mkfs << drive.toolPath(), drive.fd(), reason))
         return fail(reason);
     progress("Verifying...");
-    if (!verify(*target, options.sectorsPerCluster, reason))
+    if (!verify(drive, options.sectorsPerCluster, reason))
         return fail(reason);
     progress("Done");
     return 0;

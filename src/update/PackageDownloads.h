@@ -1,0 +1,31 @@
+#pragma once
+// The downloads an update run makes: a server file into memory and a package into a
+// file. Downloader is the implementation; tests script the answers.
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+namespace norvane {
+
+struct FileDownloadResult {
+    bool ok = false;
+    qint64 bytes = 0;
+    QString reason; // a short German text when ok is false
+};
+
+class PackageDownloads {
+public:
+    virtual ~PackageDownloads() = default;
+    // The whole body of the URL, or the empty text on any failure. kind "1" shows the
+    // firmware status, "2" the settings status, anything else nothing.
+    virtual QByteArray OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) = 0;
+    // The body stored at targetPath only when it arrived whole and within maxBytes; on
+    // failure an existing file there is left untouched. onProgress runs on the calling thread.
+    virtual FileDownloadResult
+    DownloadToFile(const QString& url, const QString& kind, int accessType, const QString& targetPath,
+                   qint64 maxBytes, std::function<void(qint64 received, qint64 total)> onProgress) = 0;
+};
+
+} // namespace norvane
