@@ -10,13 +10,13 @@
 
 namespace norvane {
 
-// Collects the body in memory. Grows with the bytes that really arrive, never with a length
-// the server merely announces.
+// Collects the body in memory. An announced length within the request's limit only reserves
+// address space at once; memory is used as the bytes really arrive, so a server that
+// announces more than it sends costs no more than what it sent.
 class MemoryBody : public BodyReceiver {
 public:
     TransferError receive(const char* data, std::size_t size) noexcept override;
-    // Makes room for the announced body at once, so that it is neither moved nor grown
-    // page by page while it arrives.
+    // Reserves room for the announced body at once, so that it is never moved while it arrives.
     void expect(qint64 size) noexcept override;
     QByteArray take() { return std::move(bytes_); }
 
