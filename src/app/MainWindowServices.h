@@ -15,6 +15,7 @@ namespace platform {
 class Dialogs;
 class DeviceEvents;
 class Drives;
+class Ejector;
 class Shell;
 } // namespace platform
 
@@ -24,12 +25,16 @@ struct MainWindowServices {
     basINI& ini;
     // Arrival and removal of drives; null: none are told.
     platform::DeviceEvents* deviceEvents = nullptr;
+    // Ejecting the stick; null: "Auswerfen" stays disabled.
+    platform::Ejector* ejector = nullptr;
     // Message boxes; null: the window shows its own Qt message boxes.
     platform::Dialogs* dialogs = nullptr;
     // The program folder, with a trailing separator.
     QString programFolder;
     // Scheme, host and port of the download server.
     QString serverAddress;
+    // The user's state folder, where the servers seen signed are remembered; empty: none are.
+    QString stateFolder = {};
     TransferLimits transferLimits = {};
     // true: the first stick detection (udev, libblkid, USB.ini) runs right after the
     // window's first paint instead of inside the load, so that the window comes up sooner;

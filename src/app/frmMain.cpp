@@ -76,11 +76,12 @@ void frmMain::createControlArrays() {
     for (int i = 0; i < int(lblSize.size()); ++i)
         lblSize[i] = findChild<QLabel*>(QStringLiteral("lblSize_%1").arg(i));
 
-    // The status bar's two panels: the stick state, and the running status.
+    // The status bar's panels: the stick state, the running status, and whether the
+    // server's files are signed.
     for (int i = 0; i < int(m_panels.size()); ++i) {
         m_panels[i] = new StatusPanel(ui->StatusBar1);
         m_panels[i]->setObjectName(QStringLiteral("StatusBar1_Panel%1").arg(i + 1));
-        ui->StatusBar1->addWidget(m_panels[i], i == 0 ? 0 : 1);
+        ui->StatusBar1->addWidget(m_panels[i], i == 1 ? 1 : 0);
     }
     m_panels[0]->setMinimumWidth(220);
     // How far a package download or the unpacking is, beside the running status.
@@ -121,6 +122,7 @@ void frmMain::connectHandlers() {
     connect(ui->chkAuto, &QCheckBox::stateChanged, this, &frmMain::chkAuto_Click);
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
     connect(ui->Command1, &QPushButton::clicked, this, &frmMain::Command1_Click);
+    connect(ui->cmdEject, &QPushButton::clicked, this, &frmMain::cmdEject_Click);
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
     connect(ui->cmdSaveOnStick, &QPushButton::clicked, this, &frmMain::cmdSaveOnStick_Click);
     connect(ui->cmdChoose, &QPushButton::clicked, this, &frmMain::cmdChoose_Click);

@@ -5,6 +5,7 @@
 #include "app/MainWindowServices.h"
 #include "stick/StickView.h"
 #include "update/Download.h"
+#include "update/Manifest.h"
 #include "update/ServerFiles.h"
 #include "update/StatusSink.h"
 #include "update/UpdateRunView.h"
@@ -63,6 +64,8 @@ public:
     qint16 SelFirm() const { return m_SelFirm; }
     qint16 SelSett() const { return m_SelSett; }
     const Catalogue& catalogue() const { return m_catalogue; }
+    // The verified list of digests of a signed server; nothing for an unsigned one.
+    const std::optional<Manifest>& signedManifest() const { return m_signedManifest; }
     const std::array<QString, 6>& SettName() const { return m_SettName; }
     const std::array<QString, 5>& Reihenfolge() const { return m_Reihenfolge; }
     StatusPanel& statusPanel(int number) { return *m_panels.at(number - 1); }
@@ -103,7 +106,8 @@ private:
     void takeCatalogue(const QByteArray& body);
     void preselectReceiver(int row);
     void showReceiverPicture(int row);
-    void reportNoConnection();
+    void reportNoConnection(const QString& note = {});
+    bool acceptServerFiles(const QList<QPair<QString, QByteArray>>& files);
     void reportOutdated();
     void Firm_Option_Click(int index);
     void Sett_Option_Click(int index);
@@ -119,6 +123,8 @@ private:
     void cmdOpen_Click();
     void cmdSaveOnStick_Click();
     void txtOpenPath_KeyPress();
+    void cmdEject_Click();
+    void updateEjectButton();
 
     // StickView: the panel as the drive object fills it.
     void setDriveCaption(const QString& root) override;
@@ -166,13 +172,14 @@ private:
     std::array<OptionButton*, 5> Sett_Option{};
     std::array<QLabel*, 4> lbl_news{};
     std::array<QLabel*, 3> lblSize{};
-    std::array<StatusPanel*, 2> m_panels{};
+    std::array<StatusPanel*, 3> m_panels{}; // stick state, running status, signature
     QProgressBar* m_runProgress = nullptr;
     QTimer* Timer1 = nullptr;
 
     std::array<QString, 6> m_SettName;
     std::array<QString, 5> m_Reihenfolge;
     Catalogue m_catalogue;
+    std::optional<Manifest> m_signedManifest;
     qint16 m_SelFirm = -1;
     qint16 m_SelSett = -1;
     bool m_AutoDetect = false;
@@ -181,7 +188,8 @@ private:
     bool m_updateRunning = false;
     // The first stick detection waits for the first paint (detectDrivesAfterFirstPaint).
     bool m_detectionDeferred = false;
-    int m_fillPercent = -1; // the percent the fill bar shows; -1: cleared
+    bool m_stickShown = false; // the panel shows a stick ("Auswerfen" may eject it)
+    int m_fillPercent = -1;    // the percent the fill bar shows; -1: cleared
 };
 
 } // namespace norvane

@@ -1,12 +1,15 @@
 // The update search: version, news and package catalogue from the download
-// server, and the preselection of the first receiver and channel list.
+// server, checked against the server's signed list of digests when it has one,
+// and the preselection of the first receiver and channel list.
 
 #include "app/MainTables.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "ui_frmMain.h"
+#include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
+#include "update/SignedServers.h"
 #include "widgets/OptionButton.h"
 
 #include <QCoreApplication>
@@ -38,10 +41,17 @@ void frmMain::SearchUpdates() {
         return;
     }
 
-    showNews(
-        OpenURL(downloadFileUrl(server, QStringLiteral("usb-news.csv")), QStringLiteral("0"), 0, kNewsLimit));
-    takeCatalogue(OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")), QStringLiteral("0"), 0,
-                          kCatalogueLimit));
+    const QByteArray news =
+        OpenURL(downloadFileUrl(server, QStringLiteral("usb-news.csv")), QStringLiteral("0"), 0, kNewsLimit);
+    const QByteArray catalogue = OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")),
+                                         QStringLiteral("0"), 0, kCatalogueLimit);
+    // Nothing of the server's answer is shown before it has passed the signature check.
+    if (!acceptServerFiles({{QStringLiteral("usb-version.txt"), version},
+                            {QStringLiteral("usb-news.csv"), news},
+                            {QStringLiteral("usb-list.csv"), catalogue}}))
+        return;
+    showNews(news);
+    takeCatalogue(catalogue);
 
     setStatus(2, QStringLiteral("Updates geladen."), QStringLiteral("Updates wurden geladen."));
     if (!ui->lblHDSize->text().isEmpty())
@@ -49,12 +59,55 @@ void frmMain::SearchUpdates() {
     ui->cmdChoose->setText(QStringLiteral("Starte Update"));
 }
 
-void frmMain::reportNoConnection() {
-    dialogs().messageBox(
-        platform::MessageIcon::Critical, platform::MessageButtons::Ok, QStringLiteral("Verbindungs-Fehler"),
-        lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
-               "Die Internet Updatefunktion kann nicht verwendet werden!",
-               "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."}));
+// Fetches the signed list of digests and its signature after the three server files
+// and decides whether they may be used (ServerSignature.h). A refused answer ends the
+// search like a failed connection, with the reason below the message.
+bool frmMain::acceptServerFiles(const QList<QPair<QString, QByteArray>>& files) {
+    const QString& server = m_services.serverAddress;
+    const QByteArray manifest =
+        OpenURL(downloadFileUrl(server, kManifestName), QStringLiteral("0"), 0, kManifestLimit);
+    const QByteArray signature =
+        OpenURL(downloadFileUrl(server, kSignatureName), QStringLiteral("0"), 0, kSignatureLimit);
+
+    SignedServers signedServers(m_services.stateFolder);
+    const TrustedKeys keys = TrustedKeys::fromFolder(m_services.programFolder + QStringLiteral("keys/"));
+    SignatureCheck check = checkServerSignature(manifest, signature, keys, signedServers.seenSigned(server));
+    if (check.state == SignatureState::Signed) {
+        // A server that signs once is held to it, even when this answer is refused below.
+        signedServers.remember(server);
+        const QString mismatch = firstMismatch(check.manifest, files);
+        if (!mismatch.isEmpty()) {
+            check.state = SignatureState::Refused;
+            check.reason =
+                QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(mismatch);
+        }
+    }
+    switch (check.state) {
+    case SignatureState::Signed:
+        m_signedManifest = std::move(check.manifest);
+        setStatus(3, QStringLiteral("Signiert"),
+                  QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft."));
+        return true;
+    case SignatureState::Unsigned:
+        setStatus(3, QStringLiteral("Nicht signiert"),
+                  QStringLiteral("Der Server signiert seine Dateien nicht."));
+        return true;
+    case SignatureState::Refused:
+        break;
+    }
+    reportNoConnection(lines({serverFilesMismatchNote(), check.reason}));
+    setStatus(3, QStringLiteral("Nicht signiert"), serverFilesMismatchNote());
+    return false;
+}
+
+void frmMain::reportNoConnection(const QString& note) {
+    QString text = lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
+                          "Die Internet Updatefunktion kann nicht verwendet werden!",
+                          "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."});
+    if (!note.isEmpty())
+        text += NewLine + NewLine + note;
+    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
+                         QStringLiteral("Verbindungs-Fehler"), text);
     setStatus(2, QStringLiteral("Keine Internetverbindung"),
               QStringLiteral("Überprüfen Sie Ihren Internetanschluss."));
     ui->cmdChoose->setText(QStringLiteral("Keine Verbindung"));

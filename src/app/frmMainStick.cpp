@@ -156,6 +156,8 @@ void frmMain::setStickStatus(const QString& picturePath, const QString& text, bo
     panel.setText(text);
     panel.setEnabled(enabled);
     panel.setToolTip(toolTip);
+    m_stickShown = enabled;
+    updateEjectButton();
 }
 
 int frmMain::unitPosition() const {

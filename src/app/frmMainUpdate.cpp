@@ -28,9 +28,11 @@ void frmMain::cmdChoose_Click() {
         return;
     }
     m_updateRunning = true;
+    updateEjectButton(); // the stick is never pulled from under a run
     const auto done = qScopeGuard([this] {
         m_updateRunning = false;
         m_runProgress->hide();
+        updateEjectButton();
     });
 
     UpdatePlan plan;
@@ -40,6 +42,7 @@ void frmMain::cmdChoose_Click() {
     plan.settName = m_SettName[m_SelSett + 1];
     if (m_SelSett >= 0)
         plan.settFile = m_catalogue.SettFile[m_SelFirm][m_SelSett];
+    plan.digests = m_signedManifest;
 
     StickFolder stick(plan.root, m_services.programFolder);
     UnzipExtraction extraction(*m_unzip);
@@ -51,7 +54,12 @@ void frmMain::cmdChoose_Click() {
                                     .stick = stick,
                                     .serverAddress = m_services.serverAddress},
                   std::move(plan));
-    run.run();
+    const UpdateOutcome outcome = run.run();
+    // After the success message the next thing to do is to eject the stick.
+    m_updateRunning = false;
+    updateEjectButton();
+    if (outcome == UpdateOutcome::Done && !m_closed)
+        ui->cmdEject->setFocus();
 }
 
 void frmMain::refreshStickCapacity() {

@@ -5,7 +5,9 @@
 #include "app/frmMain.h"
 #include "platform/DeviceEvents.h"
 #include "platform/Drives.h"
+#include "platform/Ejector.h"
 #include "platform/ProgramFolder.h"
+#include "platform/StateFiles.h"
 #include "platform/desktop/DesktopShell.h"
 #include "storage/basINI.h"
 #include "update/ServerUrls.h"
@@ -23,14 +25,17 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
     const std::unique_ptr<norvane::platform::DeviceEvents> deviceEvents =
         norvane::platform::createDeviceEvents();
+    const std::unique_ptr<norvane::platform::Ejector> ejector = norvane::platform::createEjector();
     norvane::platform::DesktopShell shell;
     norvane::basINI ini;
     norvane::frmMain window({.drives = *drives,
                              .shell = shell,
                              .ini = ini,
                              .deviceEvents = deviceEvents.get(),
+                             .ejector = ejector.get(),
                              .programFolder = norvane::platform::programFolder(),
                              .serverAddress = norvane::serverAddress(),
+                             .stateFolder = norvane::platform::stateFolder(),
                              .detectDrivesAfterFirstPaint = true});
     window.show();
     return QApplication::exec();

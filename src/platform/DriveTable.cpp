@@ -91,4 +91,27 @@ QByteArray tableWithLabel(const QByteArray& text, qsizetype index, const QString
     return lines.join('\n');
 }
 
+QByteArray tableWithoutDrive(const QByteArray& text, qsizetype index) {
+    QList<QByteArray> lines = text.split('\n');
+    qsizetype section = -1;
+    qsizetype first = -1;
+    // The last section ends before the line break that ends the text, which stays.
+    qsizetype end = lines.last().isEmpty() ? lines.size() - 1 : lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!isSectionHeader(lines.at(i).trimmed()))
+            continue;
+        ++section;
+        if (section == index) {
+            first = i;
+        } else if (first >= 0) {
+            end = i;
+            break;
+        }
+    }
+    if (first < 0)
+        return text;
+    lines.remove(first, end - first);
+    return lines.join('\n');
+}
+
 } // namespace norvane::platform

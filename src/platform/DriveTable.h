@@ -29,4 +29,8 @@ QList<TableDrive> parseDriveTable(const QByteArray& text);
 // byte stays as it was. The text unchanged when there is no such drive.
 QByteArray tableWithLabel(const QByteArray& text, qsizetype index, const QString& label);
 
+// The table without its index-th drive: the lines from its section header up to the next
+// header are dropped, every other byte stays. The text unchanged when there is no such drive.
+QByteArray tableWithoutDrive(const QByteArray& text, qsizetype index);
+
 } // namespace norvane::platform

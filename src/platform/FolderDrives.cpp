@@ -140,4 +140,9 @@ bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {
                                tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed()));
 }
 
+bool FolderDrives::removeDrive(const QString& root) {
+    const std::optional<Drive> drive = driveAt(root);
+    return drive && writeFileAtomically(m_tablePath, tableWithoutDrive(readTable(m_tablePath), drive->index));
+}
+
 } // namespace norvane::platform

@@ -48,6 +48,9 @@ public:
     bool setVolumeLabel(const QString& root, const QString& label) override;
     // Hotplug, Vendor and Model from the table; the capacity is the disk's size.
     std::optional<DiskInformation> diskInformation(const QString& root) const override;
+    // Takes the drive's section out of the table, as pulling the stick would; the folder
+    // stays. False when the drive is not present or the table cannot be written.
+    bool removeDrive(const QString& root);
 
 private:
     struct Drive {

@@ -2,6 +2,7 @@
 
 #include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
+#include "update/HashingBody.h"
 
 namespace norvane {
 
@@ -83,19 +84,28 @@ QByteArray Downloader::OpenURL(const QString& url, const QString& kind, int acce
 
 FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString& kind, int accessType,
                                               const QString& targetPath, qint64 maxBytes,
-                                              std::function<void(qint64 received, qint64 total)> onProgress) {
+                                              std::function<void(qint64 received, qint64 total)> onProgress,
+                                              const QByteArray& expectedSha256) {
     const HttpGetRequest get = request(url, accessType, maxBytes);
     qint64 written = 0;
+    bool digestMismatch = false;
     // The file is opened, written, committed and closed on the worker thread.
     const auto job = [&](TransferControl& control) -> TransferOutcome {
         FileBody file(targetPath);
         if (!file.open())
             return {TransferError::Write, 0};
-        const TransferOutcome outcome = runHttpGet(get, file, control);
+        HashingBody hashed(file);
+        const TransferOutcome outcome =
+            runHttpGet(get, expectedSha256.isEmpty() ? static_cast<BodyReceiver&>(file) : hashed, control);
         if (!outcome.ok())
             return outcome;
         if (control.cancel.load())
             return {TransferError::Cancelled, outcome.httpStatus};
+        // Checked before the rename: a body with another digest never takes the target's place.
+        if (!expectedSha256.isEmpty() && !hashed.matches(expectedSha256)) {
+            digestMismatch = true;
+            return {TransferError::Write, outcome.httpStatus};
+        }
         if (!file.commit())
             return {TransferError::Write, outcome.httpStatus};
         written = control.received.load();
@@ -106,6 +116,10 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     result.ok = outcome.ok();
     result.bytes = result.ok ? written : 0;
     result.reason = reasonFor(outcome);
+    if (digestMismatch) {
+        result.digestMismatch = true;
+        result.reason = QStringLiteral("Die Datei stimmt nicht mit der Signatur des Servers überein.");
+    }
     return result;
 }
 

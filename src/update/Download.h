@@ -40,11 +40,12 @@ public:
     // to targetPath only when the whole body has arrived and was written; on any failure the
     // temporary file is removed and an existing file at targetPath is left untouched. A body
     // announced or grown beyond maxBytes fails. Status and waiting as for OpenURL; onProgress
-    // runs on the calling thread as the body grows.
-    FileDownloadResult
-    DownloadToFile(const QString& url, const QString& kind, int accessType, const QString& targetPath,
-                   qint64 maxBytes,
-                   std::function<void(qint64 received, qint64 total)> onProgress = {}) override;
+    // runs on the calling thread as the body grows. With an expected SHA-256 (32 raw bytes) the
+    // body is hashed as it streams and a body with another digest is discarded like a failed one.
+    FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                      const QString& targetPath, qint64 maxBytes,
+                                      std::function<void(qint64 received, qint64 total)> onProgress = {},
+                                      const QByteArray& expectedSha256 = {}) override;
 
     // Makes every running OpenURL and DownloadToFile return as failed. Returns at once; may be
     // called from any thread. Later downloads are not affected.

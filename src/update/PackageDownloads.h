@@ -12,7 +12,8 @@ namespace norvane {
 struct FileDownloadResult {
     bool ok = false;
     qint64 bytes = 0;
-    QString reason; // a short German text when ok is false
+    QString reason;              // a short German text when ok is false
+    bool digestMismatch = false; // the whole body arrived but its SHA-256 was not the one expected
 };
 
 class PackageDownloads {
@@ -23,9 +24,11 @@ public:
     virtual QByteArray OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) = 0;
     // The body stored at targetPath only when it arrived whole and within maxBytes; on
     // failure an existing file there is left untouched. onProgress runs on the calling thread.
-    virtual FileDownloadResult
-    DownloadToFile(const QString& url, const QString& kind, int accessType, const QString& targetPath,
-                   qint64 maxBytes, std::function<void(qint64 received, qint64 total)> onProgress) = 0;
+    // With an expected SHA-256 (32 raw bytes) only a body with that digest is stored.
+    virtual FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                              const QString& targetPath, qint64 maxBytes,
+                                              std::function<void(qint64 received, qint64 total)> onProgress,
+                                              const QByteArray& expectedSha256) = 0;
 };
 
 } // namespace norvane

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "update/MessageText.h"
+#include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
 
 #include <QDir>
@@ -55,17 +56,28 @@ UpdateOutcome UpdateRun::run() {
         return UpdateOutcome::NoConnection;
     }
 
+    // A signed server names every package it serves: one it does not name is refused
+    // before anything is written.
+    if (m_plan.digests) {
+        for (const QString& file : {m_plan.firmFile, m_plan.settFile}) {
+            if (!file.isEmpty() && !m_plan.digests->digestOf(file + QStringLiteral(".txt"))) {
+                refuseUnsigned(file);
+                return UpdateOutcome::NotSigned;
+            }
+        }
+    }
+
     // The firmware package is kept only when it arrived whole, so a receiver is never
     // flashed from a cut file.
     if (!fetchPackage(m_plan.firmFile, QStringLiteral("1")))
-        return m_.view.windowClosed() ? UpdateOutcome::Stopped : UpdateOutcome::DownloadFailed;
+        return fetchFailure();
 
     bool complete = true;
     if (!unpackFirmware(complete))
         return UpdateOutcome::Damaged;
 
     if (!m_plan.settFile.isEmpty() && !fetchPackage(m_plan.settFile, QStringLiteral("2")))
-        return m_.view.windowClosed() ? UpdateOutcome::Stopped : UpdateOutcome::DownloadFailed;
+        return fetchFailure();
 
     m_.view.showRunStatus(QStringLiteral("Update abgeschlossen"), QStringLiteral("Update abgeschlossen."));
     m_.view.refreshStickCapacity();
@@ -107,12 +119,21 @@ bool UpdateRun::fetchPackage(const QString& file, const QString& kind) {
     m_.view.showRunProgress(0, -1);
     // A package replaces one of the same name, so that file's room counts as free.
     const qint64 room = freeBytes() + m_.stick.existingSize(file);
+    // Hashed while it streams: a package that does not match its signed digest is dropped
+    // before it takes its name on the stick.
+    const QByteArray digest =
+        m_plan.digests ? m_plan.digests->digestOf(file + QStringLiteral(".txt")).value_or(QByteArray())
+                       : QByteArray();
     const FileDownloadResult result = m_.downloads.DownloadToFile(
         downloadFileUrl(m_.serverAddress, file + QStringLiteral(".txt")), kind, 0, target, room,
-        [this](qint64 received, qint64 total) { m_.view.showRunProgress(received, total); });
+        [this](qint64 received, qint64 total) { m_.view.showRunProgress(received, total); }, digest);
     m_.view.hideRunProgress();
     if (m_.view.windowClosed())
         return false;
+    if (result.digestMismatch) {
+        refuseUnsigned(file);
+        return false;
+    }
     if (!result.ok) {
         report(QStringLiteral("Download fehlgeschlagen"),
                {QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file), result.reason,
@@ -123,6 +144,26 @@ bool UpdateRun::fetchPackage(const QString& file, const QString& kind) {
     }
     m_written << target;
     return true;
+}
+
+UpdateOutcome UpdateRun::fetchFailure() const {
+    if (m_.view.windowClosed())
+        return UpdateOutcome::Stopped;
+    return m_notSigned ? UpdateOutcome::NotSigned : UpdateOutcome::DownloadFailed;
+}
+
+// Tells the user which package the server's signature does not cover, and what the stick
+// holds: nothing new, or the firmware already when it is the channel list.
+void UpdateRun::refuseUnsigned(const QString& file) {
+    m_notSigned = true;
+    report(QStringLiteral("Update abgebrochen"),
+           {packageMismatchText(file),
+            m_written.isEmpty()
+                ? QStringLiteral("Auf dem USB-Stick wurde nichts verändert.")
+                : QStringLiteral("Die Firmware ist bereits auf dem USB-Stick, die Senderliste wurde nicht "
+                                 "geschrieben.")});
+    m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
+                          QStringLiteral("Das Update wurde abgebrochen."));
 }
 
 // Unpacks the firmware package into the stick's root, overwriting without a question.

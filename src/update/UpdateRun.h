@@ -4,6 +4,7 @@
 // channel list, autorun.inf and norvstick.ico, everything flushed, then the result.
 
 #include "update/ArchiveExtraction.h"
+#include "update/Manifest.h"
 #include "update/PackageDownloads.h"
 #include "update/StickFiles.h"
 #include "update/UpdateRunView.h"
@@ -26,6 +27,9 @@ struct UpdatePlan {
     QString firmFile;
     QString settName;
     QString settFile; // empty: no channel list
+    // The verified list of digests of a signed server: every package must be in it and
+    // match it. Nothing for an unsigned server.
+    std::optional<Manifest> digests = {};
 };
 
 struct UpdateRunServices {
@@ -44,6 +48,7 @@ enum class UpdateOutcome {
     NotConfirmed, // cancelled, or the window closed during the question
     NoConnection, // the catalogue could not be fetched again; nothing written
     DownloadFailed,
+    NotSigned,  // a package the signed list does not name or that does not match it
     Damaged,    // a member read back differently from the archive
     Incomplete, // unpacking, a copy or the flush failed
     Stopped,    // the window was closed during the run
@@ -59,6 +64,8 @@ public:
 
 private:
     bool fetchPackage(const QString& file, const QString& kind);
+    UpdateOutcome fetchFailure() const;
+    void refuseUnsigned(const QString& file);
     bool unpackFirmware(bool& complete);
     qint64 freeBytes() const;
     void report(const QString& title, std::initializer_list<QString> text);
@@ -66,6 +73,7 @@ private:
     UpdateRunServices m_;
     UpdatePlan m_plan;
     QStringList m_written;
+    bool m_notSigned = false; // a package was refused for its signature
 };
 
 } // namespace norvane

@@ -36,6 +36,7 @@ TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
     environment.insert(QStringLiteral("NORVANE_SERVER_URL"), server.url());
     environment.insert(QStringLiteral("NORVANE_DRIVES"), table);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), demo.mkdir(QStringLiteral("state")));
     program.setProcessEnvironment(environment);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QElapsedTimer clock;
@@ -48,7 +49,7 @@ TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
         const qsizetype requests = server.requests().size();
         if (firstRequestMs < 0 && requests > 0)
             firstRequestMs = clock.elapsed();
-        if (requests >= 3)
+        if (requests >= 5)
             break;
         QThread::msleep(20);
     }
@@ -56,12 +57,15 @@ TEST(EndToEnd, ProgramSearchesTheServerFourSecondsAfterStart) {
     program.kill();
     program.waitForFinished(5'000);
 
-    ASSERT_EQ(server.requests().size(), 3);
+    // The three files, then the signed list of digests and its signature (absent here).
+    ASSERT_EQ(server.requests().size(), 5);
     // A coarse Qt timer may fire up to 5 % early.
     EXPECT_GE(firstRequestMs, 3'800) << "the search starts with the one-shot timer";
     EXPECT_EQ(server.requests()[0].path, "/norvane/download/usb-version.txt");
     EXPECT_EQ(server.requests()[1].path, "/norvane/download/usb-news.csv");
     EXPECT_EQ(server.requests()[2].path, "/norvane/download/usb-list.csv");
+    EXPECT_EQ(server.requests()[3].path, "/norvane/download/usb-sha256.txt");
+    EXPECT_EQ(server.requests()[4].path, "/norvane/download/usb-sha256.txt.sig");
     for (const LoggedRequest& request : server.requests())
         EXPECT_EQ(request.header("User-Agent"), "Orvalis:INET");
     EXPECT_TRUE(stillRunning) << "the program keeps running after a successful search";

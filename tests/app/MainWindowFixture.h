@@ -5,6 +5,7 @@
 #include "storage/basINI.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"
+#include "support/FakeEjector.h"
 #include "support/FakeShell.h"
 #include "support/LoopbackServer.h"
 #include "support/ScopedEnvironment.h"
@@ -44,11 +45,13 @@ protected:
     // Loopback requests must not go through a proxy of the machine the tests run on.
     NoProxyEnvironment noProxy;
     FakeDrives drives;
+    FakeEjector ejector;
     FakeShell shell;
     FakeDialogs dialogs;
     basINI ini;
     LoopbackServer server;
     TempDir programFolder;
+    TempDir stateFolder; // where the servers seen signed are remembered
     QString serverAddress = server.url();
     int programEnded = 0;
     bool detectDrivesAfterFirstPaint = false;

@@ -6,6 +6,8 @@
 #include "platform/Ansi.h"
 #include "support/FileBytes.h"
 #include "support/NginxServer.h"
+#include "support/SigningKey.h"
+#include "widgets/StatusPanel.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -197,6 +199,54 @@ TEST_F(UpdateRun, RefusedWithoutReceiverAndWhileRunning) {
     window().cmdChoose_Click();
     EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
     EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+}
+
+// The demo folder signed as it lies on disk, by a key the program trusts.
+class SignedUpdateRun : public UpdateRun {
+protected:
+    void SetUp() override {
+        UpdateRun::SetUp();
+        programFolder.writeFile(QStringLiteral("keys/distributor.pem"), key.publicPem());
+        QList<QPair<QString, QByteArray>> files;
+        for (const QString& name : QDir(kDemo).entryList(QDir::Files, QDir::Name))
+            files << qMakePair(name, bytesOf(kDemo + name));
+        const QByteArray manifest = manifestOf(files);
+        server.serve("/norvane/download/usb-sha256.txt", manifest);
+        server.serve("/norvane/download/usb-sha256.txt.sig", key.sign(manifest));
+    }
+    SigningKey key;
+};
+
+TEST_F(SignedUpdateRun, GenuinePackagesReachTheStickAndTheFocusMovesToEject) {
+    window().show(); // a hidden window takes no focus
+    auto* eject = child<QPushButton>("cmdEject");
+    QList<bool> enabledDuringRun; // asked while the run's message boxes are open
+    dialogs.whileOpen([&] {
+        if (window().updateRunning())
+            enabledDuringRun << eject->isEnabled();
+    });
+    run();
+    TempDir reference;
+    EXPECT_EQ(treeOf(stick.path()), expectedStick(reference));
+    EXPECT_EQ(window().statusPanel(3).text(), QStringLiteral("Signiert"));
+    EXPECT_EQ(enabledDuringRun, QList<bool>({false, false})); // confirmation and success message
+    EXPECT_TRUE(eject->isEnabled());
+    EXPECT_EQ(window().focusWidget(), eject);
+}
+
+TEST_F(SignedUpdateRun, ATamperedFirmwareLeavesTheStickUnchanged) {
+    QByteArray tampered = bytesOf(kDemo + kFirmware + ".txt");
+    tampered[tampered.size() / 2] = char(tampered[tampered.size() / 2] ^ 0x20);
+    server.serve(("/norvane/download/" + kFirmware + ".txt").toLatin1(), tampered);
+    stick.writeFile(QStringLiteral("USB.ini"), "[Open]\r\nDir=\r\n");
+    const QMap<QString, QByteArray> before = treeOf(stick.path());
+
+    run();
+    EXPECT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update abgebrochen"})) << texts();
+    EXPECT_EQ(dialogs.shown().back().text,
+              "Das Paket „Q120_Firmware.zip“ stimmt nicht mit der Signatur des Servers überein.\r\n"
+              "Auf dem USB-Stick wurde nichts verändert.");
+    EXPECT_EQ(treeOf(stick.path()), before);
 }
 
 } // namespace

@@ -54,9 +54,12 @@ using UpdateSearch = MainWindowTest;
 TEST_F(UpdateSearch, FetchesTheThreeFilesInOrderWithAgentAndNoCache) {
     serveSearch("2.0", kNews, typicalCatalogue());
     searched();
+    // The signed list of digests and its signature follow the three files.
     EXPECT_EQ(requestedPaths(), (QStringList{QStringLiteral("/norvane/download/usb-version.txt"),
                                              QStringLiteral("/norvane/download/usb-news.csv"),
-                                             QStringLiteral("/norvane/download/usb-list.csv")}));
+                                             QStringLiteral("/norvane/download/usb-list.csv"),
+                                             QStringLiteral("/norvane/download/usb-sha256.txt"),
+                                             QStringLiteral("/norvane/download/usb-sha256.txt.sig")}));
     for (const LoggedRequest& request : server.requests()) {
         EXPECT_EQ(request.method, "GET");
         EXPECT_EQ(request.header("User-Agent"), "Orvalis:INET");

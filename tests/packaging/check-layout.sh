@@ -36,6 +36,15 @@ for file in "$build_program_dir"/*; do
 done
 [ ! -e "$root$app/Settings.ini" ] || fail "the package carries a Settings.ini"
 
+# The trusted keys: the distributor's public keys and nothing else; never a private key, never
+# the key a demo run made for itself.
+[ -f "$root$app/keys/norvane-placeholder.pem" ] || fail "the distributor's public key is not installed"
+for key in "$root$app"/keys/*; do
+    grep -q -- "-----BEGIN PUBLIC KEY-----" "$key" || fail "keys/$(basename "$key") is no public key"
+done
+[ ! -e "$root$app/keys/demo.pem" ] || fail "the package carries the demo's key"
+if grep -rlq -- "PRIVATE KEY" "$root"; then fail "the package carries a private key"; fi
+
 link=$(readlink "$root/usr/bin/norvane-usbtool") || fail "/usr/bin/norvane-usbtool is no symbolic link"
 [ "${link:-}" = "$app/norvane-usbtool" ] || fail "/usr/bin/norvane-usbtool points to '${link:-}'"
 

@@ -40,13 +40,15 @@ FileSystem=FAT32
 TABLE
 ln -s "$root$(readlink "$root/usr/bin/norvane-usbtool")" "$run/bin/norvane-usbtool"
 
-HOME=$run/home XDG_CONFIG_HOME=$run/home/.config QT_QPA_PLATFORM=offscreen \
+HOME=$run/home XDG_CONFIG_HOME=$run/home/.config XDG_STATE_HOME=$run/home/.local/state QT_QPA_PLATFORM=offscreen \
     NORVANE_SERVER_URL="http://127.0.0.1:$(cat "$run/port")" NORVANE_DRIVES=$run/drives.ini \
     "$run/bin/norvane-usbtool" > "$run/program.log" 2>&1 &
 program_pid=$!
 
-# The search starts 4 s after the start and fetches three files.
+# The search starts 4 s after the start and fetches three files, then the signed list of
+# digests and its signature (the demo folder served here has neither).
 expected="/norvane/download/usb-version.txt /norvane/download/usb-news.csv /norvane/download/usb-list.csv"
+expected="$expected /norvane/download/usb-sha256.txt /norvane/download/usb-sha256.txt.sig"
 requests=""
 for _ in $(seq 1 300); do
     requests=$(awk '$1 == "GET" { printf "%s%s", sep, $2; sep = " " }' "$run/server.log")

@@ -1,12 +1,11 @@
 // Renaming through UDisks2, against a stand-in service on a private message bus.
 
 #include "platform/UDisksLabeler.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QMutex>
-#include <QProcess>
-#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
@@ -85,46 +84,20 @@ private:
     QString m_label = QStringLiteral("OLD");
 };
 
-// A private bus with the stand-in service answering on a thread of its own.
+// The stand-in service on a private bus.
 class UDisksLabelerBus : public ::testing::Test {
 protected:
     void SetUp() override {
         registerUDisksTypes();
-        daemon.start(QStringLiteral("dbus-daemon"),
-                     {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                      QStringLiteral("--print-address=1")});
-        ASSERT_TRUE(daemon.waitForReadyRead(10000));
-        address = QString::fromUtf8(daemon.readLine().trimmed());
-        serviceThread.start();
-        manager.moveToThread(&serviceThread);
-        fileSystem.moveToThread(&serviceThread);
-        QDBusConnection server = QDBusConnection::connectToBus(address, QStringLiteral("udisks"));
-        ASSERT_TRUE(server.isConnected());
-        server.registerObject(QStringLiteral("/org/freedesktop/UDisks2"), &manager,
-                              QDBusConnection::ExportAllSlots);
-        server.registerObject(QStringLiteral("/org/freedesktop/UDisks2/block_devices/sdb1"), &fileSystem,
-                              QDBusConnection::ExportAllSlots);
-        ASSERT_TRUE(server.registerService(service));
+        ASSERT_TRUE(bus.publish(
+            service, {{QStringLiteral("/org/freedesktop/UDisks2"), &manager},
+                      {QStringLiteral("/org/freedesktop/UDisks2/block_devices/sdb1"), &fileSystem}}));
     }
-    void TearDown() override {
-        QDBusConnection::disconnectFromBus(QStringLiteral("udisks"));
-        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
-        serviceThread.quit();
-        serviceThread.wait();
-        daemon.kill();
-        daemon.waitForFinished();
-    }
-    UDisksLabeler labeler(const QString& name = service) {
-        const QString bus = address;
-        return UDisksLabeler([bus] { return QDBusConnection::connectToBus(bus, QStringLiteral("client")); },
-                             name);
-    }
+    UDisksLabeler labeler(const QString& name = service) { return UDisksLabeler(bus.client(), name); }
 
-    QProcess daemon;
-    QString address;
-    QThread serviceThread;
     FakeObjectManager manager;
     FakeFileSystem fileSystem;
+    norvane::test::PrivateBus bus;
 };
 
 TEST_F(UDisksLabelerBus, SetsTheLabelOfTheDevicesFileSystem) {

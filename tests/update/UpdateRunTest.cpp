@@ -25,6 +25,7 @@ public:
     // The script.
     QByteArray catalogue = "Q120;...\r\n";
     QString failingDownload, failingCopy; // package or file whose download or copy fails
+    QString tamperedDownload;             // package whose body does not have its expected digest
     QStringList members{kRoot + "fw/a.bin", kRoot + "fw/b.bin"}, damaged;
     int unzipCode = 0;
     bool flushWorks = true;
@@ -37,6 +38,7 @@ public:
     unzip::Plan unzipPlan;
     qint64 unzipLimit = 0;
     QList<qint64> downloadLimits;
+    QList<QByteArray> expectedDigests;
 
     void refreshStickCapacity() override { log << "measure"; }
     void processPendingEvents() override { log << "events"; }
@@ -51,13 +53,17 @@ public:
         return catalogue;
     }
     FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int, const QString& target,
-                                      qint64 maxBytes,
-                                      std::function<void(qint64, qint64)> onProgress) override {
+                                      qint64 maxBytes, std::function<void(qint64, qint64)> onProgress,
+                                      const QByteArray& expectedSha256) override {
         log << "download " + url + " kind " + kind + " to " + target;
         downloadLimits << maxBytes;
+        expectedDigests << expectedSha256;
         onProgress(10, 20);
         if (!failingDownload.isEmpty() && url.contains(failingDownload))
             return {false, 0, QStringLiteral("Der Server meldet den Fehler 404.")};
+        if (!tamperedDownload.isEmpty() && url.contains(tamperedDownload) && !expectedSha256.isEmpty())
+            return {false, 0, QStringLiteral("Die Datei stimmt nicht mit der Signatur des Servers überein."),
+                    true};
         stored << target;
         return {true, 20, {}};
     }
@@ -221,6 +227,59 @@ TEST_F(UpdateRunRules, SuccessfulRunFetchesUnpacksAndFlushesInOrder) {
     EXPECT_TRUE(dialogs.shown().front().text.contains("\r\nSettings: Auswahl nicht verfügbar\r\n"));
     EXPECT_EQ(firmwareOnly.stored,
               (QStringList{kRoot + "Q120.zip", kRoot + "autorun.inf", kRoot + "norvstick.ico"}));
+}
+
+TEST_F(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
+    const QByteArray firmDigest(32, '\x01'), listDigest(32, '\x02');
+    const QString nothingChanged = "Auf dem USB-Stick wurde nichts verändert.";
+    const QString mismatch = " stimmt nicht mit der Signatur des Servers überein.\r\n";
+    const QStringList both{"Q120.zip.txt", "Sett_AT.txt.txt"};
+    const QStringList written{kRoot + "Q120.zip", kRoot + "Sett_AT.txt", kRoot + "autorun.inf",
+                              kRoot + "norvstick.ico"};
+    // clang-format off
+    struct Case {
+        const char* name;
+        QStringList listed; // names in the signed list
+        QString tampered;   // package whose body does not match
+        UpdateOutcome outcome;
+        QStringList stored;
+        QString text;
+    } const cases[] = {
+        {"firmware not listed", {"Sett_AT.txt.txt"}, {}, UpdateOutcome::NotSigned, {},
+         "Das Paket „Q120.zip“" + mismatch + nothingChanged},
+        {"channel list not listed", {"Q120.zip.txt"}, {}, UpdateOutcome::NotSigned, {},
+         "Das Paket „Sett_AT.txt“" + mismatch + nothingChanged},
+        {"firmware tampered", both, "Q120.zip", UpdateOutcome::NotSigned, {},
+         "Das Paket „Q120.zip“" + mismatch + nothingChanged},
+        {"channel list tampered", both, "Sett_AT", UpdateOutcome::NotSigned, {kRoot + "Q120.zip"},
+         "Die Firmware ist bereits auf dem USB-Stick, die Senderliste wurde nicht geschrieben."},
+        {"all listed and genuine", both, {}, UpdateOutcome::Done, written, "KOSTENLOS"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedRun script;
+        script.tamperedDownload = c.tampered;
+        dialogs.clearShown();
+        drives.clear();
+        drives.addStick(kRoot, 1'000'000'000).space =
+            platform::DiskSpace{1'000'000'000, 1'000'000'000, 900'000'000};
+        Manifest digests;
+        for (const QString& name : c.listed)
+            digests.digests.insert(name, name.startsWith("Q120") ? firmDigest : listDigest);
+        UpdatePlan plan{kRoot, "Q120", "Q120.zip", "Österreich", "Sett_AT.txt", digests};
+        EXPECT_EQ(UpdateRun({script, dialogs, drives, script, script, script, kServer}, plan).run(),
+                  c.outcome);
+        EXPECT_EQ(script.stored, c.stored);
+        const ShownMessage& last = dialogs.shown().back();
+        EXPECT_TRUE(last.text.contains(c.text)) << last.text.toStdString();
+        if (c.outcome == UpdateOutcome::NotSigned) {
+            EXPECT_EQ(last.title, "Update abgebrochen");
+            EXPECT_EQ(script.lastStatus, "Update abgebrochen");
+        } else {
+            EXPECT_EQ(script.expectedDigests, (QList<QByteArray>{firmDigest, listDigest}));
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// Ejecting a folder-backed drive (FolderDrives.h): its writes are flushed and its
+// section leaves the drive table, as if the stick had been pulled; the folder and
+// its files stay.
+
+#include "platform/Ejector.h"
+
+namespace norvane::platform {
+
+class FolderEjector final : public Ejector {
+public:
+    explicit FolderEjector(QString tablePath) : m_tablePath(std::move(tablePath)) {}
+    // NotOffered when the table has no such drive; Failed when it cannot be rewritten.
+    EjectOutcome eject(const QString& root) override;
+
+private:
+    QString m_tablePath;
+};
+
+} // namespace norvane::platform

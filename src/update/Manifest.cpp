@@ -1,0 +1,70 @@
+#include "update/Manifest.h"
+
+#include "platform/Ansi.h"
+#include "update/ServerFiles.h"
+#include "update/Sha256.h"
+
+#include <QStringDecoder>
+
+namespace norvane {
+
+namespace {
+
+constexpr qsizetype kHexDigits = 2 * kSha256Bytes;
+
+bool isHex(const QByteArray& text) {
+    for (const char c : text) {
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')))
+            return false;
+    }
+    return true;
+}
+
+bool isValidUtf8(const QByteArray& text) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder.decode(text); // decoding happens on conversion
+    Q_UNUSED(decoded);
+    return !decoder.hasError();
+}
+
+} // namespace
+
+std::optional<QByteArray> Manifest::digestOf(const QString& name) const {
+    const auto found = digests.constFind(name);
+    if (found == digests.cend())
+        return std::nullopt;
+    return *found;
+}
+
+std::optional<Manifest> parseManifest(const QByteArray& text) {
+    if (text.isEmpty() || text.size() > kManifestLimit)
+        return std::nullopt;
+    const bool utf8 = isValidUtf8(text);
+    QList<QByteArray> lines = text.split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast(); // the line break after the last line
+    Manifest manifest;
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.size() <= kHexDigits + 2 || line.mid(kHexDigits, 2) != "  ")
+            return std::nullopt;
+        const QByteArray hex = line.left(kHexDigits);
+        if (!isHex(hex))
+            return std::nullopt;
+        const QByteArray nameBytes = line.mid(kHexDigits + 2);
+        const QString name = utf8 ? QString::fromUtf8(nameBytes) : platform::fromAnsi(nameBytes);
+        if (!isPlainFileName(name))
+            return std::nullopt;
+        const QByteArray digest = QByteArray::fromHex(hex);
+        const auto earlier = manifest.digests.constFind(name);
+        if (earlier != manifest.digests.cend() && *earlier != digest)
+            return std::nullopt;
+        manifest.digests.insert(name, digest);
+    }
+    if (manifest.digests.isEmpty())
+        return std::nullopt;
+    return manifest;
+}
+
+} // namespace norvane

@@ -1,0 +1,13 @@
+# The signed list of digests, trusted keys, the memory of signed servers and packages
+# checked against their digest while they stream.
+if(NORVANE_TESTS)
+  norvane_add_test(test_signature
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/ManifestTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/SignedServersTest.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/DownloadDigestTest.cpp
+    LIBS norvane_update)
+endif()
+if(NORVANE_FUZZ)
+  norvane_add_fuzzer(fuzz_manifest SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_manifest.cpp LIBS norvane_update)
+endif()
