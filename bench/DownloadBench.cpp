@@ -1,46 +1,45 @@
-// Throughput of OpenURL (kind "1", the firmware status) fetching a package from the
-// loopback server into memory, against the curl command-line tool fetching the same URL
-// to /dev/null, alternating in one run. curl's time is its own transfer time
-// (%{time_total}), without the start of its process; the ratio is of the medians.
+// Throughput of the two package downloads against the curl command-line tool, both
+// fetching the same package from the loopback server in one run, alternating:
+//   OpenURL kind "1" (the firmware status, body kept in memory)  against curl -o a file in
+//       /dev/shm, where its body is kept in memory as well (curl -o /dev/null, which keeps
+//       nothing, is printed beside it)
+//   DownloadToFile kind "1" into a folder                         against curl -o a file there
+// The status goes to a sink that runs the application's events, as the window's does.
+// curl's time is its own transfer time (%{time_total}), without the start of its process;
+// the ratios are of the median throughputs, the goal 0.9 for both.
 //
-//   bench_download [megabytes]   (default 200)
-#include "support/LoopbackServer.h"
+//   bench_download [MiB]   (default 500)
+#include "BenchSupport.h"
 #include "support/ScopedEnvironment.h"
 #include "update/Download.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
 constexpr int kRounds = 3;
+constexpr double kGoal = 0.9;
 
-class SilentSink : public norvane::StatusSink {
+class EventSink : public norvane::StatusSink {
 public:
-    void showDownloadStatus(const QString&, const QString&) override {}
-    void processPendingEvents() override {}
+    void showDownloadStatus(const QString& text, const QString&) override { last = text; }
+    void processPendingEvents() override {
+        ++eventRuns;
+        QCoreApplication::processEvents();
+    }
+    QString last;
+    qint64 eventRuns = 0;
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// curl's own transfer time in seconds; negative when it failed.
-double curlSeconds(const QString& url) {
-    QProcess curl;
-    curl.start(QStringLiteral("curl"), {"--silent", "--fail", "--noproxy", "*", "--output", "/dev/null",
-                                        "--write-out", "%{time_total}", url});
-    if (!curl.waitForFinished(-1) || curl.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const double seconds = curl.readAllStandardOutput().trimmed().toDouble(&ok);
-    return ok ? seconds : -1;
+double secondsOf(const QElapsedTimer& clock) {
+    return double(clock.nsecsElapsed()) / 1e9;
 }
 
 } // namespace
@@ -48,35 +47,74 @@ double curlSeconds(const QString& url) {
 int main(int argc, char** argv) {
     const norvane::test::NoProxyEnvironment noProxy;
     QCoreApplication app(argc, argv);
-    const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 200;
-    const qsizetype size = qsizetype(megabytes) * 1000 * 1000;
-
-    norvane::test::LoopbackServer server;
-    server.serve("/norvane/download/package.zip", QByteArray(size, 'z'));
-    const QString url = server.url() + QStringLiteral("/norvane/download/package.zip");
-    SilentSink sink;
+    const qint64 mebibytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 500;
+    const qint64 size = mebibytes * 1024 * 1024;
+    const norvane::bench::PackageServer server(size);
+    QTemporaryDir folder;
+    EventSink sink;
     norvane::Downloader downloader(sink);
 
-    std::vector<double> ours, reference;
+    // Memory-backed files where the system has them.
+    QTemporaryDir shm(QStringLiteral("/dev/shm/bench_download-XXXXXX"));
+    const QString inMemory =
+        shm.isValid() ? shm.filePath(QStringLiteral("curl.zip")) : QStringLiteral("/dev/null");
+    std::vector<double> memory, toFile, curlMemory, curlNull, curlFile;
     for (int round = 0; round < kRounds; ++round) {
         QElapsedTimer clock;
         clock.start();
-        const qsizetype received = downloader.OpenURL(url, QStringLiteral("1"), 1).size();
-        ours.push_back(double(clock.nsecsElapsed()) / 1e9);
-        const double curl = curlSeconds(url);
-        if (received != size || curl < 0) {
-            std::fprintf(stderr, "round %d failed: OpenURL %lld of %lld bytes, curl %s\n", round,
-                         static_cast<long long>(received), static_cast<long long>(size),
-                         curl < 0 ? "failed" : "ok");
+        const qsizetype received = downloader.OpenURL(server.url(), QStringLiteral("1"), 1).size();
+        memory.push_back(secondsOf(clock));
+        const norvane::bench::CurlRun toMemory = norvane::bench::runCurl(server.url(), inMemory);
+        QFile::remove(inMemory);
+        const norvane::bench::CurlRun toNull =
+            norvane::bench::runCurl(server.url(), QStringLiteral("/dev/null"));
+
+        const QString ours = folder.filePath(QStringLiteral("package.zip"));
+        clock.restart();
+        const norvane::FileDownloadResult file =
+            downloader.DownloadToFile(server.url(), QStringLiteral("1"), 1, ours, size);
+        toFile.push_back(secondsOf(clock));
+        const bool fileComplete = file.ok && QFileInfo(ours).size() == size;
+        QFile::remove(ours);
+        const QString theirs = folder.filePath(QStringLiteral("curl.zip"));
+        const norvane::bench::CurlRun toDisk = norvane::bench::runCurl(server.url(), theirs);
+        QFile::remove(theirs);
+
+        if (received != size || !fileComplete || !toMemory.ok || !toNull.ok || !toDisk.ok) {
+            std::fprintf(stderr,
+                         "round %d failed: OpenURL %lld of %lld bytes, DownloadToFile %s, curl %s/%s\n",
+                         round, static_cast<long long>(received), static_cast<long long>(size),
+                         fileComplete ? "ok" : "failed", toMemory.ok && toNull.ok ? "ok" : "failed",
+                         toDisk.ok ? "ok" : "failed");
             return 1;
         }
-        reference.push_back(curl);
+        std::printf(
+            "round %d: OpenURL %.2f s, curl /dev/shm %.2f s, /dev/null %.2f s; DownloadToFile %.2f s, "
+            "curl file %.2f s\n",
+            round, memory.back(), toMemory.seconds, toNull.seconds, toFile.back(), toDisk.seconds);
+        curlMemory.push_back(toMemory.seconds);
+        curlNull.push_back(toNull.seconds);
+        curlFile.push_back(toDisk.seconds);
     }
-    const double mine = double(size) / 1e6 / median(ours);
-    const double theirs = double(size) / 1e6 / median(reference);
-    std::printf("package: %lld MB, %d rounds, medians\n", static_cast<long long>(megabytes), kRounds);
-    std::printf("OpenURL kind 1  %7.0f MB/s (%.2f s)\n", mine, median(ours));
-    std::printf("curl -o /dev/null %5.0f MB/s (%.2f s)\n", theirs, median(reference));
-    std::printf("throughput ratio OpenURL / curl: %.2f\n", mine / theirs);
-    return 0;
+    using norvane::bench::median;
+    const auto rate = [&](double seconds) { return double(mebibytes) / seconds; };
+    const double memoryRatio = median(curlMemory) / median(memory);
+    const double fileRatio = median(curlFile) / median(toFile);
+    std::printf(
+        "package: %lld MiB, %d rounds alternating, medians; last status with %lld dots, %lld event runs\n",
+        static_cast<long long>(mebibytes), kRounds, static_cast<long long>(sink.last.count(QLatin1Char('.'))),
+        static_cast<long long>(sink.eventRuns));
+    std::printf("OpenURL kind 1          %6.0f MiB/s (%.2f s)  curl -o %s %6.0f MiB/s (%.2f s)\n",
+                rate(median(memory)), median(memory), shm.isValid() ? "/dev/shm " : "/dev/null",
+                rate(median(curlMemory)), median(curlMemory));
+    std::printf(
+        "                                               curl -o /dev/null %6.0f MiB/s (%.2f s), ratio %.2f\n",
+        rate(median(curlNull)), median(curlNull), median(curlNull) / median(memory));
+    std::printf("DownloadToFile kind 1   %6.0f MiB/s (%.2f s)  curl -o file      %6.0f MiB/s (%.2f s)\n",
+                rate(median(toFile)), median(toFile), rate(median(curlFile)), median(curlFile));
+    std::printf("throughput ratio OpenURL / curl: %.2f, goal at least %.1f: %s\n", memoryRatio, kGoal,
+                memoryRatio >= kGoal ? "met" : "MISSED");
+    std::printf("throughput ratio DownloadToFile / curl: %.2f, goal at least %.1f: %s\n", fileRatio, kGoal,
+                fileRatio >= kGoal ? "met" : "MISSED");
+    return memoryRatio >= kGoal && fileRatio >= kGoal ? 0 : 2;
 }

@@ -11,8 +11,9 @@ bash scripts/setup-deps.sh
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_BENCH=ON -DNORVANE_TESTS=OFF \
   >/dev/null
-cmake --build build-bench -j "${NORVANE_BENCH_JOBS:-2}" --target bench_download bench_unzip bench_stream_to_file \
-  bench_window_latency bench_enumeration bench_update_run
+cmake --build build-bench -j "${NORVANE_BENCH_JOBS:-2}" --target bench_download bench_download_cpu bench_unzip \
+  bench_stream_to_file bench_window_latency bench_enumeration bench_update_run bench_startup bench_bare_window \
+  norvane-usbtool
 bin=build-bench/bench
 failed=0
 
@@ -36,8 +37,15 @@ peak_rss() {
   [ "$((kb / 1024))" -lt "$goal" ] || failed=1
 }
 
-section "OpenURL kind 1 against curl, 200 MB from the loopback server"
-"$bin/bench_download" 200 || note_failure bench_download
+section "OpenURL kind 1 and DownloadToFile against curl, 500 MiB from the loopback server (goal 0.9)"
+"$bin/bench_download" 500 || note_failure bench_download
+
+section "CPU of a download paced at 12 MB/s by the loopback server (goal at most 5 % of one core)"
+"$bin/bench_download_cpu" || note_failure bench_download_cpu
+
+section "Start-up to the mapped window against a bare Qt window under Xvfb (goal at most 1.3)"
+"$bin/bench_startup" build-bench/norvane-usbtool/norvane-usbtool "$bin/bench_bare_window" 10 2>/dev/null \
+  || note_failure bench_startup
 
 section "UnzipArchive against bsdtar -xf, 200 MB archive of 2,000 members"
 "$bin/bench_unzip" || note_failure bench_unzip

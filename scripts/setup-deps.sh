@@ -16,7 +16,7 @@ packages=(
   xvfb xauth x11-apps x11-utils imagemagick fonts-dejavu-core fonts-liberation
   # the formatter behind the format wizard and the label tools of renaming,
   # the loopback reference for benchmarks
-  dosfstools exfatprogs curl libarchive-tools libbenchmark-dev time
+  dosfstools exfatprogs curl libarchive-tools libbenchmark-dev time libxcb1-dev
   # a real web server for the end-to-end update test
   nginx-light
   # the Debian package and the checks of its menu entry, metainfo and contents

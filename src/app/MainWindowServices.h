@@ -36,6 +36,10 @@ struct MainWindowServices {
     // The user's state folder, where the servers seen signed are remembered; empty: none are.
     QString stateFolder = {};
     TransferLimits transferLimits = {};
+    // true: the first stick detection (udev, libblkid, USB.ini) runs right after the
+    // window's first paint instead of inside the load, so that the window comes up sooner;
+    // what it shows once the search starts is the same.
+    bool detectDrivesAfterFirstPaint = false;
     // Ends the program at once, without the closing sequence; null: quit the
     // application's event loop.
     std::function<void()> endProgram = {};

@@ -66,9 +66,16 @@ void frmAuswahl::Form_Load() {
     list->setMinimumWidth(header->length() + 2 * list->frameWidth() +
                           list->verticalScrollBar()->sizeHint().width());
 
+    fillRows();
+    winproc::HookListView(*list);
+}
+
+void frmAuswahl::fillRows() {
+    QTreeWidget* list = ui->ListView1;
     {
         // Filling the list makes rows current; the choice starts at the first drive below.
         const QSignalBlocker quiet(list);
+        list->clear();
         for (int i = 0; i < m_drive.p_GetDL_Count(); ++i) {
             const QString drive = m_drive.p_GetDriveLetters(QString::number(i));
             auto* row = new QTreeWidgetItem({drive, m_drive.mp_GetDriveName(drive)});
@@ -80,9 +87,7 @@ void frmAuswahl::Form_Load() {
         if (list->topLevelItemCount() > 0)
             list->setCurrentItem(list->topLevelItem(0));
     }
-    m_ChosenDrive = m_drive.p_GetDriveLetters(QStringLiteral("0"));
-
-    winproc::HookListView(*list);
+    m_ChosenDrive = m_drive.p_GetDriveLetters(cDrive::kFirst);
 }
 
 void frmAuswahl::ListView1_ItemClick(const QString& drive) {

@@ -27,6 +27,9 @@ public:
 
     // The drive "Verwenden" hands back: the first drive until the user picks a row.
     QString ChosenDrive() const { return m_ChosenDrive; }
+    // Lists the drive object's drives afresh, the choice back at the first of them; the
+    // window of a fresh enumeration while the picker is open.
+    void fillRows();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

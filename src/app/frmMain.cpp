@@ -168,6 +168,9 @@ void frmMain::Form_Load() {
     m_SelFirm = -1;
     m_SelSett = -1;
     setWindowTitle(mainWindowCaption());
+    m_detectionDeferred = m_services.detectDrivesAfterFirstPaint;
+    if (m_detectionDeferred)
+        installEventFilter(this); // waits for the first paint
 
     // The item data is the power of 1024 by which sizes are divided for display.
     {
@@ -192,8 +195,19 @@ void frmMain::Form_Load() {
 void frmMain::HookWindow() {
     m_winProc->HookWindow();
     if (m_services.deviceEvents)
-        connect(m_services.deviceEvents, &platform::DeviceEvents::deviceChange, this, &frmMain::deviceChange,
-                Qt::UniqueConnection);
+        m_winProc->listenTo(*m_services.deviceEvents, *this);
+}
+
+// The unit handlers of the load have run without detecting; the detection they would have
+// run happens once, now that the window is on screen.
+void frmMain::detectAfterFirstPaint() {
+    if (!m_detectionDeferred)
+        return;
+    m_detectionDeferred = false;
+    removeEventFilter(this);
+    if (m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty())
+        m_drive->detectStick();
+    SetLabelCap();
 }
 
 void frmMain::deviceChange(unsigned message, unsigned wParam) {

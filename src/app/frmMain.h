@@ -97,6 +97,7 @@ private:
     void LoadSettings();
     bool applySetting(const QString& key, const QString& value);
     void HookWindow();
+    void detectAfterFirstPaint();
     void Form_QueryUnload();
 
     // Update search, receiver and channel-list choice.
@@ -137,7 +138,7 @@ private:
     int unitPosition() const override;
     int unitPower() const override;
     void setSizeCaptions(const QString& total, const QString& free, const QString& used) override;
-    void setSwatchColours(int usedRgb, int freeRgb) override;
+    void setSwatchColours(Rgb used, Rgb free) override;
     void showFillBar(int percent) override;
     void clearFillBar() override;
     void showDrivePicker() override;
@@ -185,6 +186,8 @@ private:
     bool m_PathChanged = false;
     bool m_closed = false;
     bool m_updateRunning = false;
+    // The first stick detection waits for the first paint (detectDrivesAfterFirstPaint).
+    bool m_detectionDeferred = false;
     bool m_stickShown = false; // the panel shows a stick ("Auswerfen" may eject it)
     int m_fillPercent = -1;    // the percent the fill bar shows; -1: cleared
 };

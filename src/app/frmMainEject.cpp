@@ -15,7 +15,7 @@ void frmMain::updateEjectButton() {
 }
 
 void frmMain::cmdEject_Click() {
-    const QString root = m_drive->p_GetDriveLetters(QStringLiteral("0"));
+    const QString root = m_drive->p_GetDriveLetters(cDrive::kFirst);
     // A run writes to the stick; it is never pulled from under it.
     if (root.isEmpty() || m_updateRunning || !m_services.ejector)
         return;

@@ -19,13 +19,7 @@ namespace norvane {
 
 namespace {
 
-const QString kFirst = QStringLiteral("0");
 constexpr int kMaxLabelLength = 11;
-
-// A colour composed as the platform composes it: red in the low byte.
-QColor colourOf(int rgb) {
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
 
 // Keys that produce a character code: every printable key, Backspace, Enter
 // and Escape; Delete and the cursor keys do not.
@@ -46,12 +40,15 @@ bool producesCharacter(const QKeyEvent& key) {
 } // namespace
 
 void frmMain::cmbSize_Click() {
-    if (!m_drive->p_GetDriveLetters(kFirst).isEmpty()) {
+    if (m_detectionDeferred) {
+        SetLabelCap(); // the detection follows the first paint
+        return;
+    }
+    if (!m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty()) {
         m_drive->GetDriveCapacity();
     } else {
         // No stick yet: detect afresh; a stick found shows its capacity.
-        m_drive->mp_GetDriveTyps();
-        m_drive->ChooseUSB_Info(m_drive->p_GetDriveLetters(kFirst));
+        m_drive->detectStick();
     }
     SetLabelCap();
 }
@@ -66,8 +63,7 @@ void frmMain::chkAuto_Click() {
 }
 
 void frmMain::cmdSearch_Click() {
-    m_drive->mp_GetDriveTyps();
-    m_drive->ChooseUSB_Info(m_drive->p_GetDriveLetters(kFirst));
+    m_drive->detectStick();
     SetLabelCap();
 }
 
@@ -75,7 +71,7 @@ void frmMain::Command1_Click() {
     const QString label = ui->txtDT_Cap->text();
     if (label.size() <= kMaxLabelLength) {
         // Without a stick there is no volume to rename.
-        m_drive->mp_SetDriveName(m_drive->p_GetDriveLetters(kFirst), label);
+        m_drive->mp_SetDriveName(m_drive->p_GetDriveLetters(cDrive::kFirst), label);
         return;
     }
     dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok, windowTitle(),
@@ -98,11 +94,11 @@ void frmMain::cmdOpen_Click() {
 }
 
 void frmMain::SavePath() {
-    QString root = m_drive->p_GetDriveLetters(kFirst);
+    QString root = m_drive->p_GetDriveLetters(cDrive::kFirst);
     if (root.isEmpty())
         return; // no stick: no USB.ini to write, and never the root of some other drive
-    m_services.ini.WriteINIValue(root + QStringLiteral("USB.ini"), QStringLiteral("Open"),
-                                 QStringLiteral("Dir"), ui->txtOpenPath->text());
+    m_services.ini.WriteINIValue(root + cDrive::kInfoFile, QStringLiteral("Open"), QStringLiteral("Dir"),
+                                 ui->txtOpenPath->text());
 }
 
 void frmMain::cmdSaveOnStick_Click() {
@@ -117,6 +113,9 @@ void frmMain::txtOpenPath_KeyPress() {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // After the paint has been put on screen, not inside it.
+    if (watched == this && event->type() == QEvent::Paint && m_detectionDeferred)
+        QMetaObject::invokeMethod(this, &frmMain::detectAfterFirstPaint, Qt::QueuedConnection);
     if (watched == ui->txtOpenPath && event->type() == QEvent::KeyPress &&
         producesCharacter(static_cast<const QKeyEvent&>(*event)))
         txtOpenPath_KeyPress();
@@ -178,15 +177,15 @@ void frmMain::setSizeCaptions(const QString& total, const QString& free, const Q
     ui->lblHDUsed->setText(used);
 }
 
-void frmMain::setSwatchColours(int usedRgb, int freeRgb) {
-    const auto paint = [](QLabel* swatch, int rgb) {
+void frmMain::setSwatchColours(Rgb used, Rgb free) {
+    const auto paint = [](QLabel* swatch, Rgb colour) {
         swatch->setAutoFillBackground(true);
         QPalette palette = swatch->palette();
-        palette.setColor(QPalette::Window, colourOf(rgb));
+        palette.setColor(QPalette::Window, QColor(colour.red, colour.green, colour.blue));
         swatch->setPalette(palette);
     };
-    paint(ui->lblHDUsedColor, usedRgb);
-    paint(ui->lblHDFreeColor, freeRgb);
+    paint(ui->lblHDUsedColor, used);
+    paint(ui->lblHDFreeColor, free);
 }
 
 void frmMain::showFillBar(int percent) {
@@ -203,8 +202,20 @@ void frmMain::clearFillBar() {
 }
 
 void frmMain::showDrivePicker() {
-    // Modeless and owned by this window; it deletes itself when closed.
-    (new frmAuswahl(*m_drive, this))->show();
+    // One picker at a time: an open one shows the fresh rows. A new one is modeless and
+    // owned by this window; it deletes itself when closed.
+    frmAuswahl* picker = nullptr;
+    for (frmAuswahl* open : findChildren<frmAuswahl*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (open->isVisible())
+            picker = open;
+    }
+    if (picker)
+        picker->fillRows();
+    else
+        picker = new frmAuswahl(*m_drive, this);
+    picker->show();
+    picker->raise();
+    picker->activateWindow();
 }
 
 } // namespace norvane

@@ -35,7 +35,8 @@ int main(int argc, char* argv[]) {
                              .ejector = ejector.get(),
                              .programFolder = norvane::platform::programFolder(),
                              .serverAddress = norvane::serverAddress(),
-                             .stateFolder = norvane::platform::stateFolder()});
+                             .stateFolder = norvane::platform::stateFolder(),
+                             .detectDrivesAfterFirstPaint = true});
     window.show();
     return QApplication::exec();
 }

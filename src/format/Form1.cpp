@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
 #include "platform/Groups.h"
+#include "platform/Text.h"
 #include "ui_Form1.h"
 #include "widgets/WindowPlacement.h"
 
@@ -18,7 +19,6 @@ namespace norvane {
 namespace {
 
 constexpr int kSearchIntervalMs = 4000;
-const QString kNewLine = QStringLiteral("\r\n");
 
 QString step1Text() {
     return QStringLiteral("Vergewisseren Sie sich dass die ") +
@@ -26,31 +26,31 @@ QString step1Text() {
 }
 
 QString step2Text() {
-    return QStringLiteral("Schließen Sie jetzt die USB-Festplatte an.") + kNewLine + kNewLine +
+    return QStringLiteral("Schließen Sie jetzt die USB-Festplatte an.") + NewLine + NewLine +
            QStringLiteral("Falls die Festplatte nicht gefunden wird, schließen Sie die Platte nochmal ab "
                           "und gehen einen Schritt ZURÜCK.");
 }
 
 // The line naming the disk, on a line of its own; nothing when it is unknown.
 QString withDiskLine(const QString& diskLine) {
-    return diskLine.isEmpty() ? QString() : kNewLine + diskLine;
+    return diskLine.isEmpty() ? QString() : NewLine + diskLine;
 }
 
 QString step3Text(const QString& drive, const QString& diskLine) {
-    return QStringLiteral("USB-Festplatte gefunden!") + kNewLine + QStringLiteral("Laufwerksbuchstabe: ") +
+    return QStringLiteral("USB-Festplatte gefunden!") + NewLine + QStringLiteral("Laufwerksbuchstabe: ") +
            drive + withDiskLine(diskLine);
 }
 
 QString confirmationText(const QString& drive, const QString& diskLine) {
-    return QStringLiteral("ACHTUNG: ALLE DATEN AUF DER USB-DISK WERDEN GELÖSCHT:") + kNewLine + kNewLine +
+    return QStringLiteral("ACHTUNG: ALLE DATEN AUF DER USB-DISK WERDEN GELÖSCHT:") + NewLine + NewLine +
            QStringLiteral("Wollen Sie wirklich die Festplatte ") + drive + QStringLiteral(" formatieren?") +
-           withDiskLine(diskLine) + kNewLine + kNewLine +
-           QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") + kNewLine + kNewLine +
+           withDiskLine(diskLine) + NewLine + NewLine +
+           QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") + NewLine + NewLine +
            QStringLiteral("Formatieren mit OK ?");
 }
 
 QString refusalText() {
-    return QStringLiteral("Zum Formatieren benötigen Sie Administrator-Rechte") + kNewLine +
+    return QStringLiteral("Zum Formatieren benötigen Sie Administrator-Rechte") + NewLine +
            QStringLiteral("Melden Sie sich bei Windows als Administrator an, oder verständigen Sie Ihren "
                           "Systemadministrator!");
 }

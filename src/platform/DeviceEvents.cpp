@@ -38,10 +38,10 @@ void DeviceEvents::check() {
     // Remember first: a receiver that runs pending events while handling a message
     // may get here again, and must compare against what it was told.
     m_removable = now;
-    if (!changes.removed.isEmpty())
-        emit deviceChange(kWmDeviceChange, kDbtDeviceRemoveComplete);
-    if (!changes.arrived.isEmpty())
-        emit deviceChange(kWmDeviceChange, kDbtDeviceArrival);
+    for (const QString& root : changes.removed)
+        emit volumeRemoved(root);
+    for (const QString& root : changes.arrived)
+        emit volumeArrived(root);
 }
 
 std::unique_ptr<DeviceEvents> createDeviceEvents() {

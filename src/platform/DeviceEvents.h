@@ -1,12 +1,11 @@
 #pragma once
-// Arrival and removal of drives, told the way the main window procedure has always
-// heard of them: WM_DEVICECHANGE with DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE.
+// Arrival and removal of removable volumes, each with its root.
 //
 // A DeviceEvents object remembers the removable roots it saw last. Whenever its
 // source says something may have changed (the mount table, the drive table), it
-// looks again: if a removable root vanished it raises one removal, if one appeared
-// one arrival, in that order, so a stick swapped between two looks ends up as the
-// stick in use. Changes to other drives raise nothing.
+// looks again and raises a removal for every root that vanished, then an arrival
+// for every root that appeared, so a stick swapped between two looks ends up as
+// the stick in use. Changes to other drives raise nothing.
 
 #include "platform/Drives.h"
 
@@ -15,9 +14,6 @@
 #include <memory>
 
 namespace norvane::platform {
-
-inline constexpr unsigned kWmDeviceChange = 0x0219, kDbtDeviceArrival = 0x8000,
-                          kDbtDeviceRemoveComplete = 0x8004;
 
 struct RootChanges {
     QStringList arrived; // in the order of after
@@ -42,7 +38,8 @@ public:
     void check();
 
 signals:
-    void deviceChange(unsigned message, unsigned wParam);
+    void volumeArrived(const QString& root);
+    void volumeRemoved(const QString& root);
 
 private:
     std::unique_ptr<Drives> m_drives;

@@ -2,7 +2,15 @@
 // Small text helpers shared by the parsers.
 
 #include <QByteArrayView>
+#include <QString>
 #include <QStringView>
+
+namespace norvane {
+
+// Line break of every multi-line text of the program: carriage return, line feed.
+inline const QString NewLine = QStringLiteral("\r\n");
+
+} // namespace norvane
 
 namespace norvane::platform {
 

@@ -7,6 +7,13 @@
 
 namespace norvane {
 
+// A colour by its red, green and blue parts, 0 to 255 each.
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
 class StickView {
 public:
     virtual ~StickView() = default;
@@ -31,7 +38,7 @@ public:
     // lblHDSize, lblHDFree, lblHDUsed.
     virtual void setSizeCaptions(const QString& total, const QString& free, const QString& used) = 0;
     // The colour swatches lblHDUsedColor and lblHDFreeColor.
-    virtual void setSwatchColours(int usedRgb, int freeRgb) = 0;
+    virtual void setSwatchColours(Rgb used, Rgb free) = 0;
     // Picture1: the fill bar drawn at a whole percent, or cleared.
     virtual void showFillBar(int percent) = 0;
     virtual void clearFillBar() = 0;

@@ -45,6 +45,11 @@ double byteCountToDouble(std::uint64_t bytes);
 
 class cDrive {
 public:
+    // The key of the first entry of a list: in the drive-letter list, the current stick.
+    static inline const QString kFirst = QStringLiteral("0");
+    // The stick's info file in its root.
+    static inline const QString kInfoFile = QStringLiteral("USB.ini");
+
     explicit cDrive(platform::Drives& drives);
     // With a panel the stick operations show what they find; without one they
     // only keep the lists.
@@ -71,6 +76,8 @@ public:
     // The stick panel: takes the stick at sItem into use (may be empty), shows
     // entry "0" of the drive-letter list as the current stick, forgets the stick.
     virtual void ChooseUSB_Info(const QString& sItem);
+    // Enumerates afresh and takes the first drive found as the stick.
+    void detectStick();
     virtual void SetUSB_Info();
     virtual void RemoveUSB_Info();
     // Sizes, swatches and fill bar of the current stick.

@@ -15,14 +15,8 @@ namespace norvane {
 
 namespace {
 
-const QString kFirst = QStringLiteral("0");
 const QString kSeveralDrives = QStringLiteral("-1");
 const QString kNoDrive = QStringLiteral("-2");
-const QString kInfoFile = QStringLiteral("USB.ini");
-
-constexpr int rgb(int red, int green, int blue) {
-    return red | (green << 8) | (blue << 16);
-}
 
 } // namespace
 
@@ -98,6 +92,11 @@ void cDrive::ChooseUSB_Info(const QString& sItem) {
         RemoveUSB_Info();
 }
 
+void cDrive::detectStick() {
+    mp_GetDriveTyps();
+    ChooseUSB_Info(p_GetDriveLetters(kFirst));
+}
+
 void cDrive::SetUSB_Info() {
     if (!m_panel)
         return;
@@ -159,7 +158,7 @@ void cDrive::GetDriveCapacity() {
     const int decimals = sizeDecimals(position);
     const QChar point = QLocale().decimalPoint().at(0);
 
-    view.setSwatchColours(rgb(222, 0, 0), rgb(0, 222, 0));
+    view.setSwatchColours({222, 0, 0}, {0, 222, 0});
     const std::optional<int> percent = usedPercent(total, free, divisor);
     if (!percent) {
         // The stick vanished or cannot be measured: no sizes and no share to show.

@@ -36,8 +36,10 @@ void classify(const char* data, ProfileLine& line) {
         line.kind = LineKind::Comment;
     } else if (data[s] == '[') {
         const qsizetype close = find(data, s + 1, e, ']');
+        // Without ']' the header names nothing: a section without a name.
         line.kind = LineKind::Section;
-        line.name = trimmedBytes(data, s + 1, close < 0 ? e : close);
+        if (close >= 0)
+            line.name = trimmedBytes(data, s + 1, close);
     } else if (const qsizetype eq = find(data, s, e, '='); eq >= 0) {
         line.kind = LineKind::Entry;
         line.name = trimmedBytes(data, s, eq);

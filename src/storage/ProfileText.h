@@ -12,8 +12,8 @@
 //   anything else → a stray line that reads as nothing (it has no value to give).
 // - A section header's name is the text between '[' and the first ']', without
 //   surrounding spaces and tabs; text after the ']' is ignored. A header without ']'
-//   (for example a line cut short) names the section up to the end of the line, so the
-//   entries under it never slip into the section above.
+//   (for example a line cut short) opens no section: it ends the section above, and the
+//   entries under it belong to no section, so a damaged file never switches a setting.
 // - An entry's key is the text before the first '=', without surrounding spaces and tabs.
 // - Section and key names compare case-insensitively; the file's spelling is kept.
 // - When a section name occurs twice, the first occurrence is the section; the

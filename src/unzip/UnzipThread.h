@@ -1,21 +1,14 @@
 #pragma once
-// Running an extraction off the window thread. The window thread waits in a local
-// event loop that repaints but takes no user input; questions and progress are
-// carried back to it.
+// Carrying an extraction's questions and progress back to the window thread, which
+// waits for the worker in platform::runOnWorkerAndWait (repainting, no user input).
 
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
 
-#include <functional>
 #include <type_traits>
 
 namespace norvane::unzip {
-
-// Runs work on a new worker thread and returns when it is done; meanwhile the calling
-// thread runs its events except user input. Without a QCoreApplication (tools, fuzzers)
-// work simply runs on the calling thread.
-void runOnWorkerAndWait(const std::function<void()>& work);
 
 // Runs call on the thread that owns home and returns its result; the calling thread
 // blocks meanwhile. Called on that thread already, call runs directly.

@@ -1,5 +1,6 @@
 #include "unzip/VBUnzBas.h"
 
+#include "platform/WorkerThread.h"
 #include "unzip/UnzipCodes.h"
 #include "unzip/UnzipNames.h"
 #include "unzip/UnzipOptions.h"
@@ -49,7 +50,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
         };
 
     unzip::ExtractResult result;
-    unzip::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
+    platform::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
     m_files = std::move(result.files);
     m_fault = result.fault;
     m_member = result.member;
@@ -68,7 +69,7 @@ QStringList VBUnzBas::extractedFiles() const {
 
 QStringList VBUnzBas::verifyExtracted() const {
     QStringList differing;
-    unzip::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_folder, m_files); });
+    platform::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_folder, m_files); });
     return differing;
 }
 

@@ -1,5 +1,7 @@
 #include "update/BodyReceivers.h"
 
+#include "platform/Memory.h"
+
 #include <QFileInfo>
 
 #include <new>
@@ -15,6 +17,17 @@ TransferError MemoryBody::receive(const char* data, std::size_t size) noexcept {
         return TransferError::Write;
     }
     return TransferError::None;
+}
+
+void MemoryBody::expect(qint64 size) noexcept {
+    if (!bytes_.isEmpty() || size <= 0)
+        return;
+    try {
+        bytes_.reserve(static_cast<qsizetype>(size));
+        platform::adviseLargePages(bytes_.data(), bytes_.capacity());
+    } catch (...) {
+        // Without the room the body grows as it arrives.
+    }
 }
 
 FileBody::FileBody(const QString& targetPath)

@@ -12,11 +12,14 @@
 
 namespace norvane {
 
-// Collects the body in memory. Grows with the bytes that really arrive, never with a length
-// the server merely announces.
+// Collects the body in memory. An announced length within the request's limit only reserves
+// address space at once; memory is used as the bytes really arrive, so a server that
+// announces more than it sends costs no more than what it sent.
 class MemoryBody : public BodyReceiver {
 public:
     TransferError receive(const char* data, std::size_t size) noexcept override;
+    // Reserves room for the announced body at once, so that it is never moved while it arrives.
+    void expect(qint64 size) noexcept override;
     QByteArray take() { return std::move(bytes_); }
 
 private:
@@ -27,7 +30,9 @@ private:
 // at the target or on the way is refused, never followed. commit() makes it the target in
 // one rename; a target that already holds exactly these bytes stays as it is, time stamp
 // and all, and the copy is removed. Without a commit, or when it fails, the temporary file
-// is removed and an existing target stays as it was. Create, use and destroy on one thread.
+// is removed and an existing target stays as it was. The data is not forced to the device
+// here: the update run flushes the stick once at its end, and a package lost to a power cut
+// before that is fetched again. Create, use and destroy on one thread.
 class FileBody : public BodyReceiver {
 public:
     // The target's folder is the writer's root.

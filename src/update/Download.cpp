@@ -52,12 +52,13 @@ TransferOutcome Downloader::run(const QString& kind, const TransferJob& job,
     qint64 received = 0;
     WaitOptions options;
     options.acceptUserInput = progress.showsStatus();
-    options.onProgress = [&](qint64 now, qint64 total) {
-        received = now;
-        progress.bodyReceived(now);
-        if (onProgress)
-            onProgress(now, total);
-    };
+    if (progress.showsStatus() || onProgress)
+        options.onProgress = [&](qint64 now, qint64 total) {
+            received = now;
+            progress.bodyReceived(now);
+            if (onProgress)
+                onProgress(now, total);
+        };
     const TransferOutcome outcome = runOnWorker(job, running_, options);
     if (outcome.ok())
         progress.bodyComplete(received);

@@ -2,7 +2,15 @@
 
 namespace norvane {
 
-DownloadProgress::DownloadProgress(StatusSink& sink, const QString& kind) : sink_(sink) {
+DownloadProgress::Clock DownloadProgress::steadyClock() {
+    return [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    };
+}
+
+DownloadProgress::DownloadProgress(StatusSink& sink, const QString& kind, Clock clock)
+    : sink_(sink), clock_(std::move(clock)) {
     switch (kind.trimmed().toInt()) {
     case 1:
         label_ = QStringLiteral("Firmware-Update ");
@@ -20,30 +28,41 @@ DownloadProgress::DownloadProgress(StatusSink& sink, const QString& kind) : sink
 }
 
 void DownloadProgress::bodyReceived(qsizetype received) {
-    reportBlocksUpTo(received / kBlockBytes);
+    countBlocksUpTo(received / kBlockBytes);
+    if (!unshown_)
+        return;
+    const std::chrono::milliseconds now = clock_();
+    if (!lastShown_ || now - *lastShown_ >= kFrame) {
+        lastShown_ = now;
+        show();
+    }
 }
 
 void DownloadProgress::bodyComplete(qsizetype size) {
-    reportBlocksUpTo((size + kBlockBytes - 1) / kBlockBytes);
+    countBlocksUpTo((size + kBlockBytes - 1) / kBlockBytes);
+    if (unshown_)
+        show();
 }
 
-void DownloadProgress::reportBlocksUpTo(qsizetype blocks) {
+// Per block: the text is that of the dots so far, then the dots grow.
+void DownloadProgress::countBlocksUpTo(qsizetype blocks) {
     if (!showsStatus())
         return;
     while (blocksRead_ < blocks) {
         ++blocksRead_;
-        blockRead();
+        ++counter_;
+        latestDots_ = dots_.size();
+        if (counter_ == dotEvery_) {
+            dots_ += QLatin1Char('.');
+            counter_ = 0;
+        }
+        unshown_ = true;
     }
 }
 
-// The text is set before the dots grow, so a new dot shows from the following block on.
-void DownloadProgress::blockRead() {
-    ++counter_;
-    sink_.showDownloadStatus(label_ + dots_, toolTip_);
-    if (counter_ == dotEvery_) {
-        dots_ += QLatin1Char('.');
-        counter_ = 0;
-    }
+void DownloadProgress::show() {
+    unshown_ = false;
+    sink_.showDownloadStatus(label_ + dots_.left(latestDots_), toolTip_);
     sink_.processPendingEvents();
 }
 

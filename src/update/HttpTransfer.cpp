@@ -14,6 +14,7 @@ constexpr int kPollMilliseconds = 50;
 constexpr long kMaxRedirects = 5;
 constexpr const char* kAgent = "Orvalis:INET";
 constexpr const char* kProtocols = "http,https";
+constexpr long kReceiveBufferBytes = 512 * 1024;
 
 void initCurlOnce() {
     static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -68,8 +69,10 @@ void noteAnnouncedLength(Destination& destination) {
     destination.totalKnown = true;
     curl_off_t announced = -1;
     if (curl_easy_getinfo(destination.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
-        announced >= 0)
+        announced >= 0) {
         destination.control->total = static_cast<qint64>(announced);
+        destination.receiver->expect(qMin(static_cast<qint64>(announced), destination.maxBytes));
+    }
 }
 
 // libcurl's write callback: a C function, so nothing may be thrown out of it.
@@ -130,6 +133,8 @@ bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, D
     // An announced length above the limit fails before the first byte; 0 would mean "no limit".
     if (destination.maxBytes > 0)
         set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(destination.maxBytes));
+    // Large reads: fewer calls into the receiver and fewer system calls per megabyte.
+    set(CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     set(CURLOPT_WRITEFUNCTION, &passBodyOn);
     set(CURLOPT_WRITEDATA, static_cast<void*>(&destination));
     if (request.direct)

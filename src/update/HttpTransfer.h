@@ -57,6 +57,8 @@ class BodyReceiver {
 public:
     virtual ~BodyReceiver() = default;
     virtual TransferError receive(const char* data, std::size_t size) noexcept = 0;
+    // The server announced the body's length (within the request's limit), before its first bytes.
+    virtual void expect(qint64 /*size*/) noexcept {}
 };
 
 // Shared between the thread that runs the transfer and the one that waits for it.

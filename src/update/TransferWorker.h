@@ -1,7 +1,8 @@
 #pragma once
 // Runs a transfer on a thread of its own while the calling (window) thread waits for it in
-// a local event loop, so that the window keeps repainting. Progress is handed back to the
-// calling thread; a registry lets any thread cancel every running transfer.
+// a local event loop (platform/WorkerThread.h), so that the window keeps repainting.
+// Progress is handed back to the calling thread at display rate; a registry lets any
+// thread cancel every running transfer.
 
 #include "update/HttpTransfer.h"
 
@@ -28,7 +29,8 @@ private:
 struct WaitOptions {
     // false: the wait takes no clicks, keys or other user input (it is delivered afterwards).
     bool acceptUserInput = true;
-    // Called on the waiting thread whenever more of the body has arrived, and once at the end.
+    // Called on the waiting thread when more of the body has arrived, looked at once per
+    // frame (16 ms), and once at the end; an empty body is reported once, at its end.
     std::function<void(qint64 received, qint64 total)> onProgress;
 };
 

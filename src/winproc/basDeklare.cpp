@@ -1,5 +1,6 @@
 #include "winproc/basDeklare.h"
 
+#include "platform/DeviceEvents.h"
 #include "stick/cDrive.h"
 
 namespace norvane {
@@ -15,6 +16,21 @@ void basDeklare::UnhookWindow() {
     m_hooked = false;
 }
 
+void basDeklare::volumeArrived(const QString& /*root*/) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+}
+
+void basDeklare::volumeRemoved(const QString& /*root*/) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+}
+
+void basDeklare::listenTo(platform::DeviceEvents& events, const QObject& receiver) {
+    QObject::connect(&events, &platform::DeviceEvents::volumeArrived, &receiver,
+                     [this](const QString& root) { volumeArrived(root); });
+    QObject::connect(&events, &platform::DeviceEvents::volumeRemoved, &receiver,
+                     [this](const QString& root) { volumeRemoved(root); });
+}
+
 long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) {
     if (!m_hooked)
         return 0;
@@ -23,8 +39,7 @@ long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) 
     } else if (message == WM_DEVICECHANGE && m_autoDetect()) {
         if (wParam == DBT_DEVICEARRIVAL) {
             // Any arrival, drive or not: enumerate afresh and take the first drive.
-            m_drive.mp_GetDriveTyps();
-            m_drive.ChooseUSB_Info(m_drive.p_GetDriveLetters(QStringLiteral("0")));
+            m_drive.detectStick();
         } else if (wParam == DBT_DEVICEREMOVECOMPLETE) {
             m_drive.RemoveUSB_Info();
         }

@@ -2,15 +2,20 @@
 // The main window's message procedure: device arrival and removal reach the drive
 // object here while automatic detection is on.
 //
-// The platform delivers device changes as the classic window messages (message
-// WM_DEVICECHANGE with wParam DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE); the
-// window hands every message it gets from there to WindowProc while it is hooked.
+// The platform tells of removable volumes arriving and leaving (DeviceEvents); this is
+// the one place that turns them into the classic window messages (WM_DEVICECHANGE with
+// wParam DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE) that WindowProc acts on.
 
+#include <QObject>
+#include <QString>
 #include <functional>
 
 namespace norvane {
 
 class cDrive;
+namespace platform {
+class DeviceEvents;
+}
 
 inline constexpr unsigned WM_DESTROY = 0x0002;
 inline constexpr unsigned WM_DEVICECHANGE = 0x0219;
@@ -31,6 +36,13 @@ public:
     // Handles one message of the main window; the result is that of the previous
     // procedure, which takes every message (there is none beyond this one: 0).
     long WindowProc(unsigned message, unsigned wParam, long lParam);
+
+    // A removable volume arrived or left: the matching device-change message.
+    void volumeArrived(const QString& root);
+    void volumeRemoved(const QString& root);
+    // Hands every arrival and removal of events to this procedure for as long as
+    // `receiver` lives; the calls come on receiver's thread.
+    void listenTo(platform::DeviceEvents& events, const QObject& receiver);
 
 private:
     cDrive& m_drive;

@@ -43,6 +43,7 @@ frmMain& MainWindowTest::window() {
             .transferLimits = {.connectTimeoutSeconds = 2,
                                .lowSpeedBytesPerSecond = 100,
                                .lowSpeedSeconds = 1},
+            .detectDrivesAfterFirstPaint = detectDrivesAfterFirstPaint,
             .endProgram = [this] { ++programEnded; },
         });
     }

@@ -54,6 +54,7 @@ protected:
     TempDir stateFolder; // where the servers seen signed are remembered
     QString serverAddress = server.url();
     int programEnded = 0;
+    bool detectDrivesAfterFirstPaint = false;
 
 private:
     std::unique_ptr<frmMain> m_window;

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 namespace norvane::test {
@@ -70,6 +71,24 @@ TEST_F(StartUp, UnitChoiceHoldsMegaAndGigabytesAndDetectsOnce) {
     EXPECT_EQ(window().drive().p_GetDriveLetters(QStringLiteral("0")), QStringLiteral("/media/anna/STICK/"));
     for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
         EXPECT_EQ(text(name), QStringLiteral("MB")) << name;
+}
+
+TEST_F(StartUp, DetectionAfterTheFirstPaintEndsInTheSameWindow) {
+    drives.addStick(QStringLiteral("/media/anna/STICK/"), 1'000'000'000);
+    programFolder.writeFile(QStringLiteral("Settings.ini"), "[USB Tool]\r\ncmbSize=1\r\n");
+    detectDrivesAfterFirstPaint = true;
+    frmMain& w = window();
+    EXPECT_EQ(drives.rootsCalls, 0) << "no enumeration before the window is painted";
+    EXPECT_EQ(text("lblSize_0"), QStringLiteral("GB"));
+
+    w.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drives.rootsCalls > 0; }, 5000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(drives.rootsCalls, 1) << "one detection, for both unit handlers of the load";
+    EXPECT_EQ(text("lblLW"), QStringLiteral("/media/anna/STICK/"));
+    EXPECT_TRUE(child<QPushButton>("cmdChoose")->isEnabled());
+    for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
+        EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
 }
 
 TEST_F(StartUp, ChangingTheUnitFromCodeRunsTheHandlerLikeAClick) {

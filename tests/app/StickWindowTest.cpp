@@ -2,7 +2,9 @@
 // device changes reaching the drive object only while detection is on.
 
 #include "MainWindowFixture.h"
+#include "app/frmAuswahl.h"
 #include "stick/cDrive.h"
+#include "support/FileBytes.h"
 #include "winproc/basDeklare.h"
 
 #include <QCheckBox>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace norvane::test {
 namespace {
@@ -20,8 +23,7 @@ protected:
     QString settings() const { return programFolder.filePath(QStringLiteral("Settings.ini")); }
     QByteArray settingsAfterClose() {
         window().close();
-        QFile file(settings());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        return fileBytes(settings());
     }
 };
 
@@ -64,6 +66,27 @@ TEST_F(StickWindow, DeviceChangesActOnlyWhileDetectionIsOn) {
     main.deviceChange(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
     EXPECT_EQ(child<QPushButton>("cmdChoose")->text(), QStringLiteral("USB Stick einstecken"));
     EXPECT_EQ(text("lblHDSize"), QString());
+}
+
+TEST_F(StickWindow, SearchingAgainWhileThePickerIsOpenRefillsItInsteadOfOpeningASecond) {
+    drives.addStick(QStringLiteral("/media/anna/A/"), 1'000'000'000);
+    drives.addStick(QStringLiteral("/media/anna/B/"), 1'000'000'000);
+    frmMain& main = window(); // two sticks: the start-up opens the picker
+    main.show();
+    drives.addStick(QStringLiteral("/media/anna/C/"), 1'000'000'000);
+    child<QPushButton>("cmdSearch")->click();
+
+    QList<frmAuswahl*> open;
+    for (frmAuswahl* picker : main.findChildren<frmAuswahl*>())
+        if (picker->isVisible())
+            open.append(picker);
+    ASSERT_EQ(open.size(), 1);
+    const QTreeWidget* list = open.front()->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(0);
+    EXPECT_EQ(rows, QStringList({"/media/anna/A/", "/media/anna/B/", "/media/anna/C/"}));
+    EXPECT_EQ(open.front()->ChosenDrive(), QStringLiteral("/media/anna/A/"));
 }
 
 TEST_F(StickWindow, EditedStandardPathIsSavedOnlyOnYes) {

@@ -4,6 +4,7 @@
 
 #include "MainWindowFixture.h"
 #include "platform/Ansi.h"
+#include "support/FileBytes.h"
 #include "support/NginxServer.h"
 #include "support/RawZip.h"
 #include "support/SigningKey.h"
@@ -28,8 +29,7 @@ const QString kFirmware = QStringLiteral("Q120_Firmware.zip");
 const QString kList = QStringLiteral("Settings_AT_Q120.txt");
 
 QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileBytes(path);
 }
 
 // Every file below a folder by its relative path, with its bytes.

@@ -12,6 +12,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"
 #include "support/FakeShell.h"
+#include "support/FileBytes.h"
 #include "support/TempDir.h"
 
 #include <QAccessible>
@@ -169,9 +170,8 @@ TEST_F(Form1Test, FormatRunIsJudgedByDoneInItsOutput) {
         EXPECT_TRUE(dialogs.shown().back().title.isEmpty());
         EXPECT_EQ(dialogs.shown().back().icon, MessageIcon::None);
         if (c.script) {
-            QFile args(formatter() + QStringLiteral(".args"));
-            ASSERT_TRUE(args.open(QIODevice::ReadOnly));
-            EXPECT_EQ(args.readAll(), QByteArray("-c64\n/media/anna/USB DISK\n"));
+            EXPECT_EQ(test::fileBytes(formatter() + QStringLiteral(".args"), "<missing>"),
+                      QByteArray("-c64\n/media/anna/USB DISK\n"));
         }
         EXPECT_TRUE(closed());
         EXPECT_TRUE(owner.isVisible()) << "the main window is shown again";
@@ -225,9 +225,7 @@ TEST_F(Form1Test, PressesDuringARunningFormatStartNoSecondOne) {
     button("Command1")->click();
 
     EXPECT_FALSE(closedDuringRun) << "the window stays while the formatter runs";
-    QFile log(formatter() + QStringLiteral(".log"));
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(log.readAll(), QByteArray("run\n"));
+    EXPECT_EQ(test::fileBytes(formatter() + QStringLiteral(".log"), "<missing>"), QByteArray("run\n"));
     EXPECT_EQ(texts(),
               QStringList({dialogs.shown().front().text, QStringLiteral("Formatierung abgeschlossen.")}));
     EXPECT_TRUE(closed());

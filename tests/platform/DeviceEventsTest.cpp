@@ -1,9 +1,10 @@
-// Arrival and removal messages from the mount table and from the drive table.
+// Arrival and removal of removable volumes from the mount table and from the drive table.
 
 #include "platform/DeviceEvents.h"
 #include "RecordedSystem.h"
 #include "platform/MountWatcher.h"
 #include "platform/TableWatcher.h"
+#include "support/ScopedEnvironment.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -13,20 +14,21 @@
 
 using namespace norvane::platform;
 using norvane::test::RecordedSystem;
+using norvane::test::ScopedEnvironment;
 using norvane::test::TempDir;
 
 namespace {
 
-using Messages = QList<unsigned>;
+// "+root" for an arrival, "-root" for a removal, in the order they were raised.
+using Messages = QStringList;
 
-// The wParams of the device-change messages events raises.
 class Recorder {
 public:
     explicit Recorder(DeviceEvents& events) {
-        QObject::connect(&events, &DeviceEvents::deviceChange, [this](unsigned message, unsigned wParam) {
-            EXPECT_EQ(message, kWmDeviceChange);
-            messages.append(wParam);
-        });
+        QObject::connect(&events, &DeviceEvents::volumeArrived,
+                         [this](const QString& root) { messages.append(u'+' + root); });
+        QObject::connect(&events, &DeviceEvents::volumeRemoved,
+                         [this](const QString& root) { messages.append(u'-' + root); });
     }
     // Runs events until count messages came (at most 10 s), then a little longer
     // for any that should not come; returns them and starts afresh.
@@ -84,14 +86,14 @@ TEST(DeviceEvents, MountTableChangesOfRemovableDrivesOnly) {
                                         QStringLiteral("vfat"), QStringLiteral("/dev/sdd1"));
     watcher.check();
     watcher.check(); // no change since the last look
-    EXPECT_EQ(std::exchange(recorder.messages, {}), Messages{kDbtDeviceArrival});
+    EXPECT_EQ(std::exchange(recorder.messages, {}), Messages{u'+' + second});
 
     system.unmount(first);
     system.unmount(second);
-    system.mount(QStringLiteral("third"), system.addDisk("sde", true, true, 8, 64), QStringLiteral("vfat"),
-                 QStringLiteral("/dev/sde1"));
-    watcher.check(); // two gone and one new in one change: one removal, then one arrival
-    EXPECT_EQ(recorder.messages, (Messages{kDbtDeviceRemoveComplete, kDbtDeviceArrival}));
+    const QString third = system.mount(QStringLiteral("third"), system.addDisk("sde", true, true, 8, 64),
+                                       QStringLiteral("vfat"), QStringLiteral("/dev/sde1"));
+    watcher.check(); // two gone and one new in one change: the removals first, then the arrival
+    EXPECT_EQ(recorder.messages, (Messages{u'-' + first, u'-' + second, u'+' + third}));
 }
 
 class TableWatcherTest : public ::testing::Test {
@@ -119,8 +121,9 @@ TEST_F(TableWatcherTest, EditingTheTableRaisesArrivalAndRemoval) {
     TableWatcher watcher(table);
     Recorder recorder(watcher);
 
+    const QString stickRoot = dir.filePath(QStringLiteral("stick/"));
     saveAtomically(disk + stick);
-    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceArrival});
+    EXPECT_EQ(recorder.take(1), Messages{u'+' + stickRoot});
 
     // Renaming writes the table again; the stick stays, so nothing is raised. The
     // file was replaced above, so this also shows the new file is watched.
@@ -128,21 +131,22 @@ TEST_F(TableWatcherTest, EditingTheTableRaisesArrivalAndRemoval) {
     EXPECT_EQ(recorder.take(0), Messages{});
 
     dir.writeFile(QStringLiteral("drives.ini"), disk);
-    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceRemoveComplete});
+    EXPECT_EQ(recorder.take(1), Messages{u'-' + stickRoot});
 
     saveAtomically(disk + row(QStringLiteral("other"), "removable"));
-    EXPECT_EQ(recorder.take(1), Messages{kDbtDeviceArrival});
+    EXPECT_EQ(recorder.take(1), Messages{u'+' + dir.filePath(QStringLiteral("other/"))});
 }
 
 TEST(CreateDeviceEvents, FollowsTheTableVariable) {
     TempDir dir;
-    const QByteArray saved = qgetenv("NORVANE_DRIVES");
-    qputenv("NORVANE_DRIVES", dir.writeFile(QStringLiteral("drives.ini")).toUtf8());
-    const auto folder = createDeviceEvents();
-    qunsetenv("NORVANE_DRIVES");
-    const auto system = createDeviceEvents();
-    if (!saved.isEmpty())
-        qputenv("NORVANE_DRIVES", saved);
+    const auto folder = [&] {
+        const ScopedEnvironment table("NORVANE_DRIVES", dir.writeFile(QStringLiteral("drives.ini")).toUtf8());
+        return createDeviceEvents();
+    }();
+    const auto system = [] {
+        const ScopedEnvironment none("NORVANE_DRIVES", {});
+        return createDeviceEvents();
+    }();
     EXPECT_NE(dynamic_cast<TableWatcher*>(folder.get()), nullptr);
     ASSERT_NE(dynamic_cast<MountWatcher*>(system.get()), nullptr);
     EXPECT_TRUE(dynamic_cast<MountWatcher*>(system.get())->isWatching());

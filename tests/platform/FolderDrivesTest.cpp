@@ -1,6 +1,7 @@
 // Folder-backed drives: what the table adds to the shared contract.
 
 #include "platform/FolderDrives.h"
+#include "support/FileBytes.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -14,10 +15,7 @@ namespace {
 class FolderDrivesTest : public ::testing::Test {
 protected:
     QString writeTable(const QByteArray& text) { return dir.writeFile(QStringLiteral("drives.ini"), text); }
-    QByteArray table() const {
-        QFile file(dir.filePath(QStringLiteral("drives.ini")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray table() const { return norvane::test::fileBytes(dir.filePath(QStringLiteral("drives.ini"))); }
     TempDir dir;
 };
 

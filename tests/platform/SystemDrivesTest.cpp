@@ -3,6 +3,7 @@
 #include "platform/SystemDrives.h"
 #include "RecordedSystem.h"
 #include "platform/FolderDrives.h"
+#include "support/FileBytes.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -122,10 +123,7 @@ TEST(SystemDrives, RenamingAsksUdevToReadTheDeviceAgain) {
         system.mount(QStringLiteral("stick"), system.addDisk(QStringLiteral("sdb"), true, true, 8, 16),
                      QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
     const QString uevent = system.dir().writeFile(QStringLiteral("sys/devices/usb/block/sdb/sdb1/uevent"));
-    const auto read = [&] {
-        QFile file(uevent);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-    };
+    const auto read = [&] { return norvane::test::fileBytes(uevent, "unreadable"); };
     system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Refused))->setVolumeLabel(stick, "NEU");
     EXPECT_EQ(read(), QByteArray());
     system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Renamed))->setVolumeLabel(stick, "NEU");

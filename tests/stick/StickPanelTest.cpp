@@ -38,7 +38,7 @@ public:
     void setSizeCaptions(const QString& total, const QString& free, const QString& used) override {
         sizes = {total, free, used};
     }
-    void setSwatchColours(int, int) override {}
+    void setSwatchColours(Rgb, Rgb) override {}
     void showFillBar(int percent) override { bar = percent; }
     void clearFillBar() override { bar = -1; }
     void showDrivePicker() override { ++pickers; }

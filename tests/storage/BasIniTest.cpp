@@ -1,5 +1,6 @@
 // The INI store against real files in a temporary folder.
 #include "storage/basINI.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,8 +27,7 @@ protected:
     }
 
     QByteArray bytes(const QString& name = u"USB.ini"_s) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+        return test::fileBytes(path(name), "<unreadable>");
     }
 
     // "key=value" for every position, read after a reset.

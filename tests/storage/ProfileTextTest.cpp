@@ -23,10 +23,12 @@ TEST(ProfileText, SectionLinesSkipNoiseAcrossAllLineEnds) {
     EXPECT_EQ(sectionLines(text, u"missing"_s), QByteArray());
 }
 
-TEST(ProfileText, HeaderWithoutBracketStartsASection) {
-    const QByteArray text = "[A]\nx=1\n[B\ny=2\n"_ba;
+TEST(ProfileText, HeaderWithoutBracketOpensNoSectionAndEndsTheOneAbove) {
+    const QByteArray text = "[A]\nx=1\n[B\ny=2\n[USB Tool\nchkAuto=1\n"_ba;
     EXPECT_EQ(sectionLines(text, u"A"_s), "x=1\0"_ba);
-    EXPECT_EQ(sectionLines(text, u"B"_s), "y=2\0"_ba);
+    EXPECT_EQ(sectionLines(text, u"B"_s), QByteArray());
+    EXPECT_EQ(sectionLines(text, u"USB Tool"_s), QByteArray());
+    EXPECT_EQ(sectionNameList(text), "A\0"_ba);
 }
 
 TEST(ProfileText, FirstOccurrenceOfASectionCounts) {

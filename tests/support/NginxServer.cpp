@@ -1,4 +1,5 @@
 #include "support/NginxServer.h"
+#include "support/FileBytes.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -85,8 +86,7 @@ QString NginxServer::url() const {
 }
 
 QString NginxServer::accessLog() const {
-    QFile log(m_dir.path() + QStringLiteral("/access.log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+    return QString::fromUtf8(fileBytes(m_dir.path() + QStringLiteral("/access.log")));
 }
 
 } // namespace norvane::test

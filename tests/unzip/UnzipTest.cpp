@@ -1,6 +1,7 @@
 // Unpacking end to end: what lands on the stick, the result codes and boxes, and the
 // questions, for good archives and hostile ones.
 #include "UnzipTestSupport.h"
+#include "support/FileBytes.h"
 
 #include "unzip/UnzipCodes.h"
 
@@ -51,9 +52,8 @@ TEST_F(UnzipFixture, UnpacksFoldersWhileTheWindowThreadRunsItsEvents) {
 TEST_F(UnzipFixture, BrokenArchivesGiveTheirCodeAndLeaveNothing) {
     const QString good = dir.filePath("good.zip");
     writeZip(good, {{"update.bin", sampleText(200000)}});
-    QFile in(good);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    const QByteArray bytes = in.readAll();
+    const QByteArray bytes = fileBytes(good);
+    ASSERT_FALSE(bytes.isEmpty());
     QByteArray damaged = bytes;
     for (int i = 200; i < 260; ++i)
         damaged[i] = static_cast<char>(damaged[i] ^ 0x5a);
@@ -124,9 +124,7 @@ qsizetype centralEntry(const QByteArray& zip, const QByteArray& name) {
 
 TEST_F(UnzipFixture, StopsAZipBombAtTheSpaceLimit) {
     archive({{"small.bin", "klein"}, ZipMember::zeros("bomb.bin", qint64(1) << 30)});
-    QFile in(unz.archivePath);
-    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
-    QByteArray bomb = in.readAll();
+    QByteArray bomb = fileBytes(unz.archivePath);
     ASSERT_LT(bomb.size(), 5 << 20);
     unz.spaceLimitBytes = 50 << 20;
 

@@ -3,6 +3,7 @@
 // run sets it up: overwrite without asking, recreate folders, extract.
 
 #include "UnzipTestArchives.h"
+#include "support/FileBytes.h"
 
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
@@ -44,8 +45,7 @@ protected:
     QStringList onStick() const { return entriesBelow(unz.extractFolder); }
 
     QByteArray stickFile(const QString& relative) const {
-        QFile file(unz.extractFolder + relative);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return fileBytes(unz.extractFolder + relative, "<missing>");
     }
 
     TempDir dir;

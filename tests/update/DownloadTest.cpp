@@ -1,6 +1,7 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
+#include "update/DownloadProgress.h"
 #include "update/FileStore.h"
 #include "update/ServerUrls.h"
 
@@ -52,51 +53,94 @@ TEST_F(DownloadTest, EmptyBodyGivesEmptyText) {
     EXPECT_TRUE(sink.statuses().isEmpty());
 }
 
-TEST_F(DownloadTest, FirmwareStatusGainsADotEveryTwentyBlocks) {
+// The text of block n (1-based) as the status per block has it: one dot more every
+// `every` blocks, shown from the block after the one that added it.
+QString perBlockText(const QString& label, int every, qsizetype block) {
+    return label + QString(1 + (block - 1) / every, '.');
+}
+
+// The counting and the display rate of the status, with a clock the test moves.
+TEST(DownloadProgressTest, CountsEveryBlockAndTellsTheWindowAtMostOncePerFrame) {
+    struct Case {
+        const char* what;
+        QString kind;
+        QList<qsizetype> received; // the body's size at each look; the last one is its end
+        int msPerLook;
+        QStringList expected; // every status in order; empty: only the rules below
+    };
+    const QString firmware = "Firmware-Update ", settings = "Settings-Update ";
+    QList<qsizetype> firmwareBlocks, fastBody;
+    for (qsizetype block = 1; block <= 40; ++block)
+        firmwareBlocks << block * 2048;
+    firmwareBlocks << 40 * 2048 + 1;
+    for (qsizetype block = 1; block <= 1000; ++block)
+        fastBody << block * 2048;
+    QStringList firmwareTexts;
+    for (qsizetype block = 1; block <= 41; ++block)
+        firmwareTexts << perBlockText(firmware, 20, block);
+    const QList<Case> cases = {
+        {"a frame per block shows every block", "1", firmwareBlocks, 16, firmwareTexts},
+        {"settings, a frame per block",
+         "2",
+         {2048, 4096, 6144, 8192, 10240},
+         20,
+         {settings + ".", settings + ".", settings + "..", settings + "..", settings + "..."}},
+        {"one block at the boundary", "2", {2048}, 0, {settings + "."}},
+        {"a byte more is a second block, shown once at the end", "2", {2049}, 0, {settings + "."}},
+        {"a fast body", "1", fastBody, 1, {}},
+        {"blocks arriving in bursts", "2", {20000, 20000, 90000, 90001}, 5, {}},
+        {"no status for kind 0", "0", {2048, 100000}, 16, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::RecordingStatusSink sink;
+        std::chrono::milliseconds now{1000};
+        QList<std::chrono::milliseconds> eventRuns;
+        sink.onEvents = [&] { eventRuns << now; };
+        DownloadProgress progress(sink, c.kind, [&] { return now; });
+        for (qsizetype i = 0; i < c.received.size(); ++i) {
+            if (i + 1 < c.received.size()) {
+                progress.bodyReceived(c.received[i]);
+            } else {
+                progress.bodyComplete(c.received[i]);
+            }
+            now += std::chrono::milliseconds(c.msPerLook);
+        }
+        QStringList texts;
+        for (const test::RecordingStatusSink::Call& call : sink.statuses())
+            texts << call.text;
+        if (c.kind == "0") {
+            EXPECT_TRUE(sink.calls.isEmpty());
+            continue;
+        }
+        if (!c.expected.isEmpty()) {
+            EXPECT_EQ(texts, c.expected);
+        }
+        const int every = c.kind == "1" ? 20 : 2;
+        const qsizetype blocks = (c.received.last() + 2047) / 2048;
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_EQ(texts.last(), perBlockText(c.kind == "1" ? firmware : settings, every, blocks));
+        // Each status is followed by one run of events; runs but the last are a frame apart.
+        ASSERT_EQ(sink.eventRuns(), texts.size());
+        for (qsizetype i = 0; i + 1 < sink.calls.size(); i += 2)
+            EXPECT_TRUE(sink.calls[i].isStatus && !sink.calls[i + 1].isStatus) << i;
+        for (qsizetype i = 1; i + 1 < eventRuns.size(); ++i)
+            EXPECT_GE(eventRuns[i] - eventRuns[i - 1], DownloadProgress::kFrame) << i;
+    }
+}
+
+TEST_F(DownloadTest, FirmwareStatusEndsWithTheTextOfTheLastBlock) {
     const QByteArray body = patterned(40 * 2048 + 1); // 41 blocks, the last one byte long
     server.serve("/firmware.zip", body);
 
     ASSERT_EQ(downloader.OpenURL(fileUrl("/firmware.zip"), "1", 0), body);
 
     const QList<RecordingStatusSink::Call> statuses = sink.statuses();
-    ASSERT_EQ(statuses.size(), 41);
-    for (int block = 1; block <= 41; ++block) {
-        const int dots = block <= 20 ? 1 : block <= 40 ? 2 : 3;
-        EXPECT_EQ(statuses[block - 1].text, "Firmware-Update " + QString(dots, '.')) << "block " << block;
-        EXPECT_EQ(statuses[block - 1].toolTip, QString::fromUtf8("Firmwareupdate läuft..."));
-    }
-}
-
-TEST_F(DownloadTest, SettingsStatusGainsADotEveryTwoBlocksAndLetsEventsRunAfterEach) {
-    server.serve("/settings.zip", patterned(5 * 2048));
-
-    ASSERT_EQ(downloader.OpenURL(fileUrl("/settings.zip"), "2", 0).size(), 5 * 2048);
-
-    const QList<RecordingStatusSink::Call> statuses = sink.statuses();
-    const QStringList expected = {"Settings-Update .", "Settings-Update .", "Settings-Update ..",
-                                  "Settings-Update ..", "Settings-Update ..."};
-    ASSERT_EQ(statuses.size(), expected.size());
-    for (qsizetype i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(statuses[i].text, expected[i]);
-        EXPECT_EQ(statuses[i].toolTip, QString::fromUtf8("Settingsupdate läuft..."));
-    }
-    // Every status is followed by a run of the window's events before the next one.
-    bool statusPending = false;
-    for (const RecordingStatusSink::Call& call : sink.calls) {
-        EXPECT_FALSE(call.isStatus && statusPending);
-        statusPending = call.isStatus;
-    }
-    EXPECT_FALSE(statusPending);
-}
-
-TEST_F(DownloadTest, CountsBlocksAtTheBlockBoundary) {
-    server.serve("/one", patterned(2048));
-    server.serve("/two", patterned(2049));
-    downloader.OpenURL(fileUrl("/one"), "2", 0);
-    EXPECT_EQ(sink.statuses().size(), 1);
-    sink.calls.clear();
-    downloader.OpenURL(fileUrl("/two"), "2", 0);
-    EXPECT_EQ(sink.statuses().size(), 2);
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.last().text, "Firmware-Update ...");
+    EXPECT_EQ(statuses.last().toolTip, QString::fromUtf8("Firmwareupdate läuft..."));
+    EXPECT_EQ(sink.eventRuns(), statuses.size());
+    EXPECT_FALSE(sink.calls.last().isStatus) << "the last status is followed by a run of events";
 }
 
 TEST_F(DownloadTest, SendsAgentAndNoCacheHeaders) {
@@ -161,7 +205,8 @@ TEST_F(DownloadTest, EventHandlerCanDownloadWhileAPackageDownloads) {
 
     EXPECT_EQ(downloader.OpenURL(fileUrl("/firmware.zip"), "1", 0), package);
     EXPECT_EQ(nested, "news");
-    EXPECT_EQ(sink.statuses().size(), 3);
+    ASSERT_FALSE(sink.statuses().isEmpty());
+    EXPECT_EQ(sink.statuses().last().text, "Firmware-Update .");
 }
 
 TEST_F(DownloadTest, AccessTypeZeroUsesTheEnvironmentsProxyAndOneConnectsDirectly) {

@@ -1,4 +1,5 @@
 #include "update/FileStore.h"
+#include "support/FileBytes.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,10 +16,7 @@ class FileStoreTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return folder.filePath(name); }
 
-    static QByteArray contentOf(const QString& file) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    }
+    static QByteArray contentOf(const QString& file) { return test::fileBytes(file, "<unreadable>"); }
 
     static void backdate(const QString& file, const QDateTime& when) {
         QFile f(file);

@@ -1,4 +1,5 @@
 #include "update/ServerFiles.h"
+#include "support/FileBytes.h"
 
 #include "platform/Ansi.h"
 
@@ -317,8 +318,7 @@ TEST(Catalogue, RowsWithControlCharactersCountAsMissing) {
 namespace {
 
 QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return test::fileBytes(path);
 }
 
 const QString kDemo = QStringLiteral(NORVANE_DEMO_DOWNLOAD_DIR);

@@ -1,0 +1,24 @@
+#include "platform/Memory.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+namespace norvane::platform {
+
+void adviseLargePages(void* data, qsizetype size) noexcept {
+#ifdef MADV_HUGEPAGE
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (begin + page - 1) / page * page;
+    const std::uintptr_t end = (begin + static_cast<std::uintptr_t>(size)) / page * page;
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+
+} // namespace norvane::platform

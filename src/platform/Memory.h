@@ -1,0 +1,13 @@
+#pragma once
+// Hints to the operating system about how a large buffer is used.
+
+#include <QtGlobal>
+
+namespace norvane::platform {
+
+// Asks for large pages for the whole pages inside [data, data + size): a buffer of
+// hundreds of megabytes is then faulted in with a few hundred page faults instead of
+// a hundred thousand. Only a hint; nothing happens where the system offers none.
+void adviseLargePages(void* data, qsizetype size) noexcept;
+
+} // namespace norvane::platform
