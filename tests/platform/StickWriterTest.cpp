@@ -58,7 +58,6 @@ TEST_P(StickWriterTest, WritesBelowTheRootThroughTemporaryNames) {
     EXPECT_FALSE(QFile::exists(stick + "Firmware/Neu/update.bin")); // only the temporary name so far
     ASSERT_TRUE(file.commit(std::time_t(1700000000)).ok());
     EXPECT_EQ(contentOf(stick + "Firmware/Neu/update.bin"), "abc");
-    EXPECT_EQ(QFileInfo(stick + "Firmware/Neu/update.bin").lastModified().toSecsSinceEpoch(), 1700000000);
     EXPECT_EQ(QDir(stick + "Firmware/Neu").entryList(QDir::Files | QDir::Hidden), QStringList{"update.bin"});
 
     // An identical file stays with its time stamp; a different one is replaced.
@@ -80,9 +79,6 @@ TEST_P(StickWriterTest, WritesBelowTheRootThroughTemporaryNames) {
     ASSERT_TRUE(writer.writeWhole("USB.ini", "[Open]\r\nDir=Firmware\r\n").ok());
     EXPECT_EQ(writer.written(), QStringList({"Firmware/Neu/update.bin", "USB.ini"}));
     EXPECT_TRUE(writer.flush().ok());
-    EXPECT_EQ(writer.entry("USB.ini").kind, StickEntry::Kind::File);
-    EXPECT_EQ(writer.entry("Firmware").kind, StickEntry::Kind::Folder);
-    EXPECT_EQ(writer.entry("nothing").kind, StickEntry::Kind::Missing);
 }
 
 // A link at the name or on the way is refused and named; nothing outside changes, and a
