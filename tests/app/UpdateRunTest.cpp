@@ -181,19 +181,11 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     const std::string locale = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
     TempDir home;
-    const QMap<QString, QString> links = {{"autorun.inf", "authorized_keys"},
-                                          {"norvstick.ico", "picture.png"},
-                                          {"USB.ini", ".bashrc"},
-                                          {kFirmware, "firmware.bin"}};
-    QMap<QString, QByteArray> outside;
-    for (const QString& target : links) {
-        outside.insert(target, "outside: " + target.toUtf8());
-        home.writeFile(target, outside[target]);
-    }
-    for (auto link = links.begin(); link != links.end(); ++link) {
-        if (link.key() != kFirmware) {
-            ASSERT_TRUE(QFile::link(home.filePath(link.value()), stick.filePath(link.key())));
-        }
+    // Each name on the stick links to the file of the same name in home; the firmware's link comes later.
+    const QStringList names = {"autorun.inf", "norvstick.ico", "USB.ini", kFirmware};
+    for (const QString& name : names) {
+        home.writeFile(name, "outside: " + name.toUtf8());
+        ASSERT_TRUE(name == kFirmware || QFile::link(home.filePath(name), stick.filePath(name)));
     }
     const QString zip = home.filePath("names.zip");
     writeRawZip(zip, {{QStringLiteral("Übung.txt").toUtf8(), true, "u"}, {"\x8enderung.sdx", false, "a"}});
@@ -208,15 +200,15 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Änderung.sdx"))), "a");
 
     ASSERT_TRUE(QFile::remove(stick.filePath(kFirmware)));
-    ASSERT_TRUE(QFile::link(home.filePath(links[kFirmware]), stick.filePath(kFirmware)));
+    ASSERT_TRUE(QFile::link(home.filePath(kFirmware), stick.filePath(kFirmware)));
     dialogs.clearShown();
     window().cmdChoose_Click();
     ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Download fehlgeschlagen"})) << texts();
     EXPECT_TRUE(dialogs.shown().back().text.contains(QString::fromUtf8("„%1“").arg(kFirmware))) << texts();
 
     window().SavePath(); // writes USB.ini: refused, as its failure always was, without a word
-    for (auto target = outside.begin(); target != outside.end(); ++target)
-        EXPECT_EQ(bytesOf(home.filePath(target.key())), target.value()) << target.key().toStdString();
+    for (const QString& name : names)
+        EXPECT_EQ(bytesOf(home.filePath(name)), "outside: " + name.toUtf8()) << name.toStdString();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
     std::setlocale(LC_ALL, locale.c_str());
 }
