@@ -18,51 +18,40 @@ using platform::EjectOutcome;
 using platform::EjectResult;
 
 // A stick on a folder-backed drive table, the window built on it.
-class EjectFolderStick : public ::testing::Test {
-protected:
-    void SetUp() override {
-        folder.writeFile(QStringLiteral("stick/firmware.bin"), "data");
-        table = folder.writeFile(QStringLiteral("drives.ini"),
-                                 "[Stick]\nRoot=stick\nType=removable\nCapacity=100000000\nLabel=NORVANE\n");
-        drives = std::make_unique<platform::FolderDrives>(table);
-        ejector = std::make_unique<platform::FolderEjector>(table);
-        window = std::make_unique<frmMain>(MainWindowServices{.drives = *drives,
-                                                              .shell = shell,
-                                                              .ini = ini,
-                                                              .ejector = ejector.get(),
-                                                              .dialogs = &dialogs,
-                                                              .programFolder = programFolder.path(),
-                                                              .serverAddress = LoopbackServer::refusedUrl()});
-    }
-    QPushButton* eject() { return window->findChild<QPushButton*>(QStringLiteral("cmdEject")); }
-
-    TempDir folder;
-    TempDir programFolder;
-    QString table;
+TEST(EjectFolderStick, TheStickLeavesTheTableAndThePanel) {
+    TempDir folder, programFolder;
+    folder.writeFile(QStringLiteral("stick/firmware.bin"), "data");
+    const QString table =
+        folder.writeFile(QStringLiteral("drives.ini"),
+                         "[Stick]\nRoot=stick\nType=removable\nCapacity=100000000\nLabel=NORVANE\n");
+    platform::FolderDrives drives(table);
+    platform::FolderEjector ejector(table);
     FakeShell shell;
     FakeDialogs dialogs;
     basINI ini;
-    std::unique_ptr<platform::FolderDrives> drives;
-    std::unique_ptr<platform::FolderEjector> ejector;
-    std::unique_ptr<frmMain> window;
-};
-
-TEST_F(EjectFolderStick, TheStickLeavesTheTableAndThePanel) {
-    ASSERT_TRUE(eject());
-    EXPECT_TRUE(eject()->isEnabled());
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(eject())->text(QAccessible::Name),
+    frmMain window(MainWindowServices{.drives = drives,
+                                      .shell = shell,
+                                      .ini = ini,
+                                      .ejector = &ejector,
+                                      .dialogs = &dialogs,
+                                      .programFolder = programFolder.path(),
+                                      .serverAddress = LoopbackServer::refusedUrl()});
+    QPushButton* eject = window.findChild<QPushButton*>(QStringLiteral("cmdEject"));
+    ASSERT_TRUE(eject);
+    EXPECT_TRUE(eject->isEnabled());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(eject)->text(QAccessible::Name),
               QStringLiteral("Auswerfen"));
-    EXPECT_FALSE(window->findChild<QLabel*>(QStringLiteral("lblHDSize"))->text().isEmpty());
+    EXPECT_FALSE(window.findChild<QLabel*>(QStringLiteral("lblHDSize"))->text().isEmpty());
 
-    eject()->click();
+    eject->click();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown().front().text, QStringLiteral("Der USB-Stick kann jetzt entfernt werden."));
-    EXPECT_TRUE(drives->roots().isEmpty());
+    EXPECT_TRUE(drives.roots().isEmpty());
     EXPECT_TRUE(QFile::exists(folder.filePath(QStringLiteral("stick/firmware.bin"))));
-    EXPECT_TRUE(window->findChild<QLabel*>(QStringLiteral("lblHDSize"))->text().isEmpty());
-    EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("cmdChoose"))->text(),
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("lblHDSize"))->text().isEmpty());
+    EXPECT_EQ(window.findChild<QPushButton*>(QStringLiteral("cmdChoose"))->text(),
               QStringLiteral("USB Stick einstecken"));
-    EXPECT_FALSE(eject()->isEnabled());
+    EXPECT_FALSE(eject->isEnabled());
 }
 
 using EjectRefused = MainWindowTest;

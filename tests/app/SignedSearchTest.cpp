@@ -61,15 +61,6 @@ protected:
     QByteArray catalogue;
 };
 
-TEST_F(SignedSearch, AValidSignatureLoadsTheFilesAndIsRemembered) {
-    serveSigned(genuineManifest(), key.sign(genuineManifest()));
-    frmMain& w = searched();
-    expectLoaded(w, QStringLiteral("Signiert"));
-    ASSERT_TRUE(w.signedManifest());
-    EXPECT_TRUE(w.signedManifest()->digestOf(QStringLiteral("q110.zip.txt")));
-    EXPECT_TRUE(QFile::exists(stateFolder.filePath(QStringLiteral("signed-servers"))));
-}
-
 TEST_F(SignedSearch, AnUnsignedServerNeverSeenSignedWorksAsBefore) {
     frmMain& w = searched();
     expectLoaded(w, QStringLiteral("Nicht signiert"));
@@ -107,9 +98,14 @@ TEST_F(SignedSearch, AnswersThatDoNotMatchTheirSignatureAreRefused) {
     }
 }
 
-TEST_F(SignedSearch, AServerSeenSignedIsRefusedWithoutItsSignature) {
+// A valid signature loads the files and is remembered; from then on the server is held to it.
+TEST_F(SignedSearch, AValidSignatureIsRememberedAndThenRequired) {
     serveSigned(genuineManifest(), key.sign(genuineManifest()));
-    expectLoaded(searched(), QStringLiteral("Signiert"));
+    frmMain& first = searched();
+    expectLoaded(first, QStringLiteral("Signiert"));
+    ASSERT_TRUE(first.signedManifest());
+    EXPECT_TRUE(first.signedManifest()->digestOf(QStringLiteral("q110.zip.txt")));
+    EXPECT_TRUE(QFile::exists(stateFolder.filePath(QStringLiteral("signed-servers"))));
     resetWindow();
 
     // Stripped, or replaced by a list too large to be fetched: both count as missing.

@@ -2,6 +2,7 @@
 // openat2 and with the folder-by-folder walk alike.
 #include "platform/StickWriter.h"
 
+#include "support/FileBytes.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempDir.h"
 
@@ -26,8 +27,7 @@ using test::ScopedEnvironment;
 using test::TempDir;
 
 QByteArray contentOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return test::fileBytes(path, "<missing>");
 }
 
 class StickWriterTest : public ::testing::TestWithParam<StickResolution> {

@@ -22,6 +22,9 @@ namespace {
 
 const QString service = QStringLiteral("org.freedesktop.UDisks2");
 const QString prefix = QStringLiteral("/org/freedesktop/UDisks2/");
+// What UDisks2 says when it refuses to unmount or to power off.
+const QString busyText = QStringLiteral("Error unmounting /dev/sdb1: target is busy");
+const QString powerOffText = QStringLiteral("Error powering off drive");
 
 InterfaceProperties fileSystemObject(const QByteArray& mountPoint, const QString& drive) {
     InterfaceProperties interfaces;
@@ -94,9 +97,7 @@ private:
         QMutexLocker lock(&m_mutex);
         ++m_calls;
         if (!m_error.isEmpty())
-            sendErrorReply(m_error, m_error.endsWith(QLatin1String("DeviceBusy"))
-                                        ? QStringLiteral("Error unmounting /dev/sdb1: target is busy")
-                                        : QStringLiteral("Error powering off drive"));
+            sendErrorReply(m_error, m_error.endsWith(QLatin1String("DeviceBusy")) ? busyText : powerOffText);
         m_error.clear();
     }
     mutable QMutex m_mutex;
@@ -137,22 +138,12 @@ TEST_F(UDisksEjectorBus, UnmountsThenPowersOffAndTellsUDisksErrors) {
         int unmounts;
         int powerOffs;
     };
+    const QString busy = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
+    const QString failed = QStringLiteral("org.freedesktop.UDisks2.Error.Failed");
     const Case cases[] = {
         {"ejected", {}, {}, EjectResult::Ejected, {}, 1, 1},
-        {"a file still open",
-         QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy"),
-         {},
-         EjectResult::Busy,
-         QStringLiteral("Error unmounting /dev/sdb1: target is busy"),
-         2,
-         1},
-        {"the drive refuses to go off",
-         {},
-         QStringLiteral("org.freedesktop.UDisks2.Error.Failed"),
-         EjectResult::Failed,
-         QStringLiteral("Error powering off drive"),
-         3,
-         2},
+        {"a file still open", busy, {}, EjectResult::Busy, busyText, 2, 1},
+        {"the drive refuses to go off", {}, failed, EjectResult::Failed, powerOffText, 3, 2},
     };
     UDisksEjector udisks = ejector();
     for (const Case& c : cases) {

@@ -1,6 +1,7 @@
 // A package streamed into its file is checked against its signed digest before it
 // takes the target's place: another body leaves no file and an older file untouched.
 
+#include "support/FileBytes.h"
 #include "support/LoopbackServer.h"
 #include "support/TempDir.h"
 #include "update/Download.h"
@@ -47,9 +48,7 @@ TEST(DownloadDigest, OnlyABodyWithTheExpectedDigestIsKept) {
                                                                     0, target, 1 << 30, {}, c.expected);
         EXPECT_EQ(result.ok, c.kept) << c.path;
         EXPECT_EQ(result.digestMismatch, !c.kept) << c.path;
-        QFile file(target);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), c.kept ? body : QByteArray("older")) << c.path;
+        EXPECT_EQ(test::fileBytes(target), c.kept ? body : QByteArray("older")) << c.path;
         EXPECT_EQ(QDir(stick.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"firmware.zip"})
             << c.path;
     }

@@ -95,11 +95,22 @@ public:
 
 class UpdateRunRules : public ::testing::Test {
 protected:
-    UpdateOutcome run(ScriptedRun& script, const QString& settFile = QStringLiteral("Sett_AT.txt")) {
-        UpdatePlan plan{kRoot, "Q120", "Q120.zip",
-                        settFile.isEmpty() ? "Auswahl nicht verfügbar" : "Österreich", settFile};
+    UpdateOutcome run(ScriptedRun& script, const QString& settFile = QStringLiteral("Sett_AT.txt"),
+                      const std::optional<Manifest>& digests = std::nullopt) {
+        UpdatePlan plan{kRoot,      "Q120",
+                        "Q120.zip", settFile.isEmpty() ? "Auswahl nicht verfügbar" : "Österreich",
+                        settFile,   digests};
         UpdateRun run({script, dialogs, drives, script, script, script, kServer}, plan);
         return run.run();
+    }
+    // A fresh stick with `free` bytes this user may use (none: it cannot be measured), no message shown.
+    void freshStick(qint64 free) {
+        dialogs.clearShown();
+        drives.clear();
+        auto& space = drives.addStick(kRoot, 1'000'000'000).space;
+        space = platform::DiskSpace{1'000'000'000, 900'000'000, quint64(free)};
+        if (free < 0)
+            space.reset();
     }
     QStringList titles() const {
         QStringList shown;
@@ -168,13 +179,7 @@ TEST_F(UpdateRunRules, EachOutcomeTellsTheUserAndWritesOnlyWhatArrivedWhole) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScriptedRun script;
-        dialogs.clearShown();
-        drives.clear();
-        // Only the space this user may use counts, not the volume's free space.
-        auto& space = drives.addStick(kRoot, 1'000'000'000).space;
-        space = platform::DiskSpace{1'000'000'000, 900'000'000, quint64(c.free)};
-        if (c.free < 0)
-            space.reset();
+        freshStick(c.free); // only the space this user may use counts, not the volume's free space
         if (c.script)
             c.script(script);
 
@@ -195,7 +200,7 @@ TEST_F(UpdateRunRules, EachOutcomeTellsTheUserAndWritesOnlyWhatArrivedWhole) {
 TEST_F(UpdateRunRules, SuccessfulRunFetchesUnpacksAndFlushesInOrder) {
     ScriptedRun script;
     script.oldSize = 3'000'000; // replaced by the new package, so its room counts
-    drives.addStick(kRoot, 1'000'000'000).space = platform::DiskSpace{1'000'000'000, 7'000'000, 7'000'000};
+    freshStick(7'000'000);
 
     ASSERT_EQ(run(script), UpdateOutcome::Done);
 
@@ -260,16 +265,11 @@ TEST_F(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
         SCOPED_TRACE(c.name);
         ScriptedRun script;
         script.tamperedDownload = c.tampered;
-        dialogs.clearShown();
-        drives.clear();
-        drives.addStick(kRoot, 1'000'000'000).space =
-            platform::DiskSpace{1'000'000'000, 1'000'000'000, 900'000'000};
+        freshStick(900'000'000);
         Manifest digests;
         for (const QString& name : c.listed)
             digests.digests.insert(name, name.startsWith("Q120") ? firmDigest : listDigest);
-        UpdatePlan plan{kRoot, "Q120", "Q120.zip", "Österreich", "Sett_AT.txt", digests};
-        EXPECT_EQ(UpdateRun({script, dialogs, drives, script, script, script, kServer}, plan).run(),
-                  c.outcome);
+        EXPECT_EQ(run(script, "Sett_AT.txt", digests), c.outcome);
         EXPECT_EQ(script.stored, c.stored);
         const ShownMessage& last = dialogs.shown().back();
         EXPECT_TRUE(last.text.contains(c.text)) << last.text.toStdString();
