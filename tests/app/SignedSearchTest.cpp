@@ -115,7 +115,7 @@ TEST_F(SignedSearch, AValidSignatureIsRememberedAndThenRequired) {
             server.fail("/norvane/download/usb-sha256.txt", 404, "<h1>Not Found</h1>");
         dialogs.clearShown();
         frmMain& w = searched();
-        expectRefused(w, manifest.isEmpty() ? "stripped" : "10 MB");
+        ASSERT_NO_FATAL_FAILURE(expectRefused(w, manifest.isEmpty() ? "stripped" : "10 MB"));
         EXPECT_TRUE(dialogs.shown().front().text.endsWith(
             QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur.")));
         resetWindow();
