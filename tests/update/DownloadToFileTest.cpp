@@ -1,10 +1,12 @@
 // Packages streamed into files: the file appears under its name only when complete, and a
-// failure, a cancel or a vanished folder leaves no file behind and an older file untouched.
+// failure, a cancel, a vanished folder or a body other than its signed digest leaves no file
+// behind and an older file untouched.
 #include "support/FileBytes.h"
 #include "update/Download.h"
 
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"
+#include "update/Sha256.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -42,6 +44,12 @@ protected:
     QString fileUrl(const char* path) const { return server.url() + QLatin1String(path); }
     QString target() const { return folder.filePath("firmware.zip"); }
     QStringList entries() const { return QDir(folder.path()).entryList(QDir::Files | QDir::Hidden); }
+    // An older file at the target, which a failed download must leave as it is.
+    void placeOlder() const {
+        QFile older(target());
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly));
+        older.write("older");
+    }
 
     test::NoProxyEnvironment noProxy;
     LoopbackServer server;
@@ -142,11 +150,7 @@ TEST_F(DownloadToFileTest, FailuresLeaveNoFileAndAnOlderFileUntouched) {
     for (const BadDownload& bad : cases) {
         SCOPED_TRACE(bad.name);
         LoopbackServer own;
-        {
-            QFile older(target());
-            ASSERT_TRUE(older.open(QIODevice::WriteOnly));
-            older.write("older");
-        }
+        ASSERT_NO_FATAL_FAILURE(placeOlder());
         const FileDownloadResult result =
             downloader->DownloadToFile(bad.url(own), "1", 0, target(), bad.maxBytes);
         EXPECT_FALSE(result.ok);
@@ -162,6 +166,37 @@ TEST_F(DownloadToFileTest, FailuresLeaveNoFileAndAnOlderFileUntouched) {
                                                  "„firmware.zip“ konnte nicht geschrieben werden. Stecken "
                                                  "Sie den USB-Stick wieder ein und starten Sie das Update "
                                                  "nochmal."));
+}
+
+// A package is checked against its signed digest before it takes the target's place.
+TEST_F(DownloadToFileTest, OnlyABodyWithTheExpectedDigestIsKept) {
+    const QByteArray body = patterned(300 * 1024 + 7);
+    QByteArray tampered = body;
+    tampered[200 * 1024] = char(tampered[200 * 1024] ^ 1);
+    server.serve("/genuine", body);
+    server.serve("/tampered", tampered);
+    server.serveChunked("/tampered-chunked", tampered);
+    const struct {
+        const char* path;
+        QByteArray expected;
+        bool kept;
+    } cases[] = {
+        {"/genuine", Sha256::of(body), true},
+        {"/genuine", {}, true}, // no digest: as every download always was
+        {"/tampered", Sha256::of(body), false},
+        {"/tampered-chunked", Sha256::of(body), false},
+        {"/genuine", Sha256::of("other"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ASSERT_NO_FATAL_FAILURE(placeOlder());
+        const FileDownloadResult result =
+            downloader->DownloadToFile(fileUrl(c.path), "1", 0, target(), 1 << 30, {}, c.expected);
+        EXPECT_EQ(result.ok, c.kept);
+        EXPECT_EQ(result.digestMismatch, !c.kept);
+        EXPECT_EQ(contentOf(target()), c.kept ? body : QByteArray("older"));
+        EXPECT_EQ(entries(), QStringList{"firmware.zip"});
+    }
 }
 
 // An empty body writes nothing; a file with the same bytes stays with its time stamp, one

@@ -1,11 +1,10 @@
-# The signed list of digests, trusted keys, the memory of signed servers and packages
-# checked against their digest while they stream.
+# The signed list of digests, trusted keys and the memory of signed servers (packages
+# checked against their digest while they stream: DownloadToFileTest).
 if(NORVANE_TESTS)
   norvane_add_test(test_signature
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/ManifestTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/SignedServersTest.cpp
-      ${CMAKE_CURRENT_LIST_DIR}/DownloadDigestTest.cpp
     LIBS norvane_update)
 endif()
 if(NORVANE_FUZZ)
