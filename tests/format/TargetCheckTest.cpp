@@ -104,55 +104,52 @@ TEST(TargetCheck, OnlyAUsbDiskTheSystemDoesNotUseIsFormatted) {
         const char* name;
         QString argument;
         PathKind kind;
-        QString path;
         const char* number;
         bool viaPkexec;
-        const char* refusal; // nullptr: allowed
+        const char* refusal;        // nullptr: allowed
+        const char* path = nullptr; // where the argument leads; nullptr: the argument itself
     } cases[] = {
-        {"unmounted partition of the USB boot disk", "/dev/sda3", PathKind::BlockDevice, "/dev/sda3", "8:3",
-         true, "of the running system"},
-        {"closed LUKS partition of the boot disk", "/dev/sda4", PathKind::BlockDevice, "/dev/sda4", "8:4",
-         true, "of the running system"},
-        {"/efi", "/efi", PathKind::Directory, "/efi", "", true, "holds /efi"},
-        {"/boot/firmware", "/boot/firmware", PathKind::Directory, "/boot/firmware", "", true,
-         "holds /boot/firmware"},
-        {"fstab automount of /boot/efi, not mounted now", "/dev/sdg", PathKind::BlockDevice, "/dev/sdg",
-         "8:96", true, "/etc/fstab mounts at /boot/efi"},
-        {"swap in fstab through a by-uuid link", "/dev/sdh1", PathKind::BlockDevice, "/dev/sdh1", "8:113",
-         true, "/etc/fstab mounts at swap"},
-        {"fstab mount outside removable media, by label", "/dev/sdl", PathKind::BlockDevice, "/dev/sdl",
-         "8:176", true, "/etc/fstab mounts at /backup"},
-        {"active swap partition", "/dev/sdj", PathKind::BlockDevice, "/dev/sdj", "8:144", true,
-         "holds [SWAP]"},
-        {"active swap file on the disk", "/media/anna/big", PathKind::Directory, "/media/anna/big", "", true,
+        {"unmounted partition of the USB boot disk", "/dev/sda3", PathKind::BlockDevice, "8:3", true,
+         "of the running system"},
+        {"closed LUKS partition of the boot disk", "/dev/sda4", PathKind::BlockDevice, "8:4", true,
+         "of the running system"},
+        {"/efi", "/efi", PathKind::Directory, "", true, "holds /efi"},
+        {"/boot/firmware", "/boot/firmware", PathKind::Directory, "", true, "holds /boot/firmware"},
+        {"fstab automount of /boot/efi, not mounted now", "/dev/sdg", PathKind::BlockDevice, "8:96", true,
+         "/etc/fstab mounts at /boot/efi"},
+        {"swap in fstab through a by-uuid link", "/dev/sdh1", PathKind::BlockDevice, "8:113", true,
+         "/etc/fstab mounts at swap"},
+        {"fstab mount outside removable media, by label", "/dev/sdl", PathKind::BlockDevice, "8:176", true,
+         "/etc/fstab mounts at /backup"},
+        {"active swap partition", "/dev/sdj", PathKind::BlockDevice, "8:144", true, "holds [SWAP]"},
+        {"active swap file on the disk", "/media/anna/big", PathKind::Directory, "", true,
          "holds active swap"},
-        {"LVM physical volume on a USB disk", "/dev/sdc1", PathKind::BlockDevice, "/dev/sdc1", "8:33", true,
+        {"LVM physical volume on a USB disk", "/dev/sdc1", PathKind::BlockDevice, "8:33", true,
          "LVM, RAID or an encrypted volume"},
-        {"RAID member", "/dev/sdd", PathKind::BlockDevice, "/dev/sdd", "8:48", true, "LVM, RAID"},
-        {"one partition in /media, one at /srv", "/media/anna/FOTO", PathKind::Directory, "/media/anna/FOTO",
-         "", true, "at /srv, outside /media"},
-        {"internal NVMe with nothing mounted", "/dev/nvme0n1", PathKind::BlockDevice, "/dev/nvme0n1", "259:0",
-         true, "internal disk"},
-        {"a loop device mounted in /media", "/media/anna/image", PathKind::Directory, "/media/anna/image", "",
-         true, "loop, device-mapper"},
-        {"an opened LUKS volume in /media", "/media/anna/secret", PathKind::Directory, "/media/anna/secret",
-         "", true, "loop, device-mapper"},
-        {"a folder that is no mount point", "/home/anna", PathKind::Directory, "/home/anna", "", true,
+        {"RAID member", "/dev/sdd", PathKind::BlockDevice, "8:48", true, "LVM, RAID"},
+        {"one partition in /media, one at /srv", "/media/anna/FOTO", PathKind::Directory, "", true,
+         "at /srv, outside /media"},
+        {"internal NVMe with nothing mounted", "/dev/nvme0n1", PathKind::BlockDevice, "259:0", true,
+         "internal disk"},
+        {"a loop device mounted in /media", "/media/anna/image", PathKind::Directory, "", true,
+         "loop, device-mapper"},
+        {"an opened LUKS volume in /media", "/media/anna/secret", PathKind::Directory, "", true,
+         "loop, device-mapper"},
+        {"a folder that is no mount point", "/home/anna", PathKind::Directory, "", true,
          "not the mount point"},
-        {"a regular file through pkexec", "/boot/initrd.img", PathKind::RegularFile, "/boot/initrd.img", "",
-         true, "is a file"},
-        {"a character device", "/dev/sg0", PathKind::CharDevice, "/dev/sg0", "", false, "character device"},
-        {"missing", "/dev/sdz", PathKind::Missing, "", "", true, "does not exist"},
-        {"a USB disk's mount point in /media", "/media/anna/DATEN", PathKind::Directory, "/media/anna/DATEN",
-         "", true, nullptr},
+        {"a regular file through pkexec", "/boot/initrd.img", PathKind::RegularFile, "", true, "is a file"},
+        {"a character device", "/dev/sg0", PathKind::CharDevice, "", false, "character device"},
+        {"missing", "/dev/sdz", PathKind::Missing, "", true, "does not exist", ""},
+        {"a USB disk's mount point in /media", "/media/anna/DATEN", PathKind::Directory, "", true, nullptr},
         {"a USB disk through /dev/disk/by-id", "/dev/disk/by-id/usb-WD_Elements_25A3-0:0",
-         PathKind::BlockDevice, "/dev/sde", "8:64", true, nullptr},
-        {"an image file run directly", "disk.img", PathKind::RegularFile, "/home/anna/disk.img", "", false,
-         nullptr},
+         PathKind::BlockDevice, "8:64", true, nullptr, "/dev/sde"},
+        {"an image file run directly", "disk.img", PathKind::RegularFile, "", false, nullptr,
+         "/home/anna/disk.img"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TargetFacts facts = factsFor(c.argument, c.kind, c.path, QLatin1String(c.number));
+        const QString path = c.path ? QString::fromUtf8(c.path) : c.argument;
+        TargetFacts facts = factsFor(c.argument, c.kind, path, QLatin1String(c.number));
         facts.fileId = QStringLiteral("2049:77");
         facts.viaPkexec = c.viaPkexec;
         facts.fstab = kFstab;
