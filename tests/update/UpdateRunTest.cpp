@@ -14,6 +14,10 @@ using platform::MessageResult;
 
 const QString kRoot = QStringLiteral("/media/NORVANE/");
 const QString kServer = QStringLiteral("http://server.test");
+// What a run writes onto the stick.
+const QString kFirm = kRoot + "Q120.zip", kList = kRoot + "Sett_AT.txt";
+const QString kAutorun = kRoot + "autorun.inf", kIcon = kRoot + "norvstick.ico";
+const QStringList kAll{kFirm, kList, kAutorun, kIcon};
 constexpr qint64 kMinimum = UpdateRun::kMinimumFreeBytes;
 
 // Every seam of the run in one object, so that one log shows the order of the steps.
@@ -124,8 +128,6 @@ protected:
 };
 
 TEST_F(UpdateRunRules, EachOutcomeTellsTheUserAndWritesOnlyWhatArrivedWhole) {
-    const QString firm = kRoot + "Q120.zip", list = kRoot + "Sett_AT.txt";
-    const QString autorun = kRoot + "autorun.inf", icon = kRoot + "norvstick.ico";
     const QString confirm = "Wollen Sie updaten ?";
     // One row per outcome, not one line per field.
     // clang-format off
@@ -155,23 +157,23 @@ TEST_F(UpdateRunRules, EachOutcomeTellsTheUserAndWritesOnlyWhatArrivedWhole) {
          "Auf dem USB-Stick wurde nichts verändert.", "Update abgebrochen"},
         {"archive library reports a code: the run goes on, then says it is incomplete",
          [](ScriptedRun& s) { s.unzipCode = 51; }, kMinimum, UpdateOutcome::Incomplete,
-         {confirm, "Update unvollständig"}, {firm, list, autorun, icon}, "nicht vollständig",
+         {confirm, "Update unvollständig"}, kAll, "nicht vollständig",
          "Update abgeschlossen"},
         {"a member reads back damaged", [](ScriptedRun& s) { s.damaged = QStringList{kRoot + "fw/b.bin"}; },
-         kMinimum, UpdateOutcome::Damaged, {confirm, "Update fehlgeschlagen"}, {firm},
+         kMinimum, UpdateOutcome::Damaged, {confirm, "Update fehlgeschlagen"}, {kFirm},
          "Die Datei „/media/NORVANE/fw/b.bin“ wurde auf dem USB-Stick fehlerhaft gespeichert.",
          "Firmware wird entpackt..."},
         {"channel list download fails", [](ScriptedRun& s) { s.failingDownload = "Sett_AT"; }, kMinimum,
-         UpdateOutcome::DownloadFailed, {confirm, "Download fehlgeschlagen"}, {firm},
+         UpdateOutcome::DownloadFailed, {confirm, "Download fehlgeschlagen"}, {kFirm},
          "Das Paket „Sett_AT.txt“", "Update abgebrochen"},
         {"icon missing in the program folder", [](ScriptedRun& s) { s.failingCopy = "norvstick.ico"; },
-         kMinimum, UpdateOutcome::Incomplete, {confirm, "Update unvollständig"}, {firm, list, autorun},
+         kMinimum, UpdateOutcome::Incomplete, {confirm, "Update unvollständig"}, {kFirm, kList, kAutorun},
          "Prüfen Sie den USB-Stick", "Update abgeschlossen"},
         {"flush fails", [](ScriptedRun& s) { s.flushWorks = false; }, kMinimum, UpdateOutcome::Incomplete,
-         {confirm, "Update unvollständig"}, {firm, list, autorun, icon}, "Prüfen Sie den USB-Stick",
+         {confirm, "Update unvollständig"}, kAll, "Prüfen Sie den USB-Stick",
          "Update abgeschlossen"},
         {"success with exactly 5 MB free", {}, kMinimum, UpdateOutcome::Done, {confirm, "Update erfolgreich"},
-         {firm, list, autorun, icon},
+         kAll,
          "Update abgeschlossen\r\n\r\nDieser Service wird KOSTENLOS zur Verfügung gestellt von\r\n"
          "TELVANO AUSTRIA - www.norvane.de\r\n\r\n", "Update abgeschlossen"},
     };
@@ -219,8 +221,7 @@ TEST_F(UpdateRunRules, SuccessfulRunFetchesUnpacksAndFlushesInOrder) {
                  script.unzipPlan.freshen);
     // Packages, unpacked members and copies all reach the device before the success message.
     EXPECT_EQ(script.flushed,
-              (QStringList{kRoot + "Q120.zip", kRoot + "fw/a.bin", kRoot + "fw/b.bin", kRoot + "Sett_AT.txt",
-                           kRoot + "autorun.inf", kRoot + "norvstick.ico"}));
+              (QStringList{kFirm, kRoot + "fw/a.bin", kRoot + "fw/b.bin", kList, kAutorun, kIcon}));
     EXPECT_EQ(dialogs.shown().front().text,
               "Sie haben folgende Update Optionen gewählt:\r\nReceiver: Norvane Q120\r\nSettings: "
               "Österreich\r\n\r\nUpdaten mit OK ?");
@@ -230,8 +231,7 @@ TEST_F(UpdateRunRules, SuccessfulRunFetchesUnpacksAndFlushesInOrder) {
     dialogs.clearShown();
     ASSERT_EQ(run(firmwareOnly, {}), UpdateOutcome::Done);
     EXPECT_TRUE(dialogs.shown().front().text.contains("\r\nSettings: Auswahl nicht verfügbar\r\n"));
-    EXPECT_EQ(firmwareOnly.stored,
-              (QStringList{kRoot + "Q120.zip", kRoot + "autorun.inf", kRoot + "norvstick.ico"}));
+    EXPECT_EQ(firmwareOnly.stored, (QStringList{kFirm, kAutorun, kIcon}));
 }
 
 TEST_F(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
@@ -239,8 +239,6 @@ TEST_F(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
     const QString nothingChanged = "Auf dem USB-Stick wurde nichts verändert.";
     const QString mismatch = " stimmt nicht mit der Signatur des Servers überein.\r\n";
     const QStringList both{"Q120.zip.txt", "Sett_AT.txt.txt"};
-    const QStringList written{kRoot + "Q120.zip", kRoot + "Sett_AT.txt", kRoot + "autorun.inf",
-                              kRoot + "norvstick.ico"};
     // clang-format off
     struct Case {
         const char* name;
@@ -256,9 +254,9 @@ TEST_F(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
          "Das Paket „Sett_AT.txt“" + mismatch + nothingChanged},
         {"firmware tampered", both, "Q120.zip", UpdateOutcome::NotSigned, {},
          "Das Paket „Q120.zip“" + mismatch + nothingChanged},
-        {"channel list tampered", both, "Sett_AT", UpdateOutcome::NotSigned, {kRoot + "Q120.zip"},
+        {"channel list tampered", both, "Sett_AT", UpdateOutcome::NotSigned, {kFirm},
          "Die Firmware ist bereits auf dem USB-Stick, die Senderliste wurde nicht geschrieben."},
-        {"all listed and genuine", both, {}, UpdateOutcome::Done, written, "KOSTENLOS"},
+        {"all listed and genuine", both, {}, UpdateOutcome::Done, kAll, "KOSTENLOS"},
     };
     // clang-format on
     for (const Case& c : cases) {
