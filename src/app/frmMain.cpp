@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -38,6 +39,15 @@ QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSi
     if (!QFontDatabase::hasFamily(family) && hint == QFont::TypeWriter)
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return font;
+}
+
+// A PNG of the window's resources, read by Qt's own PNG reader. Left to guess the format,
+// the image reader first offers the file to every image-format plugin, loading each plugin
+// and the libraries behind it (JPEG, GIF, ...) before the window can be shown.
+QPixmap resourcePng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 } // namespace
@@ -149,7 +159,7 @@ void frmMain::applyFonts() {
 
 void frmMain::showDecoration() {
     const auto show = [](QLabel* image, const char* resource) {
-        image->setPixmap(QPixmap(QString::fromLatin1(resource)));
+        image->setPixmap(resourcePng(QString::fromLatin1(resource)));
     };
     show(ui->Image2, ":/pictures/image2.png");
     show(ui->Image3, ":/pictures/image3.png");
@@ -184,7 +194,7 @@ void frmMain::Form_Load() {
     ui->cmbSize->setCurrentIndex(0); // runs the unit handler: the first stick detection
 
     LoadSettings();
-    setWindowIcon(QIcon(QStringLiteral(":/icons/103.png")));
+    setWindowIcon(QIcon(resourcePng(QStringLiteral(":/icons/103.png"))));
     HookWindow();
 
     setStatus(2, QStringLiteral("Suche nach Updates..."), QStringLiteral("Updates werden gesucht."));

@@ -1,6 +1,6 @@
 #include "update/HttpTransfer.h"
 
-#include <curl/curl.h>
+#include "update/CurlLibrary.h"
 
 #include <memory>
 
@@ -16,19 +16,19 @@ constexpr const char* kAgent = "Orvalis:INET";
 constexpr const char* kProtocols = "http,https";
 constexpr long kReceiveBufferBytes = 512 * 1024;
 
-void initCurlOnce() {
-    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
-    Q_UNUSED(initialised);
+// libcurl's functions; called only after runHttpGet has seen the library loaded.
+const CurlLibrary& curl() {
+    return *curlLibrary();
 }
 
 struct EasyCleanup {
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL* easy) const { curl().easy_cleanup(easy); }
 };
 struct MultiCleanup {
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+    void operator()(CURLM* multi) const { curl().multi_cleanup(multi); }
 };
 struct ListCleanup {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { curl().slist_free_all(list); }
 };
 using Easy = std::unique_ptr<CURL, EasyCleanup>;
 using Multi = std::unique_ptr<CURLM, MultiCleanup>;
@@ -38,11 +38,11 @@ using HeaderList = std::unique_ptr<curl_slist, ListCleanup>;
 class Attachment {
 public:
     Attachment(CURLM* multi, CURL* easy) : multi_(multi), easy_(easy) {
-        attached_ = curl_multi_add_handle(multi_, easy_) == CURLM_OK;
+        attached_ = curl().multi_add_handle(multi_, easy_) == CURLM_OK;
     }
     ~Attachment() {
         if (attached_)
-            curl_multi_remove_handle(multi_, easy_);
+            curl().multi_remove_handle(multi_, easy_);
     }
     Attachment(const Attachment&) = delete;
     Attachment& operator=(const Attachment&) = delete;
@@ -68,7 +68,7 @@ struct Destination {
 void noteAnnouncedLength(Destination& destination) {
     destination.totalKnown = true;
     curl_off_t announced = -1;
-    if (curl_easy_getinfo(destination.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+    if (curl().easy_getinfo(destination.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
         announced >= 0) {
         destination.control->total = static_cast<qint64>(announced);
         destination.receiver->expect(qMin(static_cast<qint64>(announced), destination.maxBytes));
@@ -102,11 +102,11 @@ size_t passBodyOn(char* data, size_t size, size_t count, void* user) noexcept {
 }
 
 HeaderList noCacheHeaders() {
-    curl_slist* list = curl_slist_append(nullptr, "Cache-Control: no-cache");
+    curl_slist* list = curl().slist_append(nullptr, "Cache-Control: no-cache");
     if (list == nullptr)
         return {};
     HeaderList headers(list);
-    if (curl_slist_append(list, "Pragma: no-cache") == nullptr)
+    if (curl().slist_append(list, "Pragma: no-cache") == nullptr)
         return {};
     return headers;
 }
@@ -116,7 +116,7 @@ bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, D
     const TransferLimits& limits = request.limits;
     bool ok = true;
     auto set = [&](CURLoption option, auto value) {
-        ok = ok && curl_easy_setopt(easy, option, value) == CURLE_OK;
+        ok = ok && curl().easy_setopt(easy, option, value) == CURLE_OK;
     };
     set(CURLOPT_URL, url.constData());
     set(CURLOPT_PROTOCOLS_STR, kProtocols);
@@ -147,17 +147,17 @@ bool configure(CURL* easy, const HttpGetRequest& request, curl_slist* headers, D
 CURLcode drive(CURLM* multi, const TransferControl& control) {
     for (;;) {
         int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK)
+        if (curl().multi_perform(multi, &running) != CURLM_OK)
             return CURLE_FAILED_INIT;
         if (running == 0)
             break;
         if (control.cancel.load())
             return CURLE_ABORTED_BY_CALLBACK;
-        if (curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK)
+        if (curl().multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr) != CURLM_OK)
             return CURLE_FAILED_INIT;
     }
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+    while (CURLMsg* message = curl().multi_info_read(multi, &queued)) {
         if (message->msg == CURLMSG_DONE)
             return message->data.result;
     }
@@ -166,7 +166,7 @@ CURLcode drive(CURLM* multi, const TransferControl& control) {
 
 long responseStatus(CURL* easy) {
     long status = 0;
-    if (curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
+    if (curl().easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK)
         return 0;
     return status;
 }
@@ -201,9 +201,10 @@ TransferError classify(CURLcode result, long status, TransferError stoppedBy) {
 } // namespace
 
 TransferOutcome runHttpGet(const HttpGetRequest& request, BodyReceiver& receiver, TransferControl& control) {
-    initCurlOnce();
-    Multi multi(curl_multi_init());
-    Easy easy(curl_easy_init());
+    if (curlLibrary() == nullptr)
+        return {TransferError::Connection, 0};
+    Multi multi(curl().multi_init());
+    Easy easy(curl().easy_init());
     HeaderList headers = noCacheHeaders();
     if (!multi || !easy || !headers)
         return {TransferError::OutOfMemory, 0};

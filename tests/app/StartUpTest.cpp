@@ -122,6 +122,16 @@ TEST_F(StartUp, OrderPreviewUsesAFixedPitchFont) {
     EXPECT_TRUE(QFontInfo(child<QLabel>("lbl_reihenfolge")->font()).fixedPitch());
 }
 
+// The pictures are read by the PNG reader directly, never offered to the image plugins.
+TEST_F(StartUp, DecorationAndIconAreLoaded) {
+    for (const char* name : {"Image2", "Image3", "Image4", "Image5"}) {
+        const QPixmap picture = child<QLabel>(name)->pixmap();
+        EXPECT_FALSE(picture.isNull()) << name;
+    }
+    EXPECT_FALSE(window().windowIcon().isNull());
+    EXPECT_EQ(child<QLabel>("Image3")->pixmap().size(), QSize(300, 50));
+}
+
 TEST_F(StartUp, HiddenFramesKeepTheirControls) {
     window().show();
     EXPECT_FALSE(child<QGroupBox>("Frame1")->isVisible());
