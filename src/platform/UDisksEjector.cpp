@@ -12,14 +12,9 @@ namespace norvane::platform {
 
 namespace {
 
-const QString blockInterface = QStringLiteral("org.freedesktop.UDisks2.Block");
-const QString fileSystemInterface = QStringLiteral("org.freedesktop.UDisks2.Filesystem");
-const QString driveInterface = QStringLiteral("org.freedesktop.UDisks2.Drive");
-const QString managerPath = QStringLiteral("/org/freedesktop/UDisks2");
 const QString busyError = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
 // Unmount and PowerOff may wait for the user to answer a polkit prompt.
 constexpr int actionTimeoutMs = 120'000;
-constexpr int queryTimeoutMs = 10'000;
 
 // Filesystem.MountPoints is aay: byte strings ending in a NUL.
 QStringList mountPointsOf(const QVariant& value) {
@@ -58,16 +53,16 @@ std::optional<MountedFileSystem> mountedFileSystemAt(const ManagedObjects& objec
     const QString wanted = QDir::cleanPath(root);
     for (auto object = objects.cbegin(); object != objects.cend(); ++object) {
         const InterfaceProperties& interfaces = object.value();
-        if (!interfaces.contains(fileSystemInterface) ||
-            !mountPointsOf(interfaces.value(fileSystemInterface).value(QStringLiteral("MountPoints")))
+        if (!interfaces.contains(kUDisksFileSystem) ||
+            !mountPointsOf(interfaces.value(kUDisksFileSystem).value(QStringLiteral("MountPoints")))
                  .contains(wanted))
             continue;
         MountedFileSystem found{object.key(), std::nullopt};
         const QDBusObjectPath drive =
-            objectPathOf(interfaces.value(blockInterface).value(QStringLiteral("Drive")));
+            objectPathOf(interfaces.value(kUDisksBlock).value(QStringLiteral("Drive")));
         const auto driveObject = objects.constFind(drive);
         if (driveObject != objects.cend() &&
-            driveObject->value(driveInterface).value(QStringLiteral("CanPowerOff")).toBool())
+            driveObject->value(kUDisksDrive).value(QStringLiteral("CanPowerOff")).toBool())
             found.drive = drive;
         return found;
     }
@@ -83,27 +78,23 @@ EjectOutcome UDisksEjector::eject(const QString& root) {
     QDBusConnection bus = m_bus();
     if (!bus.isConnected())
         return {};
-    registerUDisksTypes();
     qDBusRegisterMetaType<QList<QByteArray>>(); // MountPoints
-    const QDBusMessage query = QDBusMessage::createMethodCall(
-        m_service, managerPath, QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-        QStringLiteral("GetManagedObjects"));
-    const QDBusReply<ManagedObjects> objects = bus.call(query, QDBus::Block, queryTimeoutMs);
-    if (!objects.isValid())
+    const std::optional<ManagedObjects> objects = udisksObjects(bus, m_service);
+    if (!objects)
         return {}; // no UDisks2 on this bus
-    const std::optional<MountedFileSystem> mounted = mountedFileSystemAt(objects.value(), root);
+    const std::optional<MountedFileSystem> mounted = mountedFileSystemAt(*objects, root);
     if (!mounted)
         return {};
 
     QDBusMessage unmount = QDBusMessage::createMethodCall(m_service, mounted->fileSystem.path(),
-                                                          fileSystemInterface, QStringLiteral("Unmount"));
+                                                          kUDisksFileSystem, QStringLiteral("Unmount"));
     unmount << QVariantMap();
     const QDBusMessage unmounted = bus.call(unmount, QDBus::Block, actionTimeoutMs);
     if (unmounted.type() != QDBusMessage::ReplyMessage)
         return outcomeOfError(unmounted);
     if (mounted->drive) {
         QDBusMessage powerOff = QDBusMessage::createMethodCall(m_service, mounted->drive->path(),
-                                                               driveInterface, QStringLiteral("PowerOff"));
+                                                               kUDisksDrive, QStringLiteral("PowerOff"));
         powerOff << QVariantMap();
         const QDBusMessage poweredOff = bus.call(powerOff, QDBus::Block, actionTimeoutMs);
         if (poweredOff.type() != QDBusMessage::ReplyMessage)

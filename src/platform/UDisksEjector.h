@@ -27,8 +27,7 @@ class UDisksEjector final : public Ejector {
 public:
     using BusSource = std::function<QDBusConnection()>;
 
-    explicit UDisksEjector(BusSource bus = &QDBusConnection::systemBus,
-                           QString service = QStringLiteral("org.freedesktop.UDisks2"));
+    explicit UDisksEjector(BusSource bus = &QDBusConnection::systemBus, QString service = kUDisksService);
     // Busy when UDisks2 answers Unmount with DeviceBusy, Failed for its other errors (the
     // detail is UDisks2's own message); NotOffered without the bus, the service or a file
     // system object mounted at the root.

@@ -4,24 +4,13 @@
 // UDisks2 checks the label and asks polkit, so an ordinary desktop user may
 // rename a stick without root.
 
+#include "platform/UDisksObjects.h"
 #include "platform/VolumeLabeler.h"
 
-#include <QDBusConnection>
-#include <QDBusObjectPath>
-#include <QMap>
-#include <QVariantMap>
 #include <functional>
 #include <optional>
 
 namespace norvane::platform {
-
-// What org.freedesktop.DBus.ObjectManager.GetManagedObjects returns (a{oa{sa{sv}}}):
-// per object path, per interface, its properties.
-using InterfaceProperties = QMap<QString, QVariantMap>;
-using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
-
-// Registers the two types above with QtDBus; safe to call more than once.
-void registerUDisksTypes();
 
 // The path of the object whose block device is device and that holds a file
 // system; nothing when there is none.
@@ -32,8 +21,7 @@ public:
     using BusSource = std::function<QDBusConnection()>;
 
     // bus gives the connection UDisks2 is on; it is asked on first use only.
-    explicit UDisksLabeler(BusSource bus = &QDBusConnection::systemBus,
-                           QString service = QStringLiteral("org.freedesktop.UDisks2"));
+    explicit UDisksLabeler(BusSource bus = &QDBusConnection::systemBus, QString service = kUDisksService);
     // NotOffered when the bus, the service or the device's file system object is
     // missing; Refused when UDisks2 answers SetLabel with an error.
     LabelOutcome setLabel(const QString& device, const QString& fileSystemType,
