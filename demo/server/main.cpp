@@ -134,7 +134,10 @@ int main(int argc, char** argv) {
         }
         response.set_content(content->toStdString(), contentType(fs::path(file->toStdString())));
     });
-    server.set_logger([](const httplib::Request& request, const httplib::Response& response) {
+    // Logged before the answer goes out, not after (as httplib's logger would): a client that
+    // sends its next request on a new connection as soon as it has an answer must not find that
+    // request ahead of the previous one in the log.
+    server.set_post_routing_handler([](const httplib::Request& request, httplib::Response& response) {
         std::printf("%s %s %s -> %d %zu\n", request.method.c_str(), request.target.c_str(),
                     request.version.c_str(), response.status, response.body.size());
     });
