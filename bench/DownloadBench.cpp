@@ -7,9 +7,13 @@
 // The status goes to a sink that runs the application's events, as the window's does.
 // curl's time is its own transfer time (%{time_total}), without the start of its process;
 // the ratios are of the median throughputs, the goal 0.9 for both.
+// After the rounds, the cost of the memory itself: writing a buffer of the package's size,
+// allocated as OpenURL's body is, while the system has had time to take freed memory back
+// (as it has when a download starts). OpenURL's time is about curl -o /dev/null's plus that.
 //
 //   bench_download [MiB]   (default 500)
 #include "BenchSupport.h"
+#include "platform/Memory.h"
 #include "support/ScopedEnvironment.h"
 #include "update/Download.h"
 
@@ -19,7 +23,10 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -40,6 +47,22 @@ public:
 
 double secondsOf(const QElapsedTimer& clock) {
     return double(clock.nsecsElapsed()) / 1e9;
+}
+
+// Seconds to write `size` bytes into a new buffer reserved and advised as the in-memory
+// body's, after a pause long enough for the system to have reclaimed memory freed before.
+double newMemorySeconds(qint64 size) {
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray buffer;
+    buffer.reserve(size);
+    norvane::platform::adviseLargePages(buffer.data(), buffer.capacity());
+    constexpr qsizetype kBlock = 16 * 1024;
+    const QByteArray block(kBlock, 'x');
+    for (qint64 written = 0; written < size; written += kBlock)
+        buffer.append(block.constData(), qMin<qsizetype>(kBlock, size - written));
+    return secondsOf(clock);
 }
 
 } // namespace
@@ -96,6 +119,9 @@ int main(int argc, char** argv) {
         curlNull.push_back(toNull.seconds);
         curlFile.push_back(toDisk.seconds);
     }
+    std::vector<double> newMemory;
+    for (int round = 0; round < kRounds; ++round)
+        newMemory.push_back(newMemorySeconds(size));
     using norvane::bench::median;
     const auto rate = [&](double seconds) { return double(mebibytes) / seconds; };
     const double memoryRatio = median(curlMemory) / median(memory);
@@ -110,6 +136,8 @@ int main(int argc, char** argv) {
     std::printf(
         "                                               curl -o /dev/null %6.0f MiB/s (%.2f s), ratio %.2f\n",
         rate(median(curlNull)), median(curlNull), median(curlNull) / median(memory));
+    std::printf("writing %lld MiB of new memory: %.2f s (median of %d, 3 s apart)\n",
+                static_cast<long long>(mebibytes), median(newMemory), kRounds);
     std::printf("DownloadToFile kind 1   %6.0f MiB/s (%.2f s)  curl -o file      %6.0f MiB/s (%.2f s)\n",
                 rate(median(toFile)), median(toFile), rate(median(curlFile)), median(curlFile));
     std::printf("throughput ratio OpenURL / curl: %.2f, goal at least %.1f: %s\n", memoryRatio, kGoal,

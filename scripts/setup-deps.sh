@@ -9,7 +9,7 @@ packages=(
   # libraries
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libcurl4-openssl-dev libarchive-dev zlib1g-dev libudev-dev libcpp-httplib-dev libblkid-dev
-  libssl-dev openssl
+  libssl-dev openssl libfontconfig-dev
   # tests
   googletest libgtest-dev libgmock-dev dbus-daemon
   # the demo, the screenshots and the fonts the window is drawn with

@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 
 #include "app/MainTables.h"
+#include "app/MainWindowFonts.h"
 #include "platform/DeviceEvents.h"
 #include "platform/desktop/QtDialogs.h"
 #include "stick/cDrive.h"
@@ -14,7 +15,6 @@
 #include "winproc/basDeklare.h"
 
 #include <QApplication>
-#include <QFontDatabase>
 #include <QImageReader>
 #include <QProgressBar>
 #include <QSignalBlocker>
@@ -31,15 +31,6 @@ namespace norvane {
 namespace {
 
 constexpr int kSearchDelayMs = 4000;
-
-// A font by family name, with the platform's closest font when the family is missing.
-QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSize) {
-    QFont font(family, pointSize);
-    font.setStyleHint(hint);
-    if (!QFontDatabase::hasFamily(family) && hint == QFont::TypeWriter)
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return font;
-}
 
 // A PNG of the window's resources, read by Qt's own PNG reader. Left to guess the format,
 // the image reader first offers the file to every image-format plugin, loading each plugin
@@ -146,15 +137,13 @@ void frmMain::connectHandlers() {
 }
 
 void frmMain::applyFonts() {
-    const QFont tahoma = fontWithFallback(QStringLiteral("Tahoma"), QFont::SansSerif, 9);
+    const MainWindowFonts fonts = mainWindowFonts();
     for (QLabel* label : {ui->Label16, ui->Label17, ui->Label18, ui->Label19, ui->Label21})
-        label->setFont(tahoma);
+        label->setFont(fonts.news);
     for (QLabel* label : lbl_news)
-        label->setFont(tahoma);
-    ui->lbl_reihenfolge->setFont(fontWithFallback(QStringLiteral("Courier New"), QFont::TypeWriter, 9));
-    QFont slogan = fontWithFallback(QStringLiteral("Arial"), QFont::SansSerif, 11);
-    slogan.setItalic(true);
-    ui->Label10->setFont(slogan);
+        label->setFont(fonts.news);
+    ui->lbl_reihenfolge->setFont(fonts.order);
+    ui->Label10->setFont(fonts.slogan);
 }
 
 void frmMain::showDecoration() {

@@ -1,7 +1,8 @@
-// Program start: German standard buttons, the platform's drives, desktop and
-// server address, then the main window.
+// Program start: the font configuration read alongside, German standard buttons, the
+// platform's drives, desktop and server address, then the main window.
 
 #include "app/GermanTranslations.h"
+#include "app/MainWindowFonts.h"
 #include "app/frmMain.h"
 #include "platform/DeviceEvents.h"
 #include "platform/Drives.h"
@@ -9,17 +10,20 @@
 #include "platform/ProgramFolder.h"
 #include "platform/StateFiles.h"
 #include "platform/desktop/DesktopShell.h"
+#include "platform/desktop/FontWarmUp.h"
 #include "storage/basINI.h"
 #include "update/ServerUrls.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    norvane::platform::FontWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("norvane-usbtool"));
     // Ties the window to its menu entry and icon on desktops that ask (Wayland).
     QGuiApplication::setDesktopFileName(QStringLiteral("de.norvane.usbtool"));
 
+    fonts.measure([] { return norvane::mainWindowFonts().all(); });
     norvane::installGermanTranslations(app);
 
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
@@ -38,5 +42,7 @@ int main(int argc, char* argv[]) {
                              .stateFolder = norvane::platform::stateFolder(),
                              .detectDrivesAfterFirstPaint = true});
     window.show();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    fonts.finish();
+    return result;
 }

@@ -2,6 +2,8 @@
 // searching state, before the update search has run.
 
 #include "MainWindowFixture.h"
+#include "app/MainWindowFonts.h"
+#include "platform/desktop/FontWarmUp.h"
 #include "stick/cDrive.h"
 #include "widgets/OptionButton.h"
 #include "widgets/StatusPanel.h"
@@ -120,6 +122,17 @@ TEST_F(StartUp, ChannelListNamesAndOrderPreviews) {
 
 TEST_F(StartUp, OrderPreviewUsesAFixedPitchFont) {
     EXPECT_TRUE(QFontInfo(child<QLabel>("lbl_reihenfolge")->font()).fixedPitch());
+}
+
+// The program start prepares the window's fonts on a thread: it ends whether it was given
+// fonts or not, and the fonts it measured resolve alike in the window thread afterwards.
+TEST(FontWarmUp, EndsWithOrWithoutFontsAndLeavesTheWindowsFontsAlone) {
+    { const platform::FontWarmUp unused; }
+    platform::FontWarmUp warmUp;
+    warmUp.measure([] { return mainWindowFonts().all(); });
+    warmUp.finish();
+    EXPECT_TRUE(QFontInfo(mainWindowFonts().order).fixedPitch());
+    EXPECT_TRUE(QFontInfo(mainWindowFonts().slogan).italic());
 }
 
 // The pictures are read by the PNG reader directly, never offered to the image plugins.
