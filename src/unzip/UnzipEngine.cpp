@@ -1,5 +1,6 @@
 #include "unzip/UnzipEngine.h"
 
+#include "unzip/ArchiveLibrary.h"
 #include "unzip/UnzipCodes.h"
 #include "unzip/UnzipNames.h"
 
@@ -8,8 +9,6 @@
 #include <QFileInfo>
 #include <QHash>
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <zlib.h>
 
 #include <cerrno>
@@ -34,9 +33,10 @@ constexpr std::size_t kHeaderReadBytes = 4 * 1024;
 
 // Frees the reader, then closes the archive file it read.
 struct ReadFree {
+    const ArchiveLibrary* library = nullptr;
     int fd = -1;
     void operator()(archive* reader) const {
-        archive_read_free(reader);
+        library->read_free(reader);
         if (fd >= 0)
             ::close(fd);
     }
@@ -99,18 +99,23 @@ private:
 // The archive itself is opened without following a link: the package on the stick is
 // read as the file the download left there, not as whatever a link put in its place
 // points to.
-Reader openReader(const QString& path, PassphraseState* state, std::size_t readBytes) {
+Reader openReader(const ArchiveLibrary& lib, const QString& path, PassphraseState* state,
+                  std::size_t readBytes) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    Reader reader(archive_read_new(), ReadFree{fd});
-    archive_read_support_format_zip_seekable(reader.get());
+    Reader reader(lib.read_new(), ReadFree{&lib, fd});
+    if (!reader) {
+        ::close(fd);
+        return nullptr;
+    }
+    lib.read_support_format_zip_seekable(reader.get());
     // Names without the UTF-8 flag are code page 437. Where the C library cannot
     // convert it, they come through as raw bytes and memberName() converts them.
-    archive_read_set_format_option(reader.get(), "zip", "hdrcharset", "CP437");
+    lib.read_set_format_option(reader.get(), "zip", "hdrcharset", "CP437");
     if (state != nullptr)
-        archive_read_set_passphrase_callback(reader.get(), state, &passphrase);
-    if (archive_read_open_fd(reader.get(), fd, readBytes) != ARCHIVE_OK)
+        lib.read_set_passphrase_callback(reader.get(), state, &passphrase);
+    if (lib.read_open_fd(reader.get(), fd, readBytes) != ARCHIVE_OK)
         return nullptr;
     return reader;
 }
@@ -128,16 +133,16 @@ int openFailureCode(const QString& path) {
     return start == QByteArrayLiteral("PK\x03\x04") ? UnexpectedEnd : ArchiveNotFound;
 }
 
-QString memberName(archive_entry* entry) {
-    if (const char* utf8 = archive_entry_pathname_utf8(entry))
+QString memberName(const ArchiveLibrary& lib, archive_entry* entry) {
+    if (const char* utf8 = lib.entry_pathname_utf8(entry))
         return QString::fromUtf8(utf8);
-    if (const char* raw = archive_entry_pathname(entry))
+    if (const char* raw = lib.entry_pathname(entry))
         return fromCodePage437(raw);
     return {};
 }
 
-bool errorSays(archive* reader, std::initializer_list<const char*> words) {
-    const char* message = archive_error_string(reader);
+bool errorSays(const ArchiveLibrary& lib, archive* reader, std::initializer_list<const char*> words) {
+    const char* message = lib.error_string(reader);
     if (message == nullptr)
         return false;
     const QString text = QString::fromUtf8(message);
@@ -164,8 +169,8 @@ struct Survey {
 
 class Extraction {
 public:
-    Extraction(const ExtractRequest& request, const ExtractHooks& hooks)
-        : m_request(request), m_hooks(hooks), m_plan(request.plan),
+    Extraction(const ArchiveLibrary& archive, const ExtractRequest& request, const ExtractHooks& hooks)
+        : m_archive(archive), m_request(request), m_hooks(hooks), m_plan(request.plan),
           m_filter(request.include, request.exclude, request.plan.caseInsensitive), m_buffer(kBlockBytes) {
         m_passphrase.hooks = &hooks;
     }
@@ -184,6 +189,7 @@ private:
     Step writeFailure(const platform::StickStatus& status, const QString& member);
     qint64 room() const;
 
+    const ArchiveLibrary& m_archive;
     const ExtractRequest& m_request;
     const ExtractHooks& m_hooks;
     const Plan m_plan;
@@ -215,7 +221,7 @@ ExtractResult Extraction::run() {
         }
         m_folder = QFileInfo(m_folder).canonicalFilePath();
     }
-    m_reader = openReader(m_request.archivePath, &m_passphrase, kArchiveReadBytes);
+    m_reader = openReader(m_archive, m_request.archivePath, &m_passphrase, kArchiveReadBytes);
     if (!m_reader) {
         m_result.code = openFailureCode(m_request.archivePath);
         return std::move(m_result);
@@ -236,16 +242,17 @@ ExtractResult Extraction::run() {
     int code = Ok;
     for (;;) {
         archive_entry* entry = nullptr;
-        const int status = archive_read_next_header(m_reader.get(), &entry);
+        const int status = m_archive.read_next_header(m_reader.get(), &entry);
         if (status == ARCHIVE_EOF)
             break;
         if (status < ARCHIVE_WARN) {
-            code = worse(code, errorSays(m_reader.get(), {"truncated", "premature"}) ? UnexpectedEnd
-                                                                                     : SeverelyDamaged);
+            code = worse(code, errorSays(m_archive, m_reader.get(), {"truncated", "premature"})
+                                   ? UnexpectedEnd
+                                   : SeverelyDamaged);
             break;
         }
         ++members;
-        const QString name = memberName(entry);
+        const QString name = memberName(m_archive, entry);
         if (!m_filter.isSelected(name))
             continue;
         m_passphrase.refused = false;
@@ -266,22 +273,22 @@ ExtractResult Extraction::run() {
 }
 
 Survey Extraction::survey() const {
-    const Reader reader = openReader(m_request.archivePath, nullptr, kHeaderReadBytes);
+    const Reader reader = openReader(m_archive, m_request.archivePath, nullptr, kHeaderReadBytes);
     const bool fat = m_plan.mode == Mode::Extract && m_request.fatNames;
     Survey found;
     QHash<QString, QString> folded; // case-folded target -> the member that takes it
     archive_entry* entry = nullptr;
     while (reader) {
-        const int status = archive_read_next_header(reader.get(), &entry);
+        const int status = m_archive.read_next_header(reader.get(), &entry);
         if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
             break;
-        const QString name = memberName(entry);
+        const QString name = memberName(m_archive, entry);
         if (!m_filter.isSelected(name))
             continue;
         ++found.selected;
         if (!fat || found.code != Ok)
             continue;
-        const mode_t type = archive_entry_filetype(entry);
+        const mode_t type = m_archive.entry_filetype(entry);
         const std::optional<QString> relative =
             targetRelativePath(name, m_plan.recreateFolders || type == AE_IFDIR, m_plan.spacesToUnderscores);
         if (!relative || (type != AE_IFREG && type != AE_IFDIR))
@@ -311,7 +318,7 @@ Survey Extraction::survey() const {
 }
 
 Step Extraction::member(archive_entry* entry, const QString& name) {
-    const mode_t type = archive_entry_filetype(entry);
+    const mode_t type = m_archive.entry_filetype(entry);
     if (m_plan.mode == Mode::List)
         return {};
     if (type == AE_IFDIR)
@@ -359,7 +366,7 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         return {};
     // The header's size may lie, so the bytes are counted as they come too; but a member
     // that announces more than there is room for is not started at all.
-    if (archive_entry_size_is_set(entry) && archive_entry_size(entry) > room())
+    if (m_archive.entry_size_is_set(entry) && m_archive.entry_size(entry) > room())
         return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
 
     const qint64 replacedBytes = existing.kind == platform::StickEntry::Kind::File ? existing.size : 0;
@@ -379,8 +386,8 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         m_written = writtenBefore;
         return step;
     }
-    const std::optional<std::time_t> mtime = archive_entry_mtime_is_set(entry)
-                                                 ? std::optional<std::time_t>(archive_entry_mtime(entry))
+    const std::optional<std::time_t> mtime = m_archive.entry_mtime_is_set(entry)
+                                                 ? std::optional<std::time_t>(m_archive.entry_mtime(entry))
                                                  : std::nullopt;
     const platform::StickStatus committed = file.commit(mtime);
     if (!committed.ok()) {
@@ -396,8 +403,8 @@ bool Extraction::shouldWrite(archive_entry* entry, const QString& relative,
                              const platform::StickEntry& existing) {
     if (existing.kind == platform::StickEntry::Kind::Missing)
         return !m_plan.freshen;
-    if (m_plan.newerOnly && archive_entry_mtime_is_set(entry) &&
-        archive_entry_mtime(entry) <= existing.modified)
+    if (m_plan.newerOnly && m_archive.entry_mtime_is_set(entry) &&
+        m_archive.entry_mtime(entry) <= existing.modified)
         return false;
     if (m_plan.overwriteWithoutAsking)
         return true;
@@ -413,7 +420,7 @@ Step Extraction::readData(const std::function<Step(const char*, std::size_t)>& s
     m_crc = static_cast<quint32>(crc32(0L, Z_NULL, 0));
     m_read = 0;
     for (;;) {
-        const la_ssize_t got = archive_read_data(m_reader.get(), m_buffer.data(), m_buffer.size());
+        const la_ssize_t got = m_archive.read_data(m_reader.get(), m_buffer.data(), m_buffer.size());
         if (got == 0)
             return {};
         if (got < 0)
@@ -431,9 +438,9 @@ Step Extraction::readFailure(la_ssize_t status) {
     const bool fatal = status == ARCHIVE_FATAL;
     if (m_passphrase.refused)
         return {WrongPassword, fatal};
-    if (errorSays(m_reader.get(), {"unsupported", "not supported"}))
+    if (errorSays(m_archive, m_reader.get(), {"unsupported", "not supported"}))
         return {Unsupported, fatal};
-    if (errorSays(m_reader.get(), {"truncated", "premature"}))
+    if (errorSays(m_archive, m_reader.get(), {"truncated", "premature"}))
         return {UnexpectedEnd, fatal};
     return {Damaged, fatal};
 }
@@ -459,7 +466,15 @@ qint64 Extraction::room() const {
 } // namespace
 
 ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks) {
-    return Extraction(request, hooks).run();
+    // Without libarchive this build can read no archive at all: the run fails before
+    // anything is written, with the code of a member this build cannot read.
+    const ArchiveLibrary* archive = archiveLibrary();
+    if (archive == nullptr) {
+        ExtractResult result;
+        result.code = Unsupported;
+        return result;
+    }
+    return Extraction(*archive, request, hooks).run();
 }
 
 } // namespace norvane::unzip

@@ -1,27 +1,31 @@
 #include "update/Sha256.h"
 
-#include <openssl/evp.h>
+#include "update/CryptoLibrary.h"
 
 namespace norvane {
 
-Sha256::Sha256() : m_context(EVP_MD_CTX_new()) {
-    m_failed = m_context == nullptr || EVP_DigestInit_ex(m_context, EVP_sha256(), nullptr) != 1;
+Sha256::Sha256()
+    : m_crypto(cryptoLibrary()), m_context(m_crypto != nullptr ? m_crypto->evp_md_ctx_new() : nullptr) {
+    m_failed =
+        m_context == nullptr || m_crypto->evp_digest_init_ex(m_context, m_crypto->evp_sha256(), nullptr) != 1;
 }
 
 Sha256::~Sha256() {
-    EVP_MD_CTX_free(m_context);
+    if (m_context != nullptr)
+        m_crypto->evp_md_ctx_free(m_context);
 }
 
 void Sha256::add(const char* data, std::size_t size) {
     if (!m_failed && size > 0)
-        m_failed = EVP_DigestUpdate(m_context, data, size) != 1;
+        m_failed = m_crypto->evp_digest_update(m_context, data, size) != 1;
 }
 
 QByteArray Sha256::finish() {
     QByteArray digest(EVP_MAX_MD_SIZE, Qt::Uninitialized);
     unsigned int length = 0;
     if (m_failed ||
-        EVP_DigestFinal_ex(m_context, reinterpret_cast<unsigned char*>(digest.data()), &length) != 1 ||
+        m_crypto->evp_digest_final_ex(m_context, reinterpret_cast<unsigned char*>(digest.data()), &length) !=
+            1 ||
         length != kSha256Bytes) {
         m_failed = true;
         return {};

@@ -10,6 +10,8 @@ struct evp_md_ctx_st;
 
 namespace norvane {
 
+struct CryptoLibrary;
+
 inline constexpr qsizetype kSha256Bytes = 32;
 
 class Sha256 {
@@ -20,13 +22,15 @@ public:
     Sha256& operator=(const Sha256&) = delete;
 
     void add(const char* data, std::size_t size);
-    // The 32 raw bytes of the digest of everything added; empty when libcrypto failed.
+    // The 32 raw bytes of the digest of everything added; empty when libcrypto failed or
+    // could not be loaded.
     // Ends the hashing: call once.
     QByteArray finish();
 
     static QByteArray of(QByteArrayView bytes);
 
 private:
+    const CryptoLibrary* m_crypto;
     evp_md_ctx_st* m_context;
     bool m_failed = false;
 };

@@ -1,13 +1,9 @@
 #include "update/TrustedKeys.h"
 
 #include "platform/Files.h"
+#include "update/CryptoLibrary.h"
 
 #include <QDir>
-
-#include <openssl/bio.h>
-#include <openssl/err.h>
-#include <openssl/evp.h>
-#include <openssl/pem.h>
 
 namespace norvane {
 
@@ -37,34 +33,41 @@ TrustedKeys TrustedKeys::fromPem(const QList<QByteArray>& pemTexts) {
     return keys;
 }
 
+// Without libcrypto no key is taken, so nothing verifies.
 void TrustedKeys::add(const QByteArray& pem) {
-    std::unique_ptr<BIO, decltype(&BIO_free)> bio(BIO_new_mem_buf(pem.constData(), int(pem.size())),
-                                                  &BIO_free);
-    EVP_PKEY* key = bio ? PEM_read_bio_PUBKEY(bio.get(), nullptr, nullptr, nullptr) : nullptr;
+    const CryptoLibrary* crypto = cryptoLibrary();
+    if (crypto == nullptr)
+        return;
+    std::unique_ptr<BIO, decltype(crypto->bio_free)> bio(
+        crypto->bio_new_mem_buf(pem.constData(), int(pem.size())), crypto->bio_free);
+    EVP_PKEY* key = bio ? crypto->pem_read_bio_pubkey(bio.get(), nullptr, nullptr, nullptr) : nullptr;
     // A failed parse leaves its reasons queued; they belong to nobody.
-    ERR_clear_error();
+    crypto->err_clear_error();
     if (key == nullptr)
         return;
-    if (EVP_PKEY_get_id(key) != EVP_PKEY_ED25519) {
-        EVP_PKEY_free(key);
+    if (crypto->evp_pkey_get_id(key) != EVP_PKEY_ED25519) {
+        crypto->evp_pkey_free(key);
         return;
     }
-    m_keys.emplace_back(key, &EVP_PKEY_free);
+    m_keys.emplace_back(key, crypto->evp_pkey_free);
 }
 
 bool TrustedKeys::verify(QByteArrayView message, QByteArrayView signature) const {
-    if (signature.size() != kEd25519SignatureBytes)
+    const CryptoLibrary* crypto = cryptoLibrary();
+    if (crypto == nullptr || signature.size() != kEd25519SignatureBytes)
         return false;
     for (const std::shared_ptr<evp_pkey_st>& key : m_keys) {
-        std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
+        std::unique_ptr<EVP_MD_CTX, decltype(crypto->evp_md_ctx_free)> context(crypto->evp_md_ctx_new(),
+                                                                               crypto->evp_md_ctx_free);
         // Ed25519 hashes the message itself: no digest is named, and it is verified in one call.
         const bool valid =
-            context && EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) == 1 &&
-            EVP_DigestVerify(context.get(), reinterpret_cast<const unsigned char*>(signature.data()),
-                             std::size_t(signature.size()),
-                             reinterpret_cast<const unsigned char*>(message.data()),
-                             std::size_t(message.size())) == 1;
-        ERR_clear_error();
+            context &&
+            crypto->evp_digest_verify_init(context.get(), nullptr, nullptr, nullptr, key.get()) == 1 &&
+            crypto->evp_digest_verify(context.get(), reinterpret_cast<const unsigned char*>(signature.data()),
+                                      std::size_t(signature.size()),
+                                      reinterpret_cast<const unsigned char*>(message.data()),
+                                      std::size_t(message.size())) == 1;
+        crypto->err_clear_error();
         if (valid)
             return true;
     }

@@ -60,7 +60,7 @@ grep -q "<annotate key=\"org.freedesktop.policykit.exec.path\">$app/fat32format<
     || fail "the polkit action does not name $app/fat32format"
 
 depends=$(dpkg-deb -f "$deb" Depends 2>/dev/null)
-for package in dosfstools xdg-utils qt6-translations-l10n libqt6widgets6 libcurl4; do
+for package in dosfstools xdg-utils qt6-translations-l10n libqt6widgets6 libcurl4 libssl3 libarchive13; do
     [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 
