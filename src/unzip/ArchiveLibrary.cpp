@@ -1,15 +1,14 @@
 #include "unzip/ArchiveLibrary.h"
 
+#include "platform/LibraryFunction.h"
+
 #include <QLibrary>
 
 namespace norvane::unzip {
 
 namespace {
 
-template <typename Function> bool resolve(QLibrary& library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(library.resolve(name));
-    return function != nullptr;
-}
+using platform::resolveFunction;
 
 // Never unloaded: readers may be open on any thread until the process ends.
 const ArchiveLibrary* load() {
@@ -18,23 +17,24 @@ const ArchiveLibrary* load() {
         return nullptr;
     static ArchiveLibrary archive;
     const bool complete =
-        resolve(library, "archive_read_new", archive.read_new) &&
-        resolve(library, "archive_read_support_format_zip_seekable",
-                archive.read_support_format_zip_seekable) &&
-        resolve(library, "archive_read_set_format_option", archive.read_set_format_option) &&
-        resolve(library, "archive_read_set_passphrase_callback", archive.read_set_passphrase_callback) &&
-        resolve(library, "archive_read_open_fd", archive.read_open_fd) &&
-        resolve(library, "archive_read_next_header", archive.read_next_header) &&
-        resolve(library, "archive_read_data", archive.read_data) &&
-        resolve(library, "archive_read_free", archive.read_free) &&
-        resolve(library, "archive_error_string", archive.error_string) &&
-        resolve(library, "archive_entry_pathname", archive.entry_pathname) &&
-        resolve(library, "archive_entry_pathname_utf8", archive.entry_pathname_utf8) &&
-        resolve(library, "archive_entry_filetype", archive.entry_filetype) &&
-        resolve(library, "archive_entry_size_is_set", archive.entry_size_is_set) &&
-        resolve(library, "archive_entry_size", archive.entry_size) &&
-        resolve(library, "archive_entry_mtime_is_set", archive.entry_mtime_is_set) &&
-        resolve(library, "archive_entry_mtime", archive.entry_mtime);
+        resolveFunction(library, "archive_read_new", archive.read_new) &&
+        resolveFunction(library, "archive_read_support_format_zip_seekable",
+                        archive.read_support_format_zip_seekable) &&
+        resolveFunction(library, "archive_read_set_format_option", archive.read_set_format_option) &&
+        resolveFunction(library, "archive_read_set_passphrase_callback",
+                        archive.read_set_passphrase_callback) &&
+        resolveFunction(library, "archive_read_open_fd", archive.read_open_fd) &&
+        resolveFunction(library, "archive_read_next_header", archive.read_next_header) &&
+        resolveFunction(library, "archive_read_data", archive.read_data) &&
+        resolveFunction(library, "archive_read_free", archive.read_free) &&
+        resolveFunction(library, "archive_error_string", archive.error_string) &&
+        resolveFunction(library, "archive_entry_pathname", archive.entry_pathname) &&
+        resolveFunction(library, "archive_entry_pathname_utf8", archive.entry_pathname_utf8) &&
+        resolveFunction(library, "archive_entry_filetype", archive.entry_filetype) &&
+        resolveFunction(library, "archive_entry_size_is_set", archive.entry_size_is_set) &&
+        resolveFunction(library, "archive_entry_size", archive.entry_size) &&
+        resolveFunction(library, "archive_entry_mtime_is_set", archive.entry_mtime_is_set) &&
+        resolveFunction(library, "archive_entry_mtime", archive.entry_mtime);
     return complete ? &archive : nullptr;
 }
 
