@@ -5,7 +5,38 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace norvane::platform {
+
+NoFollowRead readFileNoFollow(const QString& path, qint64 maxBytes) {
+    NoFollowRead read;
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            read.outcome = NoFollowRead::Outcome::Missing;
+        return read;
+    }
+    QFile file;
+    struct stat status {};
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return read;
+    }
+    // One byte more than allowed tells a file that is (or grew) too large.
+    read.bytes = file.read(maxBytes + 1);
+    if (file.error() == QFileDevice::NoError && read.bytes.size() <= maxBytes)
+        read.outcome = NoFollowRead::Outcome::Read;
+    else
+        read.bytes.clear();
+    return read;
+}
 
 std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes) {
     if (path.isEmpty() || !QFileInfo(path).isFile())

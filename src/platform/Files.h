@@ -17,6 +17,18 @@ inline constexpr qint64 kAnySize = -1;
 // no regular file, the file cannot be read, or it holds more than `maxBytes`.
 std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes = kAnySize);
 
+// A read of a file whose name could have been swapped for a link: the file is opened
+// without following a link in its last component and without waiting on a FIFO, and
+// judged on what was opened, so nothing changes between the check and the read.
+struct NoFollowRead {
+    enum class Outcome { Read, Missing, Refused };
+    Outcome outcome = Outcome::Refused;
+    QByteArray bytes;
+};
+// Read: the regular file's bytes. Missing: no such file. Refused: a link, a FIFO, a
+// device, a folder, a file larger than `maxBytes`, or a failed read.
+NoFollowRead readFileNoFollow(const QString& path, qint64 maxBytes);
+
 // Replaces the file at `path` with exactly `content`: the bytes go to a temporary
 // file in the same folder, which takes the file's place only once it has been
 // written in full, so a crash or a full disk never leaves a partial file behind.

@@ -8,14 +8,19 @@
 namespace norvane::storage {
 
 std::optional<QByteArray> loadProfileFile(const QString& path) {
-    const QFileInfo info(path);
     // A link is not read (nor written, see writeFileAtomically): USB.ini comes from a
-    // stick, and a link there could show any file of this computer.
-    if (info.isSymLink())
-        return std::nullopt;
-    if (!info.exists())
+    // stick, and a link there could show any file of this computer. A FIFO put there
+    // would keep the window waiting.
+    platform::NoFollowRead read = platform::readFileNoFollow(path, kMaxProfileBytes);
+    switch (read.outcome) {
+    case platform::NoFollowRead::Outcome::Read:
+        return std::move(read.bytes);
+    case platform::NoFollowRead::Outcome::Missing:
         return QByteArray();
-    return platform::readWholeFile(path, kMaxProfileBytes);
+    case platform::NoFollowRead::Outcome::Refused:
+        break;
+    }
+    return std::nullopt;
 }
 
 QByteArray readProfileFile(const QString& path) {

@@ -4,12 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace norvane;
 using namespace Qt::Literals::StringLiterals;
@@ -125,6 +127,13 @@ TEST_F(BasIni, BadFilesReadAsEmpty) {
     EXPECT_EQ(ini.GetINISectionNames(path()), QStringList{QString()});
     EXPECT_FALSE(ini.WriteINIValue(path(), u"A"_s, u"k"_s, u"w"_s)); // too large to be ours: left alone
     EXPECT_EQ(bytes(), huge);
+
+    // A FIFO in the file's place is neither waited on nor replaced.
+    ASSERT_TRUE(QFile::remove(path()));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path()).constData(), 0600), 0);
+    EXPECT_EQ(readAll({u"A"_s}).size(), 0);
+    EXPECT_FALSE(ini.WriteINIValue(path(), u"A"_s, u"k"_s, u"w"_s));
+    EXPECT_TRUE(QFileInfo(path()).exists() && !QFileInfo(path()).isFile());
 }
 
 TEST_F(BasIni, FailedWritesLeaveEverythingAsItWas) {
