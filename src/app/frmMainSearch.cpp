@@ -37,6 +37,12 @@ void frmMain::SearchUpdates() {
         return;
     }
     if (!isCurrentVersion(version)) {
+        // A server that signs its files must have signed this answer too before the user is
+        // sent to the product page and the program ends; anyone on the way could otherwise
+        // end it at will. A server never seen signed is asked nothing more, as before.
+        if (SignedServers(m_services.stateFolder).seenSigned(server) &&
+            !acceptServerFiles({{QStringLiteral("usb-version.txt"), version}}))
+            return;
         reportOutdated();
         return;
     }

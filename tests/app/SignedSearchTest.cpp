@@ -120,6 +120,26 @@ TEST_F(SignedSearch, AValidSignatureIsRememberedAndThenRequired) {
             QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur.")));
         resetWindow();
     }
+
+    // Another version ends the program only when the signed list vouches for it.
+    const QByteArray newer = "2.1";
+    const QByteArray vouched = manifestOf({{QStringLiteral("usb-version.txt"), newer}});
+    for (const bool signedNewer : {false, true}) {
+        serveSearch(newer, kNews, catalogue);
+        serveSigned(genuineManifest(), key.sign(genuineManifest()));
+        if (signedNewer)
+            serveSigned(vouched, key.sign(vouched));
+        dialogs.clearShown();
+        frmMain& w = searched();
+        ASSERT_EQ(dialogs.shown().size(), 1u);
+        EXPECT_EQ(dialogs.shown().front().title,
+                  signedNewer ? QStringLiteral("Version abgelaufen.") : QStringLiteral("Verbindungs-Fehler"));
+        EXPECT_EQ(programEnded, signedNewer ? 1 : 0);
+        EXPECT_EQ(shell.urls.size(), signedNewer ? 1 : 0);
+        EXPECT_EQ(w.statusPanel(3).text(),
+                  signedNewer ? QStringLiteral("Signiert") : QStringLiteral("Nicht signiert"));
+        resetWindow();
+    }
 }
 
 } // namespace
