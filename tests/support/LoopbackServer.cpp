@@ -149,6 +149,11 @@ struct LoopbackServer::State {
     bool released = false;
     std::vector<int> silentClients;
 
+    void setRule(const QByteArray& path, Rule rule) {
+        const std::lock_guard lock(mutex);
+        rules[path] = std::move(rule);
+    }
+
     void record(LoggedRequest request) {
         const std::lock_guard lock(mutex);
         log.append(std::move(request));
@@ -335,8 +340,7 @@ QString LoopbackServer::refusedUrl() {
 void LoopbackServer::serve(const QByteArray& path, const QByteArray& body) {
     Rule rule;
     rule.body = body;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::serveFolder(const QString& folder) {
@@ -349,8 +353,7 @@ void LoopbackServer::fail(const QByteArray& path, int status, const QByteArray& 
     rule.kind = Rule::Kind::Fail;
     rule.status = status;
     rule.body = htmlBody;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::cutShort(const QByteArray& path, qsizetype announced, const QByteArray& sent) {
@@ -358,8 +361,7 @@ void LoopbackServer::cutShort(const QByteArray& path, qsizetype announced, const
     rule.kind = Rule::Kind::CutShort;
     rule.announced = announced;
     rule.body = sent;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::stall(const QByteArray& path, const QByteArray& sentFirst,
@@ -368,8 +370,7 @@ void LoopbackServer::stall(const QByteArray& path, const QByteArray& sentFirst,
     rule.kind = Rule::Kind::Stall;
     rule.body = sentFirst;
     rule.pause = pause;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::trickle(const QByteArray& path, const QByteArray& body, int bytesPerSecond) {
@@ -377,8 +378,7 @@ void LoopbackServer::trickle(const QByteArray& path, const QByteArray& body, int
     rule.kind = Rule::Kind::Trickle;
     rule.body = body;
     rule.announced = bytesPerSecond;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::redirect(const QByteArray& path, const QByteArray& location, int status) {
@@ -386,8 +386,7 @@ void LoopbackServer::redirect(const QByteArray& path, const QByteArray& location
     rule.kind = Rule::Kind::Redirect;
     rule.status = status;
     rule.location = location;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::hold(const QByteArray& path, const QByteArray& body, qsizetype firstBytes) {
@@ -395,8 +394,7 @@ void LoopbackServer::hold(const QByteArray& path, const QByteArray& body, qsizet
     rule.kind = Rule::Kind::Hold;
     rule.body = body;
     rule.announced = qBound<qsizetype>(0, firstBytes, body.size());
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 void LoopbackServer::release() {
@@ -411,8 +409,7 @@ void LoopbackServer::serveChunked(const QByteArray& path, const QByteArray& body
     Rule rule;
     rule.kind = Rule::Kind::Chunked;
     rule.body = body;
-    const std::lock_guard lock(state_->mutex);
-    state_->rules[path] = rule;
+    state_->setRule(path, std::move(rule));
 }
 
 QList<LoggedRequest> LoopbackServer::requests() const {
