@@ -11,7 +11,7 @@ namespace {
 QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSize) {
     QFont font(family, pointSize);
     font.setStyleHint(hint);
-    if (!QFontDatabase::hasFamily(family) && hint == QFont::TypeWriter)
+    if (hint == QFont::TypeWriter && !QFontDatabase::hasFamily(family))
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return font;
 }

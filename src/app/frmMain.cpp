@@ -68,14 +68,13 @@ frmMain::~frmMain() {
 }
 
 void frmMain::createControlArrays() {
-    for (int i = 0; i < int(Firm_Option.size()); ++i)
-        Firm_Option[i] = findChild<OptionButton*>(QStringLiteral("Firm_Option_%1").arg(i));
-    for (int i = 0; i < int(Sett_Option.size()); ++i)
-        Sett_Option[i] = findChild<OptionButton*>(QStringLiteral("Sett_Option_%1").arg(i));
-    for (int i = 0; i < int(lbl_news.size()); ++i)
-        lbl_news[i] = findChild<QLabel*>(QStringLiteral("lbl_news_%1").arg(i));
-    for (int i = 0; i < int(lblSize.size()); ++i)
-        lblSize[i] = findChild<QLabel*>(QStringLiteral("lblSize_%1").arg(i));
+    Firm_Option = {ui->Firm_Option_0, ui->Firm_Option_1, ui->Firm_Option_2, ui->Firm_Option_3,
+                   ui->Firm_Option_4, ui->Firm_Option_5, ui->Firm_Option_6, ui->Firm_Option_7,
+                   ui->Firm_Option_8, ui->Firm_Option_9, ui->Firm_Option_10};
+    Sett_Option = {ui->Sett_Option_0, ui->Sett_Option_1, ui->Sett_Option_2, ui->Sett_Option_3,
+                   ui->Sett_Option_4};
+    lbl_news = {ui->lbl_news_0, ui->lbl_news_1, ui->lbl_news_2, ui->lbl_news_3};
+    lblSize = {ui->lblSize_0, ui->lblSize_1, ui->lblSize_2};
 
     // The status bar's panels: the stick state, the running status, and whether the
     // server's files are signed.
