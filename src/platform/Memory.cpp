@@ -7,14 +7,32 @@
 
 namespace norvane::platform {
 
-void adviseLargePages(void* data, qsizetype size) noexcept {
-#ifdef MADV_HUGEPAGE
+namespace {
+
+// Gives the system advice for the whole pages inside [data, data + size).
+void adviseWholePages(void* data, qsizetype size, int advice) noexcept {
     const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     const auto begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (begin + page - 1) / page * page;
     const std::uintptr_t end = (begin + static_cast<std::uintptr_t>(size)) / page * page;
     if (end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+        madvise(reinterpret_cast<void*>(first), end - first, advice);
+}
+
+} // namespace
+
+void adviseLargePages(void* data, qsizetype size) noexcept {
+#ifdef MADV_HUGEPAGE
+    adviseWholePages(data, size, MADV_HUGEPAGE);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(size);
+#endif
+}
+
+void prepareForWriting(void* data, qsizetype size) noexcept {
+#ifdef MADV_POPULATE_WRITE
+    adviseWholePages(data, size, MADV_POPULATE_WRITE);
 #else
     Q_UNUSED(data);
     Q_UNUSED(size);

@@ -9,6 +9,13 @@
 namespace norvane {
 
 TransferError MemoryBody::receive(const char* data, std::size_t size) noexcept {
+    const qsizetype needed = bytes_.size() + static_cast<qsizetype>(size);
+    if (needed > prepared_ && needed <= bytes_.capacity()) {
+        // Inside the reserved room: ready the next step in one call rather than by faults.
+        const qsizetype next = qMin(bytes_.capacity(), needed + kPrepareStep);
+        platform::prepareForWriting(bytes_.data() + prepared_, next - prepared_);
+        prepared_ = next;
+    }
     try {
         bytes_.append(data, static_cast<qsizetype>(size));
     } catch (const std::bad_alloc&) {

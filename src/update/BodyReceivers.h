@@ -13,8 +13,9 @@
 namespace norvane {
 
 // Collects the body in memory. An announced length within the request's limit only reserves
-// address space at once; memory is used as the bytes really arrive, so a server that
-// announces more than it sends costs no more than what it sent.
+// address space at once; memory is used as the bytes really arrive, at most one step of
+// kPrepareStep ahead of them, so a server that announces more than it sends costs no more
+// than what it sent and one step.
 class MemoryBody : public BodyReceiver {
 public:
     TransferError receive(const char* data, std::size_t size) noexcept override;
@@ -22,8 +23,12 @@ public:
     void expect(qint64 size) noexcept override;
     QByteArray take() { return std::move(bytes_); }
 
+    // How far ahead of the arrived bytes the reserved room is made ready for writing.
+    static constexpr qsizetype kPrepareStep = 16 * 1024 * 1024;
+
 private:
     QByteArray bytes_;
+    qsizetype prepared_ = 0; // bytes of the reserved room made ready so far
 };
 
 // Streams the body into a temporary file beside the target, through a StickWriter: a link

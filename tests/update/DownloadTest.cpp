@@ -1,6 +1,7 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
+#include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
 #include "update/FileStore.h"
 #include "update/ServerUrls.h"
@@ -9,6 +10,7 @@
 #include "update/DownloadTestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -51,6 +53,39 @@ TEST_F(DownloadTest, EmptyBodyGivesEmptyText) {
     server.serve("/empty", QByteArray());
     EXPECT_TRUE(downloader.OpenURL(fileUrl("/empty"), "1", 0).isEmpty());
     EXPECT_TRUE(sink.statuses().isEmpty());
+}
+
+// Resident memory of this process in bytes.
+qint64 residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(1).toLongLong() * 4096;
+}
+
+// A body announced far beyond what arrives uses memory only for what arrived and the step
+// made ready ahead of it; bytes arriving across the steps, the announced end and beyond
+// it come out exactly as sent.
+TEST(MemoryBodyTest, UsesMemoryOnlyForWhatArrivedAndKeepsEveryByte) {
+    constexpr qint64 kAnnounced = qint64(1) << 30;
+    MemoryBody claimed;
+    const qint64 before = residentBytes();
+    claimed.expect(kAnnounced);
+    ASSERT_EQ(claimed.receive("abc", 3), TransferError::None);
+    EXPECT_LT(residentBytes() - before, 3 * MemoryBody::kPrepareStep);
+    EXPECT_EQ(claimed.take(), QByteArray("abc"));
+
+    const QByteArray body = patterned(2 * MemoryBody::kPrepareStep + 12345);
+    for (const qint64 announced : {qint64(body.size()), qint64(body.size() / 3), qint64(0)}) {
+        SCOPED_TRACE(announced);
+        MemoryBody received;
+        received.expect(announced);
+        for (qsizetype at = 0; at < body.size(); at += 16381)
+            ASSERT_EQ(
+                received.receive(body.constData() + at, size_t(qMin<qsizetype>(16381, body.size() - at))),
+                TransferError::None);
+        EXPECT_TRUE(received.take() == body);
+    }
 }
 
 // The text of block n (1-based) as the status per block has it: one dot more every
