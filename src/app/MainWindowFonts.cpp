@@ -7,12 +7,16 @@ namespace norvane {
 
 namespace {
 
-// A font by family name, with the platform's closest font when the family is missing.
+// A font by family name, with the platform's closest font when the family is missing: its
+// sans-serif font for a proportional family (fontconfig's own fallback, so no style hint is
+// set: a font that resolves to the application font's face and size then shares its
+// engines), its fixed-width font for a typewriter family.
 QFont fontWithFallback(const QString& family, QFont::StyleHint hint, int pointSize) {
-    QFont font(family, pointSize);
-    font.setStyleHint(hint);
     if (hint == QFont::TypeWriter && !QFontDatabase::hasFamily(family))
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font(family, pointSize);
+    if (hint == QFont::TypeWriter)
+        font.setStyleHint(hint);
     return font;
 }
 
