@@ -5,6 +5,11 @@
 
 #include <cstdint>
 
+// Older C libraries lack the name; kernels before 5.14 refuse the advice, which is harmless.
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+
 namespace norvane::platform {
 
 namespace {
@@ -22,21 +27,11 @@ void adviseWholePages(void* data, qsizetype size, int advice) noexcept {
 } // namespace
 
 void adviseLargePages(void* data, qsizetype size) noexcept {
-#ifdef MADV_HUGEPAGE
     adviseWholePages(data, size, MADV_HUGEPAGE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
-#endif
 }
 
 void prepareForWriting(void* data, qsizetype size) noexcept {
-#ifdef MADV_POPULATE_WRITE
     adviseWholePages(data, size, MADV_POPULATE_WRITE);
-#else
-    Q_UNUSED(data);
-    Q_UNUSED(size);
-#endif
 }
 
 } // namespace norvane::platform
