@@ -15,9 +15,11 @@ QStringList fixedRoots(const platform::Drives& drives) {
     return found;
 }
 
-bool onHotplugDisk(const platform::Drives& drives, const QString& root) {
+// USB, FireWire or an SD card: an eSATA or hot-swap SATA disk is never offered,
+// however pluggable it is.
+bool onExternalDisk(const platform::Drives& drives, const QString& root) {
     const std::optional<platform::DiskInformation> disk = drives.diskInformation(root);
-    return disk && disk->hotplug;
+    return disk && disk->transport != platform::DiskTransport::Other;
 }
 
 } // namespace
@@ -40,7 +42,7 @@ QString FixedDriveSnapshot::FindNewFixedDrive(const platform::Drives& drives) co
         const QString drive = fixedDriveDesignation(root);
         // A new mount of an internal disk (a partition opened in the file manager
         // meanwhile) is never the USB disk the user was asked to attach.
-        if (!m_FixedDriveList.contains(drive) && onHotplugDisk(drives, root))
+        if (!m_FixedDriveList.contains(drive) && onExternalDisk(drives, root))
             found = drive;
     }
     return found;

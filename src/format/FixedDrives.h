@@ -1,6 +1,6 @@
 #pragma once
 // Finding the disk the user attaches: the fixed drives present before it came,
-// and a fixed drive on a hot-pluggable disk that was not among them.
+// and a fixed drive on an external disk (USB, FireWire, SD card) that was not among them.
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +19,7 @@ class FixedDriveSnapshot {
 public:
     // Records the designations of all fixed drives present now, however many.
     void SnapshotFixedDrives(const platform::Drives& drives);
-    // A fixed drive on a hot-pluggable disk present now that was not recorded;
+    // A fixed drive on an external disk present now that was not recorded;
     // with several, the last in the system's order; empty when there is none.
     QString FindNewFixedDrive(const platform::Drives& drives) const;
 

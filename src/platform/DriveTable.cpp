@@ -51,8 +51,8 @@ QList<TableDrive> parseDriveTable(const QByteArray& text) {
             drive.label = value;
         else if (key == QLatin1String("filesystem"))
             drive.fileSystem = value;
-        else if (key == QLatin1String("hotplug"))
-            drive.hotplug = value;
+        else if (key == QLatin1String("transport"))
+            drive.transport = value;
         else if (key == QLatin1String("vendor"))
             drive.vendor = value;
         else if (key == QLatin1String("model"))

@@ -15,7 +15,7 @@ struct TableDrive {
     QString capacity;
     QString label;
     QString fileSystem;
-    QString hotplug; // "0" for a drive on an internal disk
+    QString transport; // "usb" (also when empty), "firewire", "sd", or another bus
     QString vendor;
     QString model;
 };

@@ -5,6 +5,8 @@
 // A root is a native path with a trailing separator ("/media/anna/STICK/"); the
 // drive name of a root is the root without that separator.
 
+#include "platform/DiskTransport.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -36,7 +38,7 @@ struct VolumeInformation {
 
 // The disk a volume lies on, as a user recognises it.
 struct DiskInformation {
-    bool hotplug = false; // attached through USB or otherwise pluggable while running
+    DiskTransport transport = DiskTransport::Other; // how it is attached (DiskTransport.h)
     QString vendor;
     QString model;
     std::uint64_t bytes = 0; // the whole disk

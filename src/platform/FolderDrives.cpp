@@ -73,12 +73,9 @@ QList<FolderDrives::Drive> FolderDrives::presentDrives() const {
         const std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
         // A root named twice is one drive: the later section describes it.
         drives.removeIf([&](const Drive& earlier) { return earlier.root == root; });
-        const QString hotplug = entry.hotplug.toLower();
-        const bool internal = hotplug == QLatin1String("0") || hotplug == QLatin1String("false") ||
-                              hotplug == QLatin1String("no");
-        drives.append(
-            Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem,
-                  DiskInformation{!internal, entry.vendor, entry.model, validCapacity ? capacity : 0}});
+        drives.append(Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem,
+                            DiskInformation{transportOfName(entry.transport), entry.vendor, entry.model,
+                                            validCapacity ? capacity : 0}});
     }
     return drives;
 }

@@ -12,7 +12,8 @@
 //   Capacity=1000000000               ; bytes
 //   Label=NORVANE
 //   FileSystem=FAT32
-//   Hotplug=1                         ; 0: the drive lies on an internal disk (default 1)
+//   Transport=usb                     ; how its disk is attached: usb (default), firewire,
+//                                     ; sd, or any other bus (sata, esata, nvme, ...)
 //   Vendor=Norvane                    ; the disk's maker and model, as the format wizard names it
 //   Model=Stick 1G
 //
@@ -46,7 +47,7 @@ public:
     // False when the drive is not present, the label holds control characters
     // (a line break would break the table) or the table cannot be written.
     bool setVolumeLabel(const QString& root, const QString& label) override;
-    // Hotplug, Vendor and Model from the table; the capacity is the disk's size.
+    // Transport, Vendor and Model from the table; the capacity is the disk's size.
     std::optional<DiskInformation> diskInformation(const QString& root) const override;
     // Takes the drive's section out of the table, as pulling the stick would; the folder
     // stays. False when the drive is not present or the table cannot be written.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <algorithm>
 
 namespace norvane::platform {
 
@@ -81,11 +80,9 @@ std::optional<BlockDevice> findBlockDevice(const QString& sysfsRoot, const Mount
     device.name = QFileInfo(*folder).fileName();
     device.diskName = QFileInfo(disk).fileName();
     device.removable = sysfsValue(readSmallFile(disk + QLatin1String("/removable"))) == QLatin1String("1");
-    const QStringList parts = disk.split(u'/');
-    const bool belowUsb = std::any_of(parts.cbegin(), parts.cend(), [](const QString& part) {
-        return part.startsWith(QLatin1String("usb"));
-    });
-    device.hotplug = device.removable || belowUsb;
+    // The disk's own number, so that a partition is judged by its disk's chain.
+    device.transport =
+        transportOf(readSysfsChain(sysfsRoot, sysfsValue(readSmallFile(disk + QLatin1String("/dev")))));
     device.vendor = sysfsValue(readSmallFile(disk + QLatin1String("/device/vendor")));
     device.model = sysfsValue(readSmallFile(disk + QLatin1String("/device/model")));
     // "size" counts 512-byte sectors whatever the disk's own sector size.

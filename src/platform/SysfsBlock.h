@@ -4,8 +4,7 @@
 // A mount's device is found under <sysfs>/dev/block/<major:minor>, else under
 // <sysfs>/class/block/<name of its /dev source>. A partition (a folder holding a
 // "partition" file) takes the attributes of its disk, the folder above it.
-// A disk is hot-pluggable when its "removable" attribute is 1 or it hangs below
-// a USB controller (a "usb..." folder in its device path).
+// How the disk is attached follows from its device's chain (DiskTransport.h).
 //
 // Kinds: a network file system is a network drive; a CD/DVD drive (sr*) a CD drive;
 // a disk whose "removable" attribute is 1 a removable drive; any other local file
@@ -13,6 +12,7 @@
 // cgroup, overlay, squashfs images, desktop helper mounts, ...) are no drives at
 // all: nothing can be stored on them for a receiver, so they are not listed.
 
+#include "platform/DiskTransport.h"
 #include "platform/Drives.h"
 #include "platform/MountInfo.h"
 
@@ -32,7 +32,7 @@ struct BlockDevice {
     QString name;     // "sdb1"
     QString diskName; // "sdb"
     bool removable = false;
-    bool hotplug = false;
+    DiskTransport transport = DiskTransport::Other;
     QString vendor; // of the disk, from its device's attributes
     QString model;
     std::uint64_t diskBytes = 0;

@@ -130,7 +130,7 @@ std::optional<DiskInformation> SystemDrives::diskInformation(const QString& root
     if (!volume || !volume->device)
         return std::nullopt;
     const BlockDevice& device = *volume->device;
-    return DiskInformation{device.hotplug, device.vendor, device.model, device.diskBytes};
+    return DiskInformation{device.transport, device.vendor, device.model, device.diskBytes};
 }
 
 void SystemDrives::announceChange(const QString& deviceName) const {

@@ -9,6 +9,7 @@
 namespace norvane::test {
 namespace {
 
+using platform::DiskTransport;
 using platform::DriveFixed;
 using platform::DriveRemovable;
 
@@ -43,16 +44,18 @@ TEST(FindNewFixedDrive, FindsTheDriveThatWasNotThereBefore) {
     }
 }
 
-TEST(FindNewFixedDrive, OnlyADriveOnAHotpluggableDiskIsTheAttachedDisk) {
+TEST(FindNewFixedDrive, OnlyADriveOnAnExternalDiskIsTheAttachedDisk) {
     FakeDrives drives;
-    drives.add(QStringLiteral("/"), DriveFixed).disk.hotplug = false;
+    drives.add(QStringLiteral("/"), DriveFixed).disk.transport = DiskTransport::Other;
     FixedDriveSnapshot snapshot;
     snapshot.SnapshotFixedDrives(drives);
-    // An internal partition opened in the file manager while the wizard waits.
-    drives.add(QStringLiteral("/media/anna/Daten/"), DriveFixed).disk.hotplug = false;
+    // An internal partition opened in the file manager while the wizard waits, and a disk
+    // in an eSATA port (hot-pluggable, but no USB disk).
+    drives.add(QStringLiteral("/media/anna/Daten/"), DriveFixed).disk.transport = DiskTransport::Other;
+    drives.add(QStringLiteral("/media/anna/eSATA/"), DriveFixed).disk.transport = DiskTransport::Other;
     EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QString());
     drives.add(QStringLiteral("/media/anna/USB DISK/"), DriveFixed);
-    drives.add(QStringLiteral("/media/anna/Windows/"), DriveFixed).disk.hotplug = false;
+    drives.add(QStringLiteral("/media/anna/Windows/"), DriveFixed).disk.transport = DiskTransport::Other;
     EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QStringLiteral("/media/anna/USB DISK"));
 }
 

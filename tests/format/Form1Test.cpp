@@ -231,14 +231,14 @@ TEST_F(Form1Test, PressesDuringARunningFormatStartNoSecondOne) {
     EXPECT_TRUE(closed());
 }
 
-// An ordinary user in "sudo" on folder drives: an internal drive mounted during
-// step 2 is never offered, the USB disk is, named as the user knows it.
+// An ordinary user in "sudo" on folder drives: an eSATA drive mounted during step 2
+// is never offered, the USB disk is, named as the user knows it.
 TEST(Form1FolderDrives, AUserInSudoIsOfferedOnlyTheUsbDisk) {
     TempDir dir;
     for (const char* folder : {"system", "daten", "usb"})
         dir.mkdir(QString::fromLatin1(folder));
-    const QByteArray system = "[system]\nRoot=system\nType=fixed\nHotplug=0\n";
-    const QByteArray internal = "[daten]\nRoot=daten\nType=fixed\nHotplug=0\nLabel=Daten\n";
+    const QByteArray system = "[system]\nRoot=system\nType=fixed\nTransport=nvme\n";
+    const QByteArray internal = "[daten]\nRoot=daten\nType=fixed\nTransport=esata\nLabel=Daten\n";
     const QByteArray usb = "[usb]\nRoot=usb\nType=fixed\nCapacity=2000398934016\nVendor=WD\n"
                            "Model=Elements 25A3\nLabel=DATEN\n";
     const QString table = dir.writeFile(QStringLiteral("drives.ini"), system);

@@ -75,6 +75,22 @@ QByteArray recordedLsblk() {
                       {device("dm-1", "crypt", "253:1", {"/media/anna/secret"},
                               {{"path", "/dev/mapper/luks-1"}})})}),
         usbDisk("sdl", "8:176", {part("sdl1", "8:177", {}, {{"label", "MY DATA"}})}),
+        // A dual-boot Windows disk on SATA that lsblk called hot-pluggable (kernels 6.9 to 6.9.5).
+        device("sdm", "disk", "8:192", {}, {{"hotplug", true}, {"tran", "sata"}},
+               {part("sdm1", "8:193", {}, {{"fstype", "ntfs"}})}),
+        device("sdn", "disk", "8:208", {}, {{"hotplug", true}, {"tran", "sata"}}, {part("sdn1", "8:209")}),
+        device("mmcblk0", "disk", "179:0", {}, {{"hotplug", true}},
+               {part("mmcblk0p1", "179:1", {"/media/anna/SDCARD"})}),
+        usbDisk("sdo", "8:224", {part("sdo1", "8:225", {}, {{"fstype", "zfs_member"}})}),
+        usbDisk("sdp", "8:240", {part("sdp1", "8:241", {}, {{"fstype", "bcache"}})}),
+        usbDisk("sdq", "65:0", {part("sdq1", "65:1", {}, {{"fstype", "btrfs"}, {"uuid", "b7f0-data"}})}),
+        usbDisk("sdr", "65:16",
+                {part("sdr1", "65:17", {}, {{"fstype", "btrfs"}, {"uuid", "c3d1-other-ns"}})}),
+        usbDisk("sds", "65:32",
+                {part("sds1", "65:33", {"/media/anna/BTR"}, {{"fstype", "btrfs"}, {"uuid", "d4e2-own"}})}),
+        // The NVMe disk's btrfs spans sdq1, and shows its mount here only.
+        device("nvme1n1", "disk", "259:2", {}, {{"tran", "nvme"}},
+               {part("nvme1n1p1", "259:3", {"/data"}, {{"fstype", "btrfs"}, {"uuid", "B7F0-DATA"}})}),
     };
     return QJsonDocument(QJsonObject{{"blockdevices", disks}}).toJson();
 }
@@ -85,9 +101,25 @@ const QByteArray kFstab = "# <file system> <mount point> <type> <options> <dump>
                           "/dev/disk/by-uuid/5f1e-swap none swap sw 0 0\n"
                           "LABEL=MY\\040DATA /backup ext4 nofail 0 2\n"
                           "/dev/sde1 /media/anna/DATEN vfat noauto,user 0 0\n";
+// The sysfs chain of each recorded disk, nearest device first: the SATA and eSATA disks
+// on an AHCI port, the SD card in a PCI card reader, every other disk on USB.
+platform::SysfsChain chainOf(const QString& number) {
+    using platform::SysfsDevice;
+    if (number == QLatin1String("8:192"))
+        return {
+            {"0:0:0:0", "scsi", {}}, {"host2", "scsi", {}}, {"ata3", "ata", {}}, {"0000:00:17.0", "pci", {}}};
+    if (number.startsWith(QLatin1String("259:")))
+        return {{"nvme0", "nvme", {}}, {"0000:00:1d.0", "pci", {}}};
+    if (number == QLatin1String("179:0"))
+        return {{"mmc0:aaaa", "mmc", "SD"}, {"mmc0", "mmc_host", {}}, {"0000:00:1e.6", "pci", {}}};
+    return {{"6:0:0:0", "scsi", {}}, {"2-1:1.0", "usb", {}}, {"2-1", "usb", {}}, {"usb2", "usb", {}}};
+}
+
 TargetFacts factsFor(const QString& argument, PathKind kind, const QString& path, const QString& number,
                      const QByteArray& lsblk = recordedLsblk()) {
     TargetFacts facts;
+    for (const QString& disk : diskNumbers(lsblk))
+        facts.chains.insert(disk, chainOf(disk));
     facts.argument = argument;
     facts.kind = kind;
     facts.path = path;
@@ -125,12 +157,25 @@ TEST(TargetCheck, OnlyAUsbDiskTheSystemDoesNotUseIsFormatted) {
         {"active swap file on the disk", "/media/anna/big", PathKind::Directory, "", true,
          "holds active swap"},
         {"LVM physical volume on a USB disk", "/dev/sdc1", PathKind::BlockDevice, "8:33", true,
-         "LVM, RAID or an encrypted volume"},
+         "in use by LVM, RAID"},
         {"RAID member", "/dev/sdd", PathKind::BlockDevice, "8:48", true, "LVM, RAID"},
         {"one partition in /media, one at /srv", "/media/anna/FOTO", PathKind::Directory, "", true,
          "at /srv, outside /media"},
         {"internal NVMe with nothing mounted", "/dev/nvme0n1", PathKind::BlockDevice, "259:0", true,
-         "internal disk"},
+         "no external disk"},
+        {"SATA disk lsblk calls hot-pluggable", "/dev/sdm1", PathKind::BlockDevice, "8:193", true,
+         "no external disk"},
+        {"USB by sysfs, SATA by lsblk", "/dev/sdn", PathKind::BlockDevice, "8:208", true,
+         "lsblk reports sata"},
+        {"an SD card in a card reader", "/media/anna/SDCARD", PathKind::Directory, "", true, nullptr},
+        {"ZFS pool member", "/dev/sdo", PathKind::BlockDevice, "8:224", true, "ZFS"},
+        {"bcache backing device", "/dev/sdp1", PathKind::BlockDevice, "8:241", true, "bcache"},
+        {"device of a btrfs mounted from another disk", "/dev/sdq", PathKind::BlockDevice, "65:0", true,
+         "btrfs file system mounted at /data"},
+        {"btrfs mounted only in another namespace", "/dev/sdr1", PathKind::BlockDevice, "65:17", true,
+         "mounted btrfs"},
+        {"btrfs mounted only in /media, unmounted by the run", "/media/anna/BTR", PathKind::Directory, "",
+         true, nullptr},
         {"a loop device mounted in /media", "/media/anna/image", PathKind::Directory, "", true,
          "loop, device-mapper"},
         {"an opened LUKS volume in /media", "/media/anna/secret", PathKind::Directory, "", true,
@@ -155,6 +200,7 @@ TEST(TargetCheck, OnlyAUsbDiskTheSystemDoesNotUseIsFormatted) {
         facts.fstab = kFstab;
         facts.swaps = kSwaps;
         facts.links = {{"/dev/disk/by-uuid/5f1e-swap", "/dev/sdh1"}, {"/dev/sda2", "/dev/sda2"}};
+        facts.mountedBtrfs = {"b7f0-data", "c3d1-other-ns", "d4e2-own"};
         const TargetVerdict verdict = judgeTarget(facts);
         EXPECT_EQ(verdict.allowed, c.refusal == nullptr) << verdict.reason.toStdString();
         if (c.refusal) {

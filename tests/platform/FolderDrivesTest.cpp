@@ -40,19 +40,23 @@ TEST_F(FolderDrivesTest, FullerThanItsCapacityHasNoFreeBytes) {
     EXPECT_EQ(drives.diskSpace(stick)->freeBytes, 0u);
 }
 
-TEST_F(FolderDrivesTest, DiskIsHotpluggableUnlessTheTableSaysHotplug0) {
-    const QString usb = dir.mkdir(QStringLiteral("usb"));
-    const QString internal = dir.mkdir(QStringLiteral("internal"));
+TEST_F(FolderDrivesTest, TheDiskIsOnUsbUnlessTheTableNamesAnotherTransport) {
+    for (const char* folder : {"usb", "fw", "sd", "esata"})
+        dir.mkdir(QString::fromLatin1(folder));
     FolderDrives drives(writeTable("[usb]\nRoot=usb\nType=fixed\nCapacity=2000398934016\nVendor=WD\n"
                                    "Model=Elements 25A3\n"
-                                   "[internal]\nRoot=internal\nType=fixed\nhotplug = No\n"));
-    const auto disk = drives.diskInformation(usb);
+                                   "[fw]\nRoot=fw\nType=fixed\ntransport = FireWire\n"
+                                   "[sd]\nRoot=sd\nType=fixed\nTransport=sd\n"
+                                   "[esata]\nRoot=esata\nType=fixed\nTransport=esata\n"));
+    const auto disk = drives.diskInformation(dir.filePath(QStringLiteral("usb")));
     ASSERT_TRUE(disk.has_value());
-    EXPECT_TRUE(disk->hotplug) << "Hotplug defaults to 1";
+    EXPECT_EQ(disk->transport, DiskTransport::Usb) << "USB by default";
     EXPECT_EQ(disk->vendor, QStringLiteral("WD"));
     EXPECT_EQ(disk->model, QStringLiteral("Elements 25A3"));
     EXPECT_EQ(disk->bytes, 2'000'398'934'016ULL);
-    EXPECT_FALSE(drives.diskInformation(internal)->hotplug);
+    EXPECT_EQ(drives.diskInformation(dir.filePath(QStringLiteral("fw")))->transport, DiskTransport::FireWire);
+    EXPECT_EQ(drives.diskInformation(dir.filePath(QStringLiteral("sd")))->transport, DiskTransport::SdCard);
+    EXPECT_EQ(drives.diskInformation(dir.filePath(QStringLiteral("esata")))->transport, DiskTransport::Other);
     EXPECT_FALSE(drives.diskInformation(dir.filePath(QStringLiteral("elsewhere"))).has_value());
 }
 

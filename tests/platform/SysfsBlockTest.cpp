@@ -3,6 +3,7 @@
 #include "platform/SysfsBlock.h"
 #include "RecordedSystem.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
@@ -76,28 +77,53 @@ TEST(Sysfs, NoDeviceForNetworkSourcesOrUnknownDevices) {
     EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("0:61", "vfat", "/dev/../../etc")));
 }
 
-TEST(Sysfs, DiskIsHotpluggableBelowUsbOrWhenRemovable) {
+// Folders of a recorded device path "pci0000:00/0000:00:14.0=pci/usb2=usb/..." below
+// sys/devices, each "=subsystem" given as the link the kernel makes; the path without them.
+QString recordChain(const RecordedSystem& system, const QString& chain) {
+    QString path;
+    for (const QString& step : chain.split(u'/')) {
+        const QStringList parts = step.split(u'=');
+        path += (path.isEmpty() ? QString() : QStringLiteral("/")) + parts.first();
+        const QString folder = system.dir().mkdir(QStringLiteral("sys/devices/") + path);
+        if (parts.size() > 1)
+            QFile::link(QStringLiteral("/sys/bus/") + parts.at(1), folder + QStringLiteral("subsystem"));
+        if (parts.size() > 2)
+            system.dir().writeFile(QStringLiteral("sys/devices/%1/type").arg(path), parts.at(2).toUtf8());
+    }
+    return path;
+}
+
+TEST(Sysfs, TransportFollowsTheDevicesChainNotHotplugOrRemovable) {
     RecordedSystem system;
     struct Case {
         const char* disk;
         bool removable;
-        const char* bus;
-        bool hotplug;
+        const char* chain;
+        DiskTransport transport;
     } cases[] = {
-        {"sdb", false, "pci0000:00/0000:00:14.0/usb2/2-1/host6", true}, // a USB hard disk
-        {"sdc", true, "pci0000:00/0000:00:17.0/ata3", true},            // removable medium
-        {"sdd", false, "pci0000:00/0000:00:17.0/ata1", false},          // internal SATA disk
-        {"nvme0n1", false, "pci0000:00/0000:00:1d.0/nvme/nvme0", false},
+        {"sdb", false, "pci0000:00/0000:00:14.0=pci/usb2=usb/2-1=usb/2-1:1.0=usb/host6=scsi",
+         DiskTransport::Usb},
+        {"sdc", false, "pci0000:00/0000:00:1e.0=pci/fw1=firewire/fw1.0=firewire/host7=scsi",
+         DiskTransport::FireWire},
+        {"mmcblk0", false, "pci0000:00/0000:00:1e.6=pci/mmc_host/mmc0=mmc_host/mmc0:aaaa=mmc=SD",
+         DiskTransport::SdCard},
+        // Soldered eMMC, an eSATA port and a hot-swap bay (hot-pluggable), a removable medium
+        // in an internal SATA drive, NVMe: none of them an external disk.
+        {"mmcblk1", false, "platform/fe310000.mmc=platform/mmc_host/mmc1=mmc_host/mmc1:0001=mmc=MMC",
+         DiskTransport::Other},
+        {"sdd", false, "pci0000:00/0000:00:17.0=pci/ata3=ata/host2=scsi", DiskTransport::Other},
+        {"sde", true, "pci0000:00/0000:00:17.0=pci/ata4=ata/host3=scsi", DiskTransport::Other},
+        {"nvme0n1", false, "pci0000:00/0000:00:1d.0=pci/nvme/nvme0=nvme", DiskTransport::Other},
     };
     int minor = 0;
     for (const Case& c : cases) {
         const QString disk = QString::fromLatin1(c.disk);
-        const QString number =
-            system.addDisk(disk, c.removable, true, 8, minor += 16, QString::fromLatin1(c.bus));
+        const QString bus = recordChain(system, QString::fromLatin1(c.chain));
+        const QString number = system.addDisk(disk, c.removable, true, 8, minor += 16, bus);
         const auto device =
             findBlockDevice(system.sysfsRoot(), mountOf(number, "ext4", "/dev/" + disk + "1"));
         ASSERT_TRUE(device.has_value()) << c.disk;
-        EXPECT_EQ(device->hotplug, c.hotplug) << c.disk;
+        EXPECT_EQ(device->transport, c.transport) << c.disk;
     }
     system.describeDisk(QStringLiteral("sdb"), QStringLiteral("WD"), QStringLiteral("Elements 25A3"),
                         2'000'398'934'016ULL);

@@ -15,7 +15,7 @@ FakeDrives::Drive& FakeDrives::add(const QString& root, platform::DriveType type
     Drive drive;
     drive.root = root;
     drive.type = type;
-    drive.disk.hotplug = true;
+    drive.disk.transport = platform::DiskTransport::Usb;
     drive.disk.bytes = totalBytes;
     if (totalBytes > 0)
         drive.space = platform::DiskSpace{totalBytes, freeBytes, freeBytes};

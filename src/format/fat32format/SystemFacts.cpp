@@ -2,6 +2,7 @@
 
 #include "fat32format/Tools.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
@@ -63,6 +64,13 @@ TargetFacts readFacts(const QString& argument, bool viaPkexec) {
         if (!resolved.isEmpty())
             facts.links.insert(path, resolved);
     }
+    const QString standInSysfs = standInFolder("NORVANE_FAT32FORMAT_SYSFS");
+    const QString sysfs = standInSysfs.isEmpty() ? QStringLiteral("/sys/") : standInSysfs;
+    for (const QString& number : diskNumbers(facts.lsblk))
+        facts.chains.insert(number, platform::readSysfsChain(sysfs, number));
+    // One folder per mounted btrfs file system, named by its UUID, whatever namespace mounted it.
+    facts.mountedBtrfs =
+        QDir(sysfs + QStringLiteral("fs/btrfs")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     return facts;
 }
 

@@ -23,11 +23,6 @@ QString text(const QJsonObject& fields, const char* key) {
     return value.toString();
 }
 
-bool flag(const QJsonObject& fields, const char* key) {
-    const QJsonValue value = fields.value(QLatin1String(key));
-    return value.isBool() ? value.toBool() : value.toString() == QLatin1String("1");
-}
-
 std::uint64_t number(const QJsonObject& fields, const char* key) {
     const QJsonValue value = fields.value(QLatin1String(key));
     return value.isDouble() ? std::uint64_t(value.toDouble()) : value.toString().toULongLong();
@@ -44,6 +39,11 @@ QStringList mountPoints(const QJsonObject& fields) {
     if (!single.isEmpty() && !found.contains(single))
         found << single;
     return found;
+}
+
+QString describe(const QJsonObject& fields) {
+    const QString path = text(fields, "path");
+    return path.isEmpty() ? QStringLiteral("/dev/") + text(fields, "name") : path;
 }
 
 void flatten(const QJsonArray& devices, qsizetype parent, QList<Node>& into) {
@@ -87,10 +87,10 @@ bool namesDevice(const QJsonObject& fields, const QString& devicePath) {
                                      QStringLiteral("/dev/") + text(fields, "kname") == devicePath);
 }
 
-// Loop, device-mapper, RAID, RAM and network block devices are never a USB disk.
+// Loop, device-mapper, RAID, RAM, bcache and network block devices are never a USB disk.
 bool isVirtual(const QJsonObject& fields) {
     const QString kname = text(fields, "kname").isEmpty() ? text(fields, "name") : text(fields, "kname");
-    for (const char* prefix : {"loop", "dm-", "md", "zram", "ram", "nbd", "sr"}) {
+    for (const char* prefix : {"loop", "dm-", "md", "zram", "ram", "nbd", "sr", "bcache"}) {
         if (kname.startsWith(QLatin1String(prefix)))
             return true;
     }
@@ -98,9 +98,56 @@ bool isVirtual(const QJsonObject& fields) {
     return type != QLatin1String("disk") && type != QLatin1String("part");
 }
 
-bool isHotplug(const QJsonObject& disk) {
-    return flag(disk, "hotplug") || text(disk, "tran") == QLatin1String("usb") ||
-           text(disk, "subsystems").split(u':').contains(QLatin1String("usb"));
+// Why the disk is not an external disk by its sysfs chain and lsblk's TRAN, or empty.
+// lsblk's HOTPLUG is not asked: it was 1 for internal SATA disks on some kernels, and
+// is 1 for hot-swap bays and eSATA ports by design.
+QString transportRefusal(const QJsonObject& disk, const QString& name, const TargetFacts& facts) {
+    const platform::DiskTransport transport =
+        platform::transportOf(facts.chains.value(text(disk, "maj:min")));
+    if (transport == platform::DiskTransport::Other)
+        return QStringLiteral("%1 is no external disk (not attached through USB or FireWire, and no SD card "
+                              "in a card reader); it is never formatted.")
+            .arg(name);
+    const QString reported = text(disk, "tran");
+    if (!platform::transportAgrees(transport, reported))
+        return QStringLiteral(
+                   "%1 is attached through %2 by sysfs, but lsblk reports %3; it is not formatted.")
+            .arg(name, platform::transportName(transport), reported);
+    return {};
+}
+
+// The mount points of the target and of what lies on it: what this run unmounts.
+QStringList mountsBelow(const QList<Node>& nodes, qsizetype target) {
+    QStringList mounts;
+    for (const qsizetype index : subtree(nodes, target))
+        mounts << mountPoints(nodes[index].fields);
+    return mounts;
+}
+
+// A btrfs file system may span several devices, and lsblk shows its mount on one of
+// them only; /sys/fs/btrfs also knows mounts in other namespaces. Why the btrfs
+// device at node may not be formatted, or empty.
+QString btrfsRefusal(const QList<Node>& nodes, const QJsonObject& node, const QString& name,
+                     const QStringList& ownMounts, const TargetFacts& facts) {
+    const QString uuid = text(node, "uuid");
+    if (text(node, "fstype") != QLatin1String("btrfs") || uuid.isEmpty())
+        return {};
+    QStringList mounts;
+    for (const Node& other : nodes) {
+        if (text(other.fields, "fstype") == QLatin1String("btrfs") &&
+            text(other.fields, "uuid").compare(uuid, Qt::CaseInsensitive) == 0)
+            mounts << mountPoints(other.fields);
+    }
+    for (const QString& mountPoint : std::as_const(mounts)) {
+        if (!ownMounts.contains(mountPoint))
+            return QStringLiteral("%1 holds %2, a device of the btrfs file system mounted at %3; it is not "
+                                  "formatted.")
+                .arg(name, describe(node), mountPoint);
+    }
+    if (mounts.isEmpty() && facts.mountedBtrfs.contains(uuid, Qt::CaseInsensitive))
+        return QStringLiteral("%1 holds %2, a device of a mounted btrfs file system; it is not formatted.")
+            .arg(name, describe(node));
+    return {};
 }
 
 bool isSystemMount(const QString& mountPoint) {
@@ -211,27 +258,22 @@ QList<TableLine> parseTable(const QByteArray& content, bool skipHeader) {
     return lines;
 }
 
-QString describe(const QJsonObject& fields) {
-    const QString path = text(fields, "path");
-    return path.isEmpty() ? QStringLiteral("/dev/") + text(fields, "name") : path;
-}
-
 TargetVerdict refuse(QString reason) {
     TargetVerdict verdict;
     verdict.reason = std::move(reason);
     return verdict;
 }
 
-// Why the disk at nodes[top] may not be formatted, or empty.
-QString diskRefusal(const QList<Node>& nodes, qsizetype top, const TargetFacts& facts) {
+// Why the disk at nodes[top] may not be formatted with nodes[target] on it, or empty.
+QString diskRefusal(const QList<Node>& nodes, qsizetype top, qsizetype target, const TargetFacts& facts) {
     const QJsonObject& disk = nodes[top].fields;
     const QString name = describe(disk);
     const QList<qsizetype> members = subtree(nodes, top);
     if (isVirtual(disk))
         return QStringLiteral("%1 is a loop, device-mapper, RAID or RAM device, not a USB disk.").arg(name);
-    if (!isHotplug(disk))
-        return QStringLiteral("%1 is an internal disk (not USB, not hot-pluggable); it is never formatted.")
-            .arg(name);
+    if (const QString refusal = transportRefusal(disk, name, facts); !refusal.isEmpty())
+        return refusal;
+    const QStringList ownMounts = mountsBelow(nodes, target);
 
     for (const qsizetype index : members) {
         const Node& node = nodes[index];
@@ -246,12 +288,16 @@ QString diskRefusal(const QList<Node>& nodes, qsizetype top, const TargetFacts& 
         }
         const bool holder = index != top && (nodes[node.parent].parent >= 0 ||
                                              text(node.fields, "type") != QLatin1String("part"));
-        const QString fileSystem = text(node.fields, "fstype");
-        if (holder || fileSystem == QLatin1String("LVM2_member") ||
-            fileSystem == QLatin1String("linux_raid_member"))
-            return QStringLiteral("%1 is in use by LVM, RAID or an encrypted volume (%2); it is not "
-                                  "formatted.")
+        static const QStringList kMembers = {QStringLiteral("LVM2_member"),
+                                             QStringLiteral("linux_raid_member"),
+                                             QStringLiteral("zfs_member"), QStringLiteral("bcache")};
+        if (holder || kMembers.contains(text(node.fields, "fstype")))
+            return QStringLiteral("%1 is in use by LVM, RAID, ZFS, bcache or an encrypted volume (%2); it is "
+                                  "not formatted.")
                 .arg(name, describe(node.fields));
+        if (const QString refusal = btrfsRefusal(nodes, node.fields, name, ownMounts, facts);
+            !refusal.isEmpty())
+            return refusal;
     }
 
     for (const TableLine& entry : parseTable(facts.fstab, false)) {
@@ -341,7 +387,7 @@ TargetVerdict judgeTarget(const TargetFacts& facts) {
         return refuse(QStringLiteral("%1 is %2, a loop, device-mapper, RAID or RAM device, not a USB disk.")
                           .arg(named, describe(fields)));
     const qsizetype top = diskOf(*nodes, target);
-    const QString refusal = diskRefusal(*nodes, top, facts);
+    const QString refusal = diskRefusal(*nodes, top, target, facts);
     if (!refusal.isEmpty())
         return refuse(refusal);
 
@@ -349,12 +395,22 @@ TargetVerdict judgeTarget(const TargetFacts& facts) {
     verdict.allowed = true;
     verdict.blockDevice = true;
     verdict.device = describe(fields);
-    for (const qsizetype index : subtree(*nodes, target))
-        verdict.ownMounts << mountPoints((*nodes)[index].fields);
+    verdict.ownMounts = mountsBelow(*nodes, target);
     const QJsonObject& disk = (*nodes)[top].fields;
     verdict.identity = Identity{
         text(fields, "maj:min"), {}, number(fields, "size"), text(disk, "serial"), text(disk, "wwn")};
     return verdict;
+}
+
+QStringList diskNumbers(const QByteArray& lsblk) {
+    QStringList numbers;
+    const std::optional<QList<Node>> nodes = parseTree(lsblk);
+    for (const Node& node : nodes.value_or(QList<Node>())) {
+        const QString number = text(node.fields, "maj:min");
+        if (node.parent < 0 && !number.isEmpty())
+            numbers << number;
+    }
+    return numbers;
 }
 
 QStringList devicePathsNamed(const QByteArray& fstab, const QByteArray& swaps) {

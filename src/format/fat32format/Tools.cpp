@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace norvane::fat32 {
 
@@ -14,8 +15,18 @@ const QStringList& toolFolders() {
 }
 } // namespace
 
+QString standInFolder(const char* variable) {
+    const QString folder = qEnvironmentVariable(variable);
+    if (folder.isEmpty() || !folder.startsWith(u'/') || ::getuid() == 0 || ::geteuid() == 0 ||
+        qEnvironmentVariableIsSet("PKEXEC_UID"))
+        return {};
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
 QString systemTool(const QString& name) {
-    return QStandardPaths::findExecutable(name, toolFolders());
+    const QString standIns = standInFolder("NORVANE_FAT32FORMAT_TOOLS");
+    return QStandardPaths::findExecutable(name, standIns.isEmpty() ? toolFolders()
+                                                                   : QStringList{standIns} + toolFolders());
 }
 
 ToolRun runTool(const QString& name, const QStringList& arguments, int keepFd) {

@@ -20,6 +20,14 @@ struct ToolRun {
 ToolRun runTool(const QString& name, const QStringList& arguments, int keepFd = -1);
 
 // The program of that name in /usr/sbin, /usr/bin, /sbin or /bin; empty when none.
+// A folder of stand-ins (standInFolder) is searched first.
 QString systemTool(const QString& name);
+
+// A folder that tests put in place of a system one: the value of the variable, with a
+// trailing '/', but only in a run that has no rights beyond its caller's (neither the
+// real nor the effective user is root, and pkexec did not start it), where a stand-in
+// gains nothing. Empty otherwise. NORVANE_FAT32FORMAT_TOOLS holds stand-in tools (a
+// recorded lsblk), NORVANE_FAT32FORMAT_SYSFS a recorded sysfs tree.
+QString standInFolder(const char* variable);
 
 } // namespace norvane::fat32
