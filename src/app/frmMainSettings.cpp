@@ -2,6 +2,7 @@
 // unit, kept in Settings.ini from one run to the next.
 
 #include "app/frmMain.h"
+#include "platform/Files.h"
 #include "platform/SettingsLocation.h"
 #include "storage/basINI.h"
 #include "ui_frmMain.h"
@@ -30,8 +31,10 @@ QString frmMain::settingsFile() const {
 
 void frmMain::SaveSettings() {
     const QString path = settingsFile();
-    // Rewritten whole, so the file holds exactly the two keys afterwards.
-    QFile::remove(path);
+    // Rewritten whole, so the file holds exactly the two keys afterwards. A file made
+    // read-only is neither removed nor (by the writes below) replaced.
+    if (!platform::isWriteProtected(path))
+        QFile::remove(path);
     basINI& ini = m_services.ini;
     ini.WriteINIValue(path, kSection, QStringLiteral("chkAuto"),
                       QString::number(storedState(ui->chkAuto->checkState())));

@@ -33,8 +33,17 @@ NoFollowRead readFileNoFollow(const QString& path, qint64 maxBytes);
 // file in the same folder, which takes the file's place only once it has been
 // written in full, so a crash or a full disk never leaves a partial file behind.
 // A symbolic link at `path` is refused, never followed: the file it points to could
-// be anywhere. False when that failed; the old file is then unchanged.
+// be anywhere. A write-protected file (isWriteProtected) is refused too, even for
+// root: renaming over it would need no write right on the file itself. The new file
+// keeps the old one's mode (and, written by root, its owner); a new file gets the
+// usual mode 0666 less the umask. False when that failed; the old file is then unchanged.
 bool writeFileAtomically(const QString& path, const QByteArray& content);
+
+// Whether the file at `path` must be left as it is by a replacing write or removal:
+// a regular file without its owner's write bit (a file made read-only, a FAT file with
+// the read-only attribute), whoever runs, or one this process may not write. A link,
+// a missing file or anything else is not protected here (writes refuse those anyway).
+bool isWriteProtected(const QString& path);
 
 // `path` when it names a folder at or below `root` once every link on the way is
 // resolved; otherwise `root`. What a file browser may be opened on for a stick's

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -46,6 +47,13 @@ TEST_F(StickWindow, RestoredSettingsSurviveARestart) {
     EXPECT_TRUE(window().AutoDetect());
     EXPECT_EQ(child<QComboBox>("cmbSize")->currentText(), QStringLiteral("GB"));
     EXPECT_EQ(settingsAfterClose(), "[USB Tool]\r\nchkAuto=1\r\ncmbSize=1\r\n");
+
+    // A file the user made read-only stays as it is, also for root.
+    resetWindow();
+    ASSERT_TRUE(QFile::setPermissions(settings(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+    child<QComboBox>("cmbSize")->setCurrentIndex(0);
+    EXPECT_EQ(settingsAfterClose(), "[USB Tool]\r\nchkAuto=1\r\ncmbSize=1\r\n");
+    EXPECT_FALSE(QFileInfo(settings()).permission(QFileDevice::WriteOwner));
 }
 
 TEST_F(StickWindow, DeviceChangesActOnlyWhileDetectionIsOn) {
