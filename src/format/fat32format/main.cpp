@@ -1,6 +1,7 @@
 // fat32format -c<sectors per cluster> <drive>
 //
-// Formats a USB disk, or one of its partitions, with FAT32 through mkfs.fat.
+// Formats an external disk (USB, FireWire, SD card), or one of its partitions, with
+// FAT32 through mkfs.fat.
 // The drive is its device node, a /dev/disk/by-* link, a mount point or, run
 // directly without pkexec, an image file. Which drives are allowed is decided
 // in TargetCheck.h. After the one answer "y" on standard input it checks that
