@@ -77,8 +77,7 @@ TEST(Sysfs, NoDeviceForNetworkSourcesOrUnknownDevices) {
     EXPECT_FALSE(findBlockDevice(system.sysfsRoot(), mountOf("0:61", "vfat", "/dev/../../etc")));
 }
 
-// Folders of a recorded device path "pci0000:00/0000:00:14.0=pci/usb2=usb/..." below
-// sys/devices, each "=subsystem" given as the link the kernel makes; the path without them.
+// Records "pci0000:00/usb2=usb/..." below sys/devices with subsystem links; the bare path.
 QString recordChain(const RecordedSystem& system, const QString& chain) {
     QString path;
     for (const QString& step : chain.split(u'/')) {
@@ -107,8 +106,7 @@ TEST(Sysfs, TransportFollowsTheDevicesChainNotHotplugOrRemovable) {
          DiskTransport::FireWire},
         {"mmcblk0", false, "pci0000:00/0000:00:1e.6=pci/mmc_host/mmc0=mmc_host/mmc0:aaaa=mmc=SD",
          DiskTransport::SdCard},
-        // Soldered eMMC, an eSATA port and a hot-swap bay (hot-pluggable), a removable medium
-        // in an internal SATA drive, NVMe: none of them an external disk.
+        // Soldered eMMC, eSATA or hot-swap SATA, a removable medium on SATA, NVMe: not external.
         {"mmcblk1", false, "platform/fe310000.mmc=platform/mmc_host/mmc1=mmc_host/mmc1:0001=mmc=MMC",
          DiskTransport::Other},
         {"sdd", false, "pci0000:00/0000:00:17.0=pci/ata3=ata/host2=scsi", DiskTransport::Other},
