@@ -16,6 +16,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTimer>
 #include <clocale>
 #include <filesystem>
@@ -138,13 +139,13 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
              s.fail(("/norvane/download/" + kList + ".txt").toLatin1(), 404, "<html/>");
          },
          {"Wollen Sie updaten ?", "Download fehlgeschlagen"},
-         {kFirmware},
-         {kList, "autorun.inf"}},
-        {"a damaged archive",
+         {},
+         {kFirmware, kList, "autorun.inf"}},
+        {"a damaged archive: its number, then nothing written",
          [&](LoopbackServer& s) { s.serve(firmPath, QByteArray("PK\x03\x04 nothing of a zip", 20)); },
-         {"Wollen Sie updaten ?", "Norvane USB-Stick Updatetool", "Update unvollständig"},
-         {kFirmware, kList, "autorun.inf", "norvstick.ico"},
-         {}},
+         {"Wollen Sie updaten ?", "Norvane USB-Stick Updatetool", "Update fehlgeschlagen"},
+         {},
+         {kFirmware, kList, "autorun.inf", "norvstick.ico"}},
     };
     TempDir reference;
     const QMap<QString, QByteArray> complete = expectedStick(reference);
@@ -162,6 +163,8 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
         dialogs.clearShown();
         window().cmdChoose_Click();
         EXPECT_EQ(titles(), c.titles);
+        EXPECT_TRUE(dialogs.shown().back().text.endsWith("Auf dem USB-Stick wurde nichts verändert."))
+            << texts();
         const QStringList files = treeOf(fresh.path()).keys();
         for (const QString& file : files)
             EXPECT_TRUE(complete.contains(file)) << "foreign or temporary file " << file.toStdString();
@@ -175,10 +178,11 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
 
 // A stick whose autorun.inf, norvstick.ico, USB.ini and firmware package are links to
 // files of this computer, and a firmware with UTF-8 and code page 437 names, under the C
-// locale: the members come out right, every link is refused and named, and the files the
-// links point to keep every byte.
+// locale: every link is refused and named before anything changes, the members come out
+// right once the links are gone, and the files the links point to keep every byte.
 TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     const std::string locale = std::setlocale(LC_ALL, nullptr);
+    const auto restore = qScopeGuard([&locale] { std::setlocale(LC_ALL, locale.c_str()); });
     std::setlocale(LC_ALL, "C");
     TempDir home;
     // Each name on the stick links to the file of the same name in home; the firmware's link comes later.
@@ -192,10 +196,17 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     server.serve(("/norvane/download/" + kFirmware + ".txt").toLatin1(), bytesOf(zip));
 
     run();
-    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update unvollständig"})) << texts();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update fehlgeschlagen"})) << texts();
     EXPECT_TRUE(dialogs.shown().back().text.contains(
         QString::fromUtf8("„autorun.inf“ auf dem USB-Stick ist eine Verknüpfung")))
         << texts();
+    EXPECT_FALSE(QFile::exists(stick.filePath(QStringLiteral("Übung.txt"))));
+
+    for (const char* name : {"autorun.inf", "norvstick.ico"})
+        ASSERT_TRUE(QFile::remove(stick.filePath(QString::fromLatin1(name))));
+    dialogs.clearShown();
+    window().cmdChoose_Click();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update erfolgreich"})) << texts();
     EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Übung.txt"))), "u");
     EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Änderung.sdx"))), "a");
 
@@ -203,14 +214,13 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     ASSERT_TRUE(QFile::link(home.filePath(kFirmware), stick.filePath(kFirmware)));
     dialogs.clearShown();
     window().cmdChoose_Click();
-    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Download fehlgeschlagen"})) << texts();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update fehlgeschlagen"})) << texts();
     EXPECT_TRUE(dialogs.shown().back().text.contains(QString::fromUtf8("„%1“").arg(kFirmware))) << texts();
 
     window().SavePath(); // writes USB.ini: refused, as its failure always was, without a word
     for (const QString& name : names)
         EXPECT_EQ(bytesOf(home.filePath(name)), "outside: " + name.toUtf8()) << name.toStdString();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
-    std::setlocale(LC_ALL, locale.c_str());
 }
 
 TEST_F(UpdateRun, ClosingTheWindowMidDownloadWritesNothing) {
