@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTest>
 #include <QTimer>
 #include <clocale>
 #include <filesystem>
@@ -251,6 +252,25 @@ TEST_F(UpdateRun, RefusedWithoutReceiverAndWhileRunning) {
     window().cmdChoose_Click();
     EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
     EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+}
+
+// A stick taken into use while it holds an update that was ended during its moves: the
+// update is finished off the window thread, panel 1's tool tip says so, and the window
+// stays in its searching state.
+TEST_F(UpdateRun, AnInterruptedUpdateIsFinishedWhenTheStickIsTakenIntoUse) {
+    stick.writeFile(QStringLiteral("flash/a.bin"), "old");
+    stick.writeFile(QStringLiteral(".norvane-update/flash/a.bin"), "new");
+    stick.writeFile(QStringLiteral(".norvane-update.commit"),
+                    "norvane-update-commit 1\nflash/a.bin\nend 1\n");
+    frmMain& w = window();
+    auto* choose = child<QPushButton>("cmdChoose");
+    QTRY_COMPARE_WITH_TIMEOUT(bytesOf(stick.filePath(QStringLiteral("flash/a.bin"))), QByteArray("new"),
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.statusPanel(1).toolTip().contains("Ein unterbrochenes Update wurde"), 10000);
+    EXPECT_FALSE(QFileInfo::exists(stick.filePath(QStringLiteral(".norvane-update"))));
+    EXPECT_FALSE(QFileInfo::exists(stick.filePath(QStringLiteral(".norvane-update.commit"))));
+    EXPECT_EQ(choose->text(), QStringLiteral("Suche Updates..."));
+    EXPECT_FALSE(choose->isEnabled());
 }
 
 // The demo folder signed as it lies on disk, by a key the program trusts.
