@@ -12,7 +12,7 @@ export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_BENCH=ON -DNORVANE_TESTS=OFF \
   >/dev/null
 cmake --build build-bench -j "${NORVANE_BENCH_JOBS:-2}" --target bench_download bench_download_cpu bench_unzip \
-  bench_stream_to_file bench_window_latency bench_enumeration bench_update_run bench_startup bench_bare_window \
+  bench_stream_to_file bench_window_latency bench_enumeration bench_update_run bench_staged_update bench_startup bench_bare_window \
   norvane-usbtool
 bin=build-bench/bench
 failed=0
@@ -59,6 +59,9 @@ section "Repaint of the window thread while a kind-0 transfer stalls 10 s"
 section "One enumeration of 48 volumes (goal under 5 ms)"
 "$bin/bench_enumeration" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
   || note_failure bench_enumeration
+
+section "Flushes of a staged update with 10, 100 and 1,000 members (goal: the same count)"
+"$bin/bench_staged_update" || note_failure bench_staged_update
 
 section "Whole update run, 200 MB package"
 peak_rss 100 "$bin/bench_update_run" 200

@@ -17,6 +17,8 @@ packages=(
   # the formatter behind the format wizard and the label tools of renaming,
   # the loopback reference for benchmarks
   dosfstools exfatprogs curl libarchive-tools libbenchmark-dev time libxcb1-dev
+  # real stick file systems for the update run's tests, mounted through FUSE
+  fusefat fuse exfat-fuse
   # a real web server for the end-to-end update test
   nginx-light
   # the Debian package and the checks of its menu entry, metainfo and contents

@@ -63,6 +63,8 @@ frmMain::frmMain(MainWindowServices services, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    if (m_stickRecovery)
+        m_stickRecovery->wait();
     if (m_winProc)
         m_winProc->WindowProc(WM_DESTROY, 0, 0);
 }

@@ -11,6 +11,8 @@
 #include "update/UpdateRunView.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QThread>
 #include <array>
 #include <memory>
 
@@ -153,6 +155,7 @@ private:
 
     void setStatus(int panel, const QString& text, const QString& toolTip);
     platform::Dialogs& dialogs();
+    void recoverStick(const QString& root);
 
     // StatusSink: the running status of package downloads.
     void showDownloadStatus(const QString& text, const QString& toolTip) override;
@@ -190,6 +193,9 @@ private:
     bool m_detectionDeferred = false;
     bool m_stickShown = false; // the panel shows a stick ("Auswerfen" may eject it)
     int m_fillPercent = -1;    // the percent the fill bar shows; -1: cleared
+    // The recovery of the stick last taken into use, while it runs.
+    QPointer<QThread> m_stickRecovery;
+    QString m_recoveredRoot;
 };
 
 } // namespace norvane

@@ -128,6 +128,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 void frmMain::setDriveCaption(const QString& root) {
     ui->lblLW->setText(root);
+    recoverStick(root);
 }
 
 QString frmMain::openPathText() const {

@@ -4,17 +4,21 @@
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/StickSession.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"
-#include "update/StickFolder.h"
+#include "update/StickMessages.h"
 #include "update/UnzipExtraction.h"
 #include "update/UpdateRun.h"
 #include "widgets/StatusPanel.h"
 
 #include <QProgressBar>
 #include <QScopeGuard>
+#include <QThread>
+
 #include <algorithm>
+#include <memory>
 
 namespace norvane {
 
@@ -44,7 +48,12 @@ void frmMain::cmdChoose_Click() {
         plan.settFile = m_catalogue.SettFile[m_SelFirm][m_SelSett];
     plan.digests = m_signedManifest;
 
-    StickFolder stick(plan.root, m_services.programFolder);
+    // A recovery started when the stick was taken into use finishes before the run
+    // looks at the same stick.
+    if (m_stickRecovery)
+        m_stickRecovery->wait();
+    // The stick's root is opened once, here; every step of the run writes through it.
+    platform::StickSession stick(plan.root);
     UnzipExtraction extraction(*m_unzip, m_drive->mp_FileSystem());
     UpdateRun run(UpdateRunServices{.view = *this,
                                     .dialogs = dialogs(),
@@ -52,6 +61,7 @@ void frmMain::cmdChoose_Click() {
                                     .downloads = m_downloader,
                                     .extraction = extraction,
                                     .stick = stick,
+                                    .programFolder = m_services.programFolder,
                                     .serverAddress = m_services.serverAddress},
                   std::move(plan));
     const UpdateOutcome outcome = run.run();
@@ -60,6 +70,33 @@ void frmMain::cmdChoose_Click() {
     updateEjectButton();
     if (outcome == UpdateOutcome::Done && !m_closed)
         ui->cmdEject->setFocus();
+}
+
+// Finishes or clears what an interrupted update left on a stick that is taken into use,
+// on a thread of its own; the window's state is left alone, only the stick panel's tool
+// tip says what was done.
+void frmMain::recoverStick(const QString& root) {
+    if (root.isEmpty())
+        m_recoveredRoot.clear();
+    if (root.isEmpty() || root == m_recoveredRoot)
+        return;
+    m_recoveredRoot = root;
+    if (m_stickRecovery)
+        m_stickRecovery->wait();
+    auto result = std::make_shared<Recovery>();
+    QThread* thread = QThread::create([root, result] {
+        platform::StickSession stick(root);
+        *result = StagedUpdate::recover(stick);
+    });
+    m_stickRecovery = thread;
+    connect(thread, &QThread::finished, this, [this, thread, root, result] {
+        thread->deleteLater();
+        const QString said = recoveryText(*result);
+        StatusPanel& panel = statusPanel(1);
+        if (!said.isEmpty() && ui->lblLW->text() == root)
+            panel.setToolTip(panel.toolTip() + u' ' + said);
+    });
+    thread->start();
 }
 
 void frmMain::refreshStickCapacity() {

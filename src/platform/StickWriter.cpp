@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstring>
 
+#include <zlib.h>
+
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
@@ -25,8 +27,8 @@ namespace {
 constexpr mode_t kFileMode = 0644;
 constexpr mode_t kFolderMode = 0755;
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-// Open folders kept for the next names; beyond this many the cache starts afresh.
-constexpr qsizetype kMaxCachedFolders = 256;
+// Opened for reading: never follows a link, never waits on a FIFO or a device.
+constexpr int kReadFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 constexpr std::size_t kCompareBytes = 64 * 1024;
 
 int openBeneath(int folder, const char* relative, int flags) {
@@ -46,10 +48,19 @@ bool isLink(int folder, const char* name) {
     return ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool hasControlCharacter(const QString& name) {
+    return std::any_of(name.begin(), name.end(),
+                       [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
 // The name's components as file-system bytes; empty when a component could leave the
-// folder or names nothing.
+// folder, names nothing or holds a control character (a NUL would end it early).
 QList<QByteArray> components(const QString& name, int* error) {
     QList<QByteArray> parts;
+    if (hasControlCharacter(name)) {
+        *error = EINVAL;
+        return {};
+    }
     for (const QString& part : name.split(u'/', Qt::SkipEmptyParts)) {
         if (part == u"." || part == u"..") {
             *error = EXDEV;
@@ -149,10 +160,20 @@ StickWriter::StickWriter(const QString& root, StickResolution resolution) : m_ro
 }
 
 StickWriter::~StickWriter() {
-    for (int fd : std::as_const(m_folders))
-        ::close(fd);
+    forgetFolders();
     if (m_rootFd >= 0)
         ::close(m_rootFd);
+}
+
+void StickWriter::forgetFolders() {
+    for (int fd : std::as_const(m_folders))
+        ::close(fd);
+    m_folders.clear();
+}
+
+std::optional<WrittenFile> StickWriter::writtenFile(const QString& name) const {
+    const auto found = m_writtenFiles.constFind(name);
+    return found == m_writtenFiles.constEnd() ? std::nullopt : std::optional<WrittenFile>(*found);
 }
 
 bool StickWriter::rootGone() const {
@@ -213,11 +234,6 @@ int StickWriter::openFolder(const QByteArray& relative, bool create, int* error)
         return m_rootFd;
     if (const auto cached = m_folders.constFind(relative); cached != m_folders.constEnd())
         return *cached;
-    if (m_folders.size() >= kMaxCachedFolders) {
-        for (int fd : std::as_const(m_folders))
-            ::close(fd);
-        m_folders.clear();
-    }
     // The whole path in one call when it fits a system call; long paths go step by step.
     if (m_openat2 && relative.size() < PATH_MAX / 2) {
         const int fd = openBeneath(m_rootFd, relative.constData(), kFolderFlags);
@@ -231,6 +247,13 @@ int StickWriter::openFolder(const QByteArray& relative, bool create, int* error)
         }
     }
     return walk(relative, create, error);
+}
+
+int StickWriter::openFolderNamed(const QString& name, int* error) {
+    if (name.isEmpty())
+        return openFolder({}, false, error);
+    const QList<QByteArray> parts = components(name, error);
+    return parts.isEmpty() ? -1 : openFolder(joined(parts, parts.size()), false, error);
 }
 
 int StickWriter::folderOf(const QString& name, QByteArray* leaf, bool create, StickStatus* status) {
@@ -248,6 +271,7 @@ int StickWriter::folderOf(const QString& name, QByteArray* leaf, bool create, St
 }
 
 StickEntry StickWriter::entry(const QString& name) {
+    forgetFolders();
     StickStatus ignored;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &ignored);
@@ -269,10 +293,12 @@ StickStatus StickWriter::makeFolders(const QString& name) {
     const QList<QByteArray> parts = components(name, &error);
     if (parts.isEmpty())
         return status(error, name);
+    forgetFolders();
     return openFolder(joined(parts, parts.size()), true, &error) >= 0 ? StickStatus{} : status(error, name);
 }
 
 StickFile StickWriter::create(const QString& name) {
+    forgetFolders();
     StickFile file;
     file.m_writer = this;
     file.m_name = name;
@@ -305,6 +331,7 @@ StickFile StickWriter::create(const QString& name) {
         if (file.m_fd >= 0 || errno != EEXIST)
             break;
     }
+    file.m_crc = static_cast<quint32>(::crc32(0L, Z_NULL, 0));
     if (file.m_fd < 0) {
         file.m_status = status(errno, name);
         file.m_temp.clear();
@@ -314,19 +341,26 @@ StickFile StickWriter::create(const QString& name) {
 }
 
 int StickWriter::openForReading(const QString& name, StickStatus* result) {
+    forgetFolders();
     StickStatus local;
     StickStatus& out = result != nullptr ? *result : local;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &out);
     if (folder < 0)
         return -1;
-    const int fd = ::openat(folder, leaf.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    int fd = ::openat(folder, leaf.constData(), kReadFlags);
+    struct stat st {};
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        closeQuietly(fd);
+        errno = EISDIR; // a FIFO, a device or a folder: not a file to read
+    }
     if (fd < 0)
         out = status(errno, name);
     return fd;
 }
 
 StickStatus StickWriter::remove(const QString& name) {
+    forgetFolders();
     StickStatus result;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &result);
@@ -345,14 +379,14 @@ StickStatus StickWriter::writeWhole(const QString& name, const QByteArray& conte
     return done.ok() ? file.commit() : done;
 }
 
-void StickWriter::noteCommitted(const QString& name) {
-    if (!m_writtenSet.contains(name)) {
-        m_writtenSet.insert(name);
+void StickWriter::noteCommitted(const QString& name, WrittenFile file) {
+    if (!m_writtenFiles.contains(name))
         m_written << name;
-    }
+    m_writtenFiles.insert(name, file);
 }
 
 StickStatus StickWriter::flush(const QStringList& names) {
+    forgetFolders();
     StickStatus first;
     auto note = [&](int error, const QString& name) {
         if (first.ok() && error != 0)
@@ -367,7 +401,13 @@ StickStatus StickWriter::flush(const QStringList& names) {
             note(failed.error, name);
             continue;
         }
-        int fd = ::openat(folder, leaf.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        int fd = ::openat(folder, leaf.constData(), kReadFlags);
+        struct stat st {};
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+            closeQuietly(fd);
+            errno = EISDIR;
+        }
+        ++m_flushCalls;
         if (fd < 0 || ::fsync(fd) != 0)
             note(errno, name);
         closeQuietly(fd);
@@ -380,10 +420,14 @@ StickStatus StickWriter::flush(const QStringList& names) {
         int error = 0;
         const int folder = openFolder(relative, false, &error);
         int fd = folder < 0 ? -1 : ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ++m_flushCalls;
         if (fd < 0 || ::fsync(fd) != 0)
             note(folder < 0 ? error : errno, QFile::decodeName(relative));
-        if (relative.isEmpty() && fd >= 0 && ::syncfs(fd) != 0)
-            note(errno, QString());
+        if (relative.isEmpty() && fd >= 0) {
+            ++m_flushCalls;
+            if (::syncfs(fd) != 0)
+                note(errno, QString());
+        }
         closeQuietly(fd);
     }
     return first;
@@ -409,6 +453,7 @@ StickFile& StickFile::operator=(StickFile&& other) noexcept {
         m_leaf = std::move(other.m_leaf);
         m_name = std::move(other.m_name);
         m_written = other.m_written;
+        m_crc = other.m_crc;
         m_kept = other.m_kept;
         m_status = std::move(other.m_status);
     }
@@ -431,6 +476,8 @@ StickStatus StickFile::write(const char* data, std::size_t size) {
                 continue;
             return fail(errno);
         }
+        m_crc = static_cast<quint32>(
+            ::crc32(m_crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(done)));
         data += done;
         size -= static_cast<std::size_t>(done);
         m_written += done;
@@ -441,6 +488,7 @@ StickStatus StickFile::write(const char* data, std::size_t size) {
 StickStatus StickFile::sync() {
     if (m_fd < 0)
         return m_status.ok() ? m_writer->status(EBADF, m_name) : m_status;
+    ++m_writer->m_flushCalls;
     return ::fsync(m_fd) == 0 ? StickStatus{} : fail(errno);
 }
 
@@ -458,12 +506,13 @@ StickStatus StickFile::commit(std::optional<std::time_t> modified, bool keepIden
     if (present && !S_ISREG(st.st_mode))
         return fail(EISDIR);
     if (keepIdentical && present && st.st_size == m_written) {
-        int old = ::openat(m_folder, m_leaf.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        int old = ::openat(m_folder, m_leaf.constData(), kReadFlags);
         const bool same = old >= 0 && sameBytes(m_fd, old, m_written);
         closeQuietly(old);
         if (same) {
             abandon();
             m_kept = true;
+            m_writer->noteCommitted(m_name, {m_written, m_crc});
             return {};
         }
     }
@@ -475,7 +524,7 @@ StickStatus StickFile::commit(std::optional<std::time_t> modified, bool keepIden
         return fail(errno);
     m_temp.clear();
     closeQuietly(m_folder);
-    m_writer->noteCommitted(m_name);
+    m_writer->noteCommitted(m_name, {m_written, m_crc});
     return {};
 }
 

@@ -8,9 +8,11 @@
 // through a link; it is opened once, as the user's mount point.)
 //
 // Files are written under a temporary name in their folder and renamed over their
-// name only when complete. Failures come back as values carrying errno and the name
-// they concern, so that the caller can tell the user what happened to which file.
-// Use one writer on one thread at a time.
+// name only when complete. Folders are looked up afresh for every operation: a folder
+// someone else moved out from under the root between two operations is not followed.
+// Names holding a control character (NUL among them) are refused. Failures come back as values carrying errno
+// and the name they concern, so that the caller can tell the user what happened to which file. Use one writer
+// on one thread at a time.
 
 #include <QByteArray>
 #include <QHash>
@@ -84,6 +86,8 @@ public:
     // true after a commit that kept an identical file.
     bool keptExisting() const { return m_kept; }
     qint64 bytesWritten() const { return m_written; }
+    // CRC-32 of the bytes written so far.
+    quint32 crc32() const { return m_crc; }
     void abandon();
 
 private:
@@ -97,8 +101,15 @@ private:
     QByteArray m_leaf;
     QString m_name;
     qint64 m_written = 0;
+    quint32 m_crc = 0;
     bool m_kept = false;
     StickStatus m_status;
+};
+
+// A file committed through a writer: its size and the CRC-32 of the bytes written.
+struct WrittenFile {
+    qint64 size = 0;
+    quint32 crc32 = 0;
 };
 
 class StickWriter {
@@ -119,16 +130,19 @@ public:
     // Starts a file that becomes `name` on commit; missing folders on the way are created.
     // Refused at once when a link or a folder stands at the name.
     StickFile create(const QString& name);
-    // Opens an existing file for reading (O_RDONLY, no link followed); -1 and the status
-    // on failure. The caller closes the descriptor.
+    // Opens an existing regular file for reading (O_RDONLY, no link followed, never
+    // waiting on a FIFO or device); -1 and the status on failure. The caller closes it.
     int openForReading(const QString& name, StickStatus* status);
     // Removes a file (never a folder, never what a link points to).
     StickStatus remove(const QString& name);
     // The whole content of name, through a temporary name that is flushed before the rename.
     StickStatus writeWhole(const QString& name, const QByteArray& content);
 
-    // The names committed through this writer so far.
+    // The names committed through this writer so far, and what each one holds.
     const QStringList& written() const { return m_written; }
+    std::optional<WrittenFile> writtenFile(const QString& name) const;
+    // fsync and syncfs calls made so far: each is a round of writes on a real stick.
+    int flushCalls() const { return m_flushCalls; }
     // Waits until the given files (default: every file this writer committed), their
     // folders and then the whole file system are on the device.
     StickStatus flush(const QStringList& names);
@@ -140,12 +154,17 @@ public:
 
 private:
     friend class StickFile;
+    friend class StickSession;
+    // Forgets the folders of the last operation; every operation looks its folders up anew.
+    void forgetFolders();
     // The folder that holds `name` (its last component in *leaf), optionally created.
     int folderOf(const QString& name, QByteArray* leaf, bool create, StickStatus* status);
     int openFolder(const QByteArray& relative, bool create, int* error);
+    // An existing folder below the root by its name (empty: the root itself).
+    int openFolderNamed(const QString& name, int* error);
     int walk(const QByteArray& relative, bool create, int* error);
     bool rootGone() const;
-    void noteCommitted(const QString& name);
+    void noteCommitted(const QString& name, WrittenFile file);
 
     QString m_root;
     int m_rootFd = -1;
@@ -155,8 +174,9 @@ private:
     StickStatus m_rootStatus;
     QHash<QByteArray, int> m_folders; // open folder descriptors by relative path
     QStringList m_written;
-    QSet<QString> m_writtenSet;
+    QHash<QString, WrittenFile> m_writtenFiles;
     unsigned m_serial = 0;
+    int m_flushCalls = 0;
 };
 
 } // namespace norvane::platform

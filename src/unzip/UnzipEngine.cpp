@@ -100,8 +100,10 @@ private:
 // read as the file the download left there, not as whatever a link put in its place
 // points to.
 Reader openReader(const ArchiveLibrary& lib, const QString& path, PassphraseState* state,
-                  std::size_t readBytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+                  std::size_t readBytes, platform::StickWriter* stick = nullptr) {
+    const int fd = stick != nullptr
+                       ? stick->openForReading(path, nullptr)
+                       : ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return nullptr;
     Reader reader(lib.read_new(), ReadFree{&lib, fd});
@@ -197,8 +199,11 @@ private:
     std::vector<char> m_buffer;
     PassphraseState m_passphrase;
     Reader m_reader;
-    std::unique_ptr<platform::StickWriter> m_stick;
+    std::unique_ptr<platform::StickWriter> m_ownStick;
+    platform::StickWriter* m_stick = nullptr;
     QString m_folder;
+    // Below the writer's root, with a trailing '/' unless it is the root itself.
+    QString m_prefix;
     ExtractResult m_result;
     quint32 m_crc = 0;
     qint64 m_read = 0;
@@ -209,11 +214,21 @@ private:
 
 ExtractResult Extraction::run() {
     const Utf8ThreadLocale utf8Names;
-    if (m_plan.mode == Mode::Extract) {
+    if (m_request.stick != nullptr) {
+        m_stick = m_request.stick;
+        m_prefix = m_request.extractFolder.isEmpty() ? QString() : m_request.extractFolder + u'/';
+        if (m_plan.mode == Mode::Extract && !m_prefix.isEmpty() &&
+            m_stick->entry(m_request.extractFolder).kind != platform::StickEntry::Kind::Folder) {
+            m_result.fault = platform::StickFault::Gone;
+            m_result.code = codeOf(m_result.fault);
+            return std::move(m_result);
+        }
+    } else if (m_plan.mode == Mode::Extract) {
         // Never created: a missing folder is usually a stick that is gone, and creating
         // it would write onto the disk below the mount point.
         m_folder = m_request.extractFolder.isEmpty() ? QDir::currentPath() : m_request.extractFolder;
-        m_stick = std::make_unique<platform::StickWriter>(m_folder, m_request.resolution);
+        m_ownStick = std::make_unique<platform::StickWriter>(m_folder, m_request.resolution);
+        m_stick = m_ownStick.get();
         if (!m_stick->rootStatus().ok()) {
             m_result.fault = m_stick->rootStatus().fault;
             m_result.code = codeOf(m_result.fault);
@@ -221,7 +236,8 @@ ExtractResult Extraction::run() {
         }
         m_folder = QFileInfo(m_folder).canonicalFilePath();
     }
-    m_reader = openReader(m_archive, m_request.archivePath, &m_passphrase, kArchiveReadBytes);
+    m_reader =
+        openReader(m_archive, m_request.archivePath, &m_passphrase, kArchiveReadBytes, m_request.stick);
     if (!m_reader) {
         m_result.code = openFailureCode(m_request.archivePath);
         return std::move(m_result);
@@ -273,10 +289,14 @@ ExtractResult Extraction::run() {
 }
 
 Survey Extraction::survey() const {
-    const Reader reader = openReader(m_archive, m_request.archivePath, nullptr, kHeaderReadBytes);
-    const bool fat = m_plan.mode == Mode::Extract && m_request.fatNames;
+    const Reader reader =
+        openReader(m_archive, m_request.archivePath, nullptr, kHeaderReadBytes, m_request.stick);
+    const bool extract = m_plan.mode == Mode::Extract;
+    const bool fat = extract && m_request.fatNames;
     Survey found;
-    QHash<QString, QString> folded; // case-folded target -> the member that takes it
+    // The target as the file system compares it (composed, and case-folded on FAT) -> the
+    // member that takes it: two members that would land in one file are refused.
+    QHash<QString, QString> taken;
     archive_entry* entry = nullptr;
     while (reader) {
         const int status = m_archive.read_next_header(reader.get(), &entry);
@@ -286,14 +306,14 @@ Survey Extraction::survey() const {
         if (!m_filter.isSelected(name))
             continue;
         ++found.selected;
-        if (!fat || found.code != Ok)
+        if (!extract || found.code != Ok)
             continue;
         const mode_t type = m_archive.entry_filetype(entry);
         const std::optional<QString> relative =
             targetRelativePath(name, m_plan.recreateFolders || type == AE_IFDIR, m_plan.spacesToUnderscores);
         if (!relative || (type != AE_IFREG && type != AE_IFDIR))
             continue;
-        const FatName problem = fatNameProblem(*relative);
+        const FatName problem = fat ? fatNameProblem(*relative) : FatName::Fits;
         if (problem != FatName::Fits) {
             found.code = problem == FatName::TooLong ? PathTooLong : BadName;
             found.fault = problem == FatName::TooLong ? platform::StickFault::NameTooLong
@@ -303,14 +323,16 @@ Survey Extraction::survey() const {
         }
         if (type != AE_IFREG)
             continue;
-        const QString key = relative->toCaseFolded();
-        const auto taken = folded.constFind(key);
-        if (taken == folded.constEnd())
-            folded.insert(key, *relative);
-        else if (*taken != *relative) {
+        QString key = relative->normalized(QString::NormalizationForm_C);
+        if (fat)
+            key = key.toCaseFolded();
+        const auto first = taken.constFind(key);
+        if (first == taken.constEnd()) {
+            taken.insert(key, *relative);
+        } else {
             found.code = NameClash;
             found.fault = platform::StickFault::NameClash;
-            found.member = *taken;
+            found.member = *first;
             found.other = *relative;
         }
     }
@@ -351,7 +373,7 @@ Step Extraction::extractFolder(const QString& name) {
     const std::optional<QString> relative = targetRelativePath(name, true, m_plan.spacesToUnderscores);
     if (!relative)
         return {Warning, false};
-    const platform::StickStatus made = m_stick->makeFolders(*relative);
+    const platform::StickStatus made = m_stick->makeFolders(m_prefix + *relative);
     return made.ok() ? Step{} : writeFailure(made, name);
 }
 
@@ -361,7 +383,8 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
     if (!relative)
         return {Warning, false};
     // Looked at without following a link: a link's target is not the stick's room.
-    const platform::StickEntry existing = m_stick->entry(*relative);
+    const QString target = m_prefix + *relative;
+    const platform::StickEntry existing = m_stick->entry(target);
     if (!shouldWrite(entry, *relative, existing))
         return {};
     // The header's size may lie, so the bytes are counted as they come too; but a member
@@ -370,7 +393,7 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
 
     const qint64 replacedBytes = existing.kind == platform::StickEntry::Kind::File ? existing.size : 0;
-    platform::StickFile file = m_stick->create(*relative);
+    platform::StickFile file = m_stick->create(target);
     if (!file.isOpen())
         return writeFailure(file.status(), name);
     const qint64 writtenBefore = m_written;
@@ -395,7 +418,8 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
         return writeFailure(committed, name);
     }
     m_givenBack += replacedBytes;
-    m_result.files.push_back({m_folder + u'/' + *relative, *relative, m_crc, m_read});
+    m_result.files.push_back(
+        {m_request.stick != nullptr ? target : m_folder + u'/' + *relative, *relative, m_crc, m_read});
     return {};
 }
 
@@ -464,6 +488,33 @@ qint64 Extraction::room() const {
 }
 
 } // namespace
+
+std::optional<qint64> unpackedBytes(platform::StickWriter& stick, const QString& archiveName,
+                                    qint64 clusterBytes) {
+    const ArchiveLibrary* archive = archiveLibrary();
+    if (archive == nullptr)
+        return std::nullopt;
+    const Utf8ThreadLocale utf8Names;
+    const Reader reader = openReader(*archive, archiveName, nullptr, kHeaderReadBytes, &stick);
+    if (!reader)
+        return std::nullopt;
+    const qint64 cluster = std::max<qint64>(clusterBytes, 1);
+    qint64 total = 0;
+    archive_entry* entry = nullptr;
+    for (;;) {
+        const int status = archive->read_next_header(reader.get(), &entry);
+        if (status == ARCHIVE_EOF)
+            return total;
+        if (status != ARCHIVE_OK && status != ARCHIVE_WARN)
+            return std::nullopt;
+        // A file takes its size rounded up to whole clusters, a folder a cluster of its own.
+        const mode_t type = archive->entry_filetype(entry);
+        const qint64 size = type == AE_IFREG && archive->entry_size_is_set(entry)
+                                ? std::max<qint64>(archive->entry_size(entry), 0)
+                                : (type == AE_IFDIR ? 1 : 0);
+        total += (size + cluster - 1) / cluster * cluster;
+    }
+}
 
 ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks) {
     // Without libarchive this build can read no archive at all: the run fails before

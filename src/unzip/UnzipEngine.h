@@ -26,6 +26,10 @@ struct ExtractRequest {
     QString archivePath;
     // Must exist when members are written; it is never created.
     QString extractFolder;
+    // When set, the archive is read and the members are written through this writer, which
+    // the caller holds open on the stick: archivePath and extractFolder are then names below
+    // its root (extractFolder empty: the root itself).
+    platform::StickWriter* stick = nullptr;
     Plan plan;
     QStringList include;
     QStringList exclude;
@@ -47,6 +51,7 @@ struct ExtractHooks {
 };
 
 struct ExtractedFile {
+    // The full path; with a writer given, the name below the writer's root.
     QString path;
     // Below the extraction folder, '/' separators.
     QString name;
@@ -65,5 +70,10 @@ struct ExtractResult {
 };
 
 ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks);
+
+// The room the archive's files take once unpacked, from the sizes its central directory
+// announces, each rounded up to whole clusters; nothing when the archive cannot be read.
+std::optional<qint64> unpackedBytes(platform::StickWriter& stick, const QString& archiveName,
+                                    qint64 clusterBytes);
 
 } // namespace norvane::unzip

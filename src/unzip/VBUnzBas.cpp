@@ -29,6 +29,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
     unzip::ExtractRequest request;
     request.archivePath = archivePath;
     request.extractFolder = extractFolder;
+    request.stick = stick;
     request.plan = plan;
     request.include = includeList;
     request.exclude = excludeList;

@@ -41,13 +41,17 @@ public:
     QString fileSystem;
     // After each member, on the calling thread.
     std::function<void(int done, int total)> onMember;
+    // When set, the archive is read and the members written through this writer, held open
+    // on the stick by the caller; archivePath and extractFolder are names below its root.
+    platform::StickWriter* stick = nullptr;
 
     // Unpacks archivePath under the options; shows a non-zero result as a bare number
     // and returns it. A call while one is running returns 80 at once.
     int UnzipArchive();
     // The same with the typed plan in place of the fifteen option values.
     int UnzipArchive(const unzip::Plan& plan);
-    // Full paths of the files the last run wrote.
+    // Full paths of the files the last run wrote (names below the writer's root when one
+    // was given).
     QStringList extractedFiles() const;
     // Flushes each file of the last run to the device, drops it from the page cache and
     // reads it back; full paths of those whose CRC-32 or size differs from the archive's

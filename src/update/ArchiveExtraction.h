@@ -8,22 +8,30 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace norvane {
+
+namespace platform {
+class StickWriter;
+}
 
 class ArchiveExtraction {
 public:
     virtual ~ArchiveExtraction() = default;
-    // Unpacks every member of archivePath below folder as plan asks, adding at most
-    // spaceLimitBytes (-1: no limit); onMember after each member, on the calling thread.
-    // A non-zero result code has already been shown to the user when this returns it.
-    virtual int extract(const QString& archivePath, const QString& folder, const unzip::Plan& plan,
-                        qint64 spaceLimitBytes, std::function<void(int done, int total)> onMember) = 0;
-    // Full paths of the files the last extract wrote.
+    // The room the archive's members take once unpacked, each rounded up to whole clusters;
+    // nothing when its directory cannot be read.
+    virtual std::optional<qint64> unpackedBytes(platform::StickWriter& stick, const QString& archiveName,
+                                                qint64 clusterBytes) = 0;
+    // Unpacks every member of archiveName below folderName as plan asks, both names below
+    // the writer's root, adding at most spaceLimitBytes (-1: no limit); onMember after each
+    // member, on the calling thread. A non-zero result code has already been shown to the
+    // user when this returns it.
+    virtual int extract(platform::StickWriter& stick, const QString& archiveName, const QString& folderName,
+                        const unzip::Plan& plan, qint64 spaceLimitBytes,
+                        std::function<void(int done, int total)> onMember) = 0;
+    // The names below the writer's root of the files the last extract wrote.
     virtual QStringList extractedFiles() const = 0;
-    // Reads those files back from the device; full paths of the ones that differ from
-    // the archive (or cannot be read any more).
-    virtual QStringList verifyExtracted() const = 0;
     // The lines of a German message that tell what the stick refused in the last extract,
     // naming the member; empty when it refused nothing.
     virtual QStringList problem() const { return {}; }

@@ -5,6 +5,8 @@
 #include "update/HashingBody.h"
 #include "update/StickMessages.h"
 
+#include <QFileInfo>
+
 namespace norvane {
 
 namespace {
@@ -89,15 +91,28 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
                                               const QString& targetPath, qint64 maxBytes,
                                               std::function<void(qint64 received, qint64 total)> onProgress,
                                               const QByteArray& expectedSha256) {
+    const QFileInfo target(targetPath);
+    platform::StickWriter folder(target.path());
+    return DownloadToFile(url, kind, accessType, folder, target.fileName(), maxBytes, std::move(onProgress),
+                          expectedSha256);
+}
+
+FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                              platform::StickWriter& writer, const QString& name,
+                                              qint64 maxBytes,
+                                              std::function<void(qint64 received, qint64 total)> onProgress,
+                                              const QByteArray& expectedSha256) {
     const HttpGetRequest get = request(url, accessType, maxBytes);
     qint64 written = 0;
+    qint64 announced = -1;
     platform::StickStatus stick;
     bool digestMismatch = false;
     // The file is opened, written, committed and closed on the worker thread.
     const auto job = [&](TransferControl& control) -> TransferOutcome {
-        FileBody file(targetPath);
+        FileBody file(writer, name);
         const auto failed = [&](TransferOutcome outcome) {
             stick = file.status();
+            announced = control.total.load();
             return outcome;
         };
         if (!file.open())
@@ -124,6 +139,9 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     result.ok = outcome.ok();
     result.bytes = result.ok ? written : 0;
     result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.fault, stick.name).join(u' ');
+    result.stickRefused = !stick.ok();
+    result.tooLarge = outcome.error == TransferError::TooLarge;
+    result.announced = announced;
     if (digestMismatch) {
         result.digestMismatch = true;
         result.reason = QStringLiteral("Die Datei stimmt nicht mit der Signatur des Servers überein.");

@@ -47,7 +47,12 @@ public:
     FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
                                       const QString& targetPath, qint64 maxBytes,
                                       std::function<void(qint64 received, qint64 total)> onProgress = {},
-                                      const QByteArray& expectedSha256 = {}) override;
+                                      const QByteArray& expectedSha256 = {});
+    // The same below a writer's root, for a run that holds the stick open.
+    FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
+                                      platform::StickWriter& stick, const QString& name, qint64 maxBytes,
+                                      std::function<void(qint64 received, qint64 total)> onProgress,
+                                      const QByteArray& expectedSha256) override;
 
     // Makes every running OpenURL and DownloadToFile return as failed. Returns at once; may be
     // called from any thread. Later downloads are not affected.

@@ -226,6 +226,13 @@ TransferOutcome runHttpGet(const HttpGetRequest& request, BodyReceiver& receiver
     }
     const long status = responseStatus(easy.get());
     const TransferError error = classify(result, status, destination.stoppedBy);
+    // A length refused before the first byte is still told, so the caller can say how much
+    // room the file needs.
+    curl_off_t announced = -1;
+    if (error == TransferError::TooLarge && control.total.load() < 0 &&
+        curl().easy_getinfo(easy.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        announced >= 0)
+        control.total = static_cast<qint64>(announced);
     if (error == TransferError::None && control.received.load() == 0)
         return {TransferError::Empty, status};
     return {error, status};

@@ -9,11 +9,18 @@
 
 namespace norvane {
 
+namespace platform {
+class StickWriter;
+}
+
 struct FileDownloadResult {
     bool ok = false;
     qint64 bytes = 0;
     QString reason;              // a short German text when ok is false; names the file the stick refused
     bool digestMismatch = false; // the whole body arrived but its SHA-256 was not the one expected
+    bool stickRefused = false;   // the stick could not take the file (full, read-only, pulled, ...)
+    bool tooLarge = false;       // the body was announced, or grew, beyond maxBytes
+    qint64 announced = -1;       // the server's Content-Length, -1 when it sent none
 };
 
 class PackageDownloads {
@@ -22,11 +29,13 @@ public:
     // The whole body of the URL, or the empty text on any failure. kind "1" shows the
     // firmware status, "2" the settings status, anything else nothing.
     virtual QByteArray OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) = 0;
-    // The body stored at targetPath only when it arrived whole and within maxBytes; on
-    // failure an existing file there is left untouched. onProgress runs on the calling thread.
-    // With an expected SHA-256 (32 raw bytes) only a body with that digest is stored.
+    // The body stored as `name` below the writer's root only when it arrived whole and
+    // within maxBytes; on failure an existing file there is left untouched. onProgress
+    // runs on the calling thread. With an expected SHA-256 (32 raw bytes) only a body with
+    // that digest is stored. The writer is used by the transfer's thread meanwhile.
     virtual FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
-                                              const QString& targetPath, qint64 maxBytes,
+                                              platform::StickWriter& stick, const QString& name,
+                                              qint64 maxBytes,
                                               std::function<void(qint64 received, qint64 total)> onProgress,
                                               const QByteArray& expectedSha256) = 0;
 };

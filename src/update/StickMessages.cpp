@@ -1,5 +1,7 @@
 #include "update/StickMessages.h"
 
+#include "update/StagedUpdate.h"
+
 #include <QDir>
 
 namespace norvane {
@@ -32,8 +34,13 @@ QStringList stickFaultLines(platform::StickFault fault, const QString& name, con
                 QStringLiteral("FAT erlaubt in Namen keines der Zeichen : * ? \" < > | und keinen Punkt "
                                "und kein Leerzeichen am Ende. Es wurde nichts entpackt.")};
     case StickFault::NameClash:
-        return {QStringLiteral("Die Namen %1 und %2 unterscheiden sich nur in der Groß- und "
+        if (name != other && name.toCaseFolded() == other.toCaseFolded())
+            return {
+                QStringLiteral("Die Namen %1 und %2 unterscheiden sich nur in der Groß- und "
                                "Kleinschreibung.")
+                    .arg(file, quoted(other)),
+                QStringLiteral("Auf dem USB-Stick wären beide dieselbe Datei. Es wurde nichts entpackt.")};
+        return {QStringLiteral("Das Archiv enthält %1 und %2, die auf dem USB-Stick derselbe Name wären.")
                     .arg(file, quoted(other)),
                 QStringLiteral("Auf dem USB-Stick wären beide dieselbe Datei. Es wurde nichts entpackt.")};
     case StickFault::NoSpace:
@@ -57,6 +64,18 @@ QStringList stickFaultLines(platform::StickFault fault, const QString& name, con
     }
     return {QStringLiteral("Die Datei %1 konnte nicht auf den USB-Stick geschrieben werden.").arg(file),
             QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")};
+}
+
+QString recoveryText(const Recovery& recovery) {
+    QStringList said;
+    if (recovery.completed > 0)
+        said << QStringLiteral("Ein unterbrochenes Update wurde auf dem USB-Stick abgeschlossen.");
+    else if (recovery.discarded)
+        said << QStringLiteral("Reste eines abgebrochenen Updates wurden vom USB-Stick entfernt.");
+    if (recovery.strays > 0)
+        said << QStringLiteral("%1 unvollständige Dateien früherer Updates wurden entfernt.")
+                    .arg(recovery.strays);
+    return said.join(u' ');
 }
 
 QStringList missingProgramFileLines(const QString& fileName) {

@@ -15,10 +15,12 @@ public:
     explicit UnzipExtraction(VBUnzBas& unzip, QString fileSystem = {})
         : m_unzip(unzip), m_fileSystem(std::move(fileSystem)) {}
 
-    int extract(const QString& archivePath, const QString& folder, const unzip::Plan& plan,
-                qint64 spaceLimitBytes, std::function<void(int done, int total)> onMember) override;
+    std::optional<qint64> unpackedBytes(platform::StickWriter& stick, const QString& archiveName,
+                                        qint64 clusterBytes) override;
+    int extract(platform::StickWriter& stick, const QString& archiveName, const QString& folderName,
+                const unzip::Plan& plan, qint64 spaceLimitBytes,
+                std::function<void(int done, int total)> onMember) override;
     QStringList extractedFiles() const override;
-    QStringList verifyExtracted() const override;
     QStringList problem() const override;
 
 private:

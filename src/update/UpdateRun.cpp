@@ -2,9 +2,13 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Drives.h"
+#include "platform/StickSession.h"
+#include "platform/WorkerThread.h"
 #include "update/MessageText.h"
 #include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
+#include "update/StickCopy.h"
+#include "update/StickMessages.h"
 
 #include <QDir>
 
@@ -18,13 +22,29 @@ namespace {
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
+using platform::StickFault;
+using platform::StickStatus;
 
 constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connection check
+constexpr qint64 kMegabyte = 1024 * 1024;
 const QString kDistributorAddress = QStringLiteral("www.norvane.de");
+
+QString nothingChanged() {
+    return QStringLiteral("Auf dem USB-Stick wurde nichts verändert.");
+}
+
+// Runs a step that waits on the device (flushes, read-backs, moves) on a worker, so the
+// window keeps repainting meanwhile.
+template <typename Step> auto onWorker(Step&& step) {
+    decltype(step()) result{};
+    platform::runOnWorkerAndWait([&] { result = step(); });
+    return result;
+}
 
 } // namespace
 
-UpdateRun::UpdateRun(UpdateRunServices services, UpdatePlan plan) : m_(services), m_plan(std::move(plan)) {}
+UpdateRun::UpdateRun(UpdateRunServices services, UpdatePlan plan)
+    : m_(services), m_plan(std::move(plan)), m_staging(services.stick) {}
 
 UpdateOutcome UpdateRun::run() {
     m_.view.refreshStickCapacity();
@@ -61,52 +81,183 @@ UpdateOutcome UpdateRun::run() {
     if (m_plan.digests) {
         for (const QString& file : {m_plan.firmFile, m_plan.settFile}) {
             if (!file.isEmpty() && !m_plan.digests->digestOf(file + QStringLiteral(".txt"))) {
-                refuseUnsigned(file);
+                report(QStringLiteral("Update abgebrochen"), {packageMismatchText(file), nothingChanged()});
+                m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
+                                      QStringLiteral("Das Update wurde abgebrochen."));
                 return UpdateOutcome::NotSigned;
             }
         }
     }
+    if (m_.view.windowClosed())
+        return UpdateOutcome::Stopped;
 
-    // The firmware package is kept only when it arrived whole, so a receiver is never
-    // flashed from a cut file.
-    if (!fetchPackage(m_plan.firmFile, QStringLiteral("1")))
-        return fetchFailure();
+    // What an earlier run left behind is finished or cleared first, so this run starts
+    // from whole files.
+    const Recovery recovered = onWorker([this] { return StagedUpdate::recover(m_.stick, QStringList()); });
+    if (recovered.didSomething())
+        m_.view.showRunStatus(recoveryText(recovered), recoveryText(recovered));
+    if (!recovered.status.ok())
+        return refuseStick(recovered.status);
+    return stageAndCommit();
+}
 
-    bool complete = true;
-    if (!unpackFirmware(complete))
-        return UpdateOutcome::Damaged;
+UpdateOutcome UpdateRun::stageAndCommit() {
+    if (const StickStatus prepared = m_staging.prepare(); !prepared.ok())
+        return refuseStick(prepared);
 
-    if (!m_plan.settFile.isEmpty() && !fetchPackage(m_plan.settFile, QStringLiteral("2")))
-        return fetchFailure();
+    // The firmware is staged, unpacked and checked before the channel list is fetched.
+    if (const UpdateOutcome fetched = fetchPackage(m_plan.firmFile, QStringLiteral("1"));
+        fetched != UpdateOutcome::Done)
+        return fetched;
+    if (const UpdateOutcome unpacked = unpackFirmware(); unpacked != UpdateOutcome::Done)
+        return unpacked;
+    if (!m_plan.settFile.isEmpty())
+        if (const UpdateOutcome fetched = fetchPackage(m_plan.settFile, QStringLiteral("2"));
+            fetched != UpdateOutcome::Done)
+            return fetched;
 
     m_.view.showRunStatus(QStringLiteral("Update abgeschlossen"), QStringLiteral("Update abgeschlossen."));
     m_.view.refreshStickCapacity();
     m_.view.processPendingEvents();
+    for (const QString& name : {QStringLiteral("autorun.inf"), QStringLiteral("norvstick.ico")})
+        if (const UpdateOutcome copied = copyFromProgramFolder(name); copied != UpdateOutcome::Done)
+            return copied;
+    return commit();
+}
 
-    for (const QString& name : {QStringLiteral("autorun.inf"), QStringLiteral("norvstick.ico")}) {
-        if (m_.stick.copyFromProgramFolder(name))
-            m_written << m_.stick.packagePath(name);
-        else
-            complete = false;
-    }
-
-    // Everything written reaches the stick before the user is told to pull it.
-    complete = m_.stick.flushAll(m_written) && complete;
+// Downloads one package into the staging folder, refusing it before the first byte when
+// the server announces more than the stick can take.
+UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) {
+    if (stickGone())
+        return refuseStick({ENODEV, QString(), StickFault::Gone});
+    m_.view.showRunProgress(0, -1);
+    const qint64 room = freeBytes();
+    // Hashed while it streams: a package that does not match its signed digest is dropped
+    // before it takes its name in the staging folder.
+    const QByteArray digest =
+        m_plan.digests ? m_plan.digests->digestOf(file + QStringLiteral(".txt")).value_or(QByteArray())
+                       : QByteArray();
+    const FileDownloadResult result = m_.downloads.DownloadToFile(
+        downloadFileUrl(m_.serverAddress, file + QStringLiteral(".txt")), kind, 0, m_.stick.writer(),
+        StagedUpdate::staged(file), room,
+        [this](qint64 received, qint64 total) { m_.view.showRunProgress(received, total); }, digest);
+    m_.view.hideRunProgress();
     if (m_.view.windowClosed())
-        return UpdateOutcome::Stopped;
-    if (!complete) {
-        // What the stick refused first, naming the file; else the general words.
-        if (m_problem.isEmpty())
-            m_problem = m_.stick.problem();
-        if (m_problem.isEmpty())
-            m_problem = {
-                QStringLiteral("Das Update konnte nicht vollständig auf den USB-Stick geschrieben werden."),
-                QStringLiteral("Prüfen Sie den USB-Stick und versuchen Sie es nochmal.")};
+        return refuse(UpdateOutcome::Stopped, {}, {});
+    if (result.digestMismatch) {
+        m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
+                              QStringLiteral("Das Update wurde abgebrochen."));
+        return refuse(UpdateOutcome::NotSigned, QStringLiteral("Update abgebrochen"),
+                      {packageMismatchText(file)});
+    }
+    if (result.tooLarge)
+        return refuseRoom(m_stagedBytes + onClusters(result.announced > 0 ? result.announced : room + 1));
+    if (!result.ok) {
+        m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
+                              QStringLiteral("Das Update wurde abgebrochen."));
+        return refuse(UpdateOutcome::DownloadFailed, QStringLiteral("Download fehlgeschlagen"),
+                      {QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file),
+                       StagedUpdate::targetOf(result.reason)});
+    }
+    m_stagedBytes += onClusters(result.bytes);
+    m_targets << file;
+    return UpdateOutcome::Done;
+}
+
+// Unpacks the staged firmware package into the staging folder, after checking that its
+// members fit beside everything already on the stick.
+UpdateOutcome UpdateRun::unpackFirmware() {
+    const QString archive = StagedUpdate::staged(m_plan.firmFile);
+    if (stickGone())
+        return refuseStick({ENODEV, QString(), StickFault::Gone});
+    const std::optional<qint64> unpacked =
+        m_.extraction.unpackedBytes(m_.stick.writer(), archive, m_.stick.clusterBytes());
+    if (unpacked && *unpacked > freeBytes())
+        return refuseRoom(m_stagedBytes + *unpacked);
+
+    unzip::Plan plan;
+    plan.mode = unzip::Mode::Extract;
+    plan.overwriteWithoutAsking = true;
+    plan.recreateFolders = true;
+    m_.view.showRunStatus(QStringLiteral("Firmware wird entpackt..."),
+                          QStringLiteral("Firmware wird entpackt."));
+    const int code =
+        m_.extraction.extract(m_.stick.writer(), archive, kStagingFolder, plan, freeBytes(),
+                              [this](int done, int total) { m_.view.showRunProgress(done, total); });
+    m_.view.hideRunProgress();
+    if (m_.view.windowClosed())
+        return refuse(UpdateOutcome::Stopped, {}, {});
+    // The archive library's number has been shown; a damaged or refused package never
+    // reaches the stick's files.
+    if (code != 0) {
+        QStringList problem = m_.extraction.problem();
+        for (QString& line : problem)
+            line.replace(kStagingFolder + u'/', QString());
+        if (problem.isEmpty())
+            problem = {QStringLiteral("Das Firmware-Paket „%1“ konnte nicht entpackt werden (Fehler %2).")
+                           .arg(m_plan.firmFile)
+                           .arg(code)};
+        return refuse(UpdateOutcome::Refused, stickFaultTitle(), problem);
+    }
+    QStringList members;
+    for (const QString& name : m_.extraction.extractedFiles()) {
+        members << StagedUpdate::targetOf(name);
+        if (const auto written = m_.stick.writer().writtenFile(name))
+            m_stagedBytes += onClusters(written->size);
+    }
+    // The package file stays on the stick next to its members.
+    m_targets << members;
+    // Temporary files an older version left in the members' folders go with this update.
+    QStringList folders;
+    for (const QString& member : std::as_const(members))
+        if (const qsizetype slash = member.lastIndexOf(u'/'); slash > 0)
+            folders << member.left(slash);
+    folders.removeDuplicates();
+    onWorker([&] { return StagedUpdate::sweep(m_.stick, folders); });
+    return UpdateOutcome::Done;
+}
+
+UpdateOutcome UpdateRun::copyFromProgramFolder(const QString& name) {
+    const StickCopyResult copied =
+        copyToStick(m_.programFolder + name, m_.stick.writer(), StagedUpdate::staged(name));
+    if (copied.sourceMissing)
+        return refuse(UpdateOutcome::Refused, stickFaultTitle(), missingProgramFileLines(name));
+    if (!copied.ok)
+        return refuseStick(copied.stick);
+    m_targets << name;
+    return UpdateOutcome::Done;
+}
+
+UpdateOutcome UpdateRun::commit() {
+    if (m_.view.windowClosed())
+        return refuse(UpdateOutcome::Stopped, {}, {});
+    QString damaged;
+    const StickStatus verified = onWorker([&] { return m_staging.verify(m_targets, &damaged); });
+    if (!damaged.isEmpty())
+        return refuse(
+            UpdateOutcome::Damaged, stickFaultTitle(),
+            {QStringLiteral("Die Datei „%1“ wurde auf dem USB-Stick fehlerhaft gespeichert.")
+                 .arg(QDir::toNativeSeparators(damaged)),
+             QStringLiteral(
+                 "Der USB-Stick ist möglicherweise defekt. Verwenden Sie einen anderen USB-Stick.")});
+    if (!verified.ok())
+        return refuseStick(verified);
+
+    bool recorded = false;
+    const StickStatus committed = onWorker([&] { return m_staging.commit(m_targets, &recorded); });
+    if (!committed.ok() && !recorded)
+        return refuseStick(committed);
+    if (!committed.ok()) {
+        // The record is on the stick: the next time the stick is used the update is finished.
+        QStringList text = stickFaultLines(committed.fault, StagedUpdate::targetOf(committed.name));
+        text << QStringLiteral("Das Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen.");
         m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok,
-                              QStringLiteral("Update unvollständig"), m_problem.join(NewLine));
+                              QStringLiteral("Update unvollständig"), text.join(NewLine));
         return UpdateOutcome::Incomplete;
     }
-
+    m_.view.refreshStickCapacity();
+    if (m_.view.windowClosed())
+        return UpdateOutcome::Stopped;
     m_.dialogs.messageBox(MessageIcon::None, MessageButtons::Ok, QStringLiteral("Update erfolgreich"),
                           lines({QStringLiteral("Update abgeschlossen"), QString(),
                                  QStringLiteral("Dieser Service wird KOSTENLOS zur Verfügung gestellt von"),
@@ -116,92 +267,43 @@ UpdateOutcome UpdateRun::run() {
     return UpdateOutcome::Done;
 }
 
-// Downloads one package onto the stick; on failure tells the user which one and
-// leaves the stick's files as they were.
-bool UpdateRun::fetchPackage(const QString& file, const QString& kind) {
-    if (m_.view.windowClosed())
-        return false; // the window was closed while the run waited
-    const QString target = m_.stick.packagePath(file);
-    m_.view.showRunProgress(0, -1);
-    // A package replaces one of the same name, so that file's room counts as free.
-    const qint64 room = freeBytes() + m_.stick.existingSize(file);
-    // Hashed while it streams: a package that does not match its signed digest is dropped
-    // before it takes its name on the stick.
-    const QByteArray digest =
-        m_plan.digests ? m_plan.digests->digestOf(file + QStringLiteral(".txt")).value_or(QByteArray())
-                       : QByteArray();
-    const FileDownloadResult result = m_.downloads.DownloadToFile(
-        downloadFileUrl(m_.serverAddress, file + QStringLiteral(".txt")), kind, 0, target, room,
-        [this](qint64 received, qint64 total) { m_.view.showRunProgress(received, total); }, digest);
+UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const QString& title, QStringList text) {
+    onWorker([this] {
+        m_staging.discard();
+        return 0;
+    });
     m_.view.hideRunProgress();
-    if (m_.view.windowClosed())
-        return false;
-    if (result.digestMismatch) {
-        refuseUnsigned(file);
-        return false;
-    }
-    if (!result.ok) {
-        report(QStringLiteral("Download fehlgeschlagen"),
-               {QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file), result.reason,
-                QStringLiteral("Auf dem USB-Stick wurde nichts verändert.")});
-        m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                              QStringLiteral("Das Update wurde abgebrochen."));
-        return false;
-    }
-    m_written << target;
-    return true;
-}
-
-UpdateOutcome UpdateRun::fetchFailure() const {
-    if (m_.view.windowClosed())
+    if (outcome == UpdateOutcome::Stopped || m_.view.windowClosed())
         return UpdateOutcome::Stopped;
-    return m_notSigned ? UpdateOutcome::NotSigned : UpdateOutcome::DownloadFailed;
+    text << nothingChanged();
+    report(title, text);
+    return outcome;
 }
 
-// Tells the user which package the server's signature does not cover, and what the stick
-// holds: nothing new, or the firmware already when it is the channel list.
-void UpdateRun::refuseUnsigned(const QString& file) {
-    m_notSigned = true;
-    report(QStringLiteral("Update abgebrochen"),
-           {packageMismatchText(file),
-            m_written.isEmpty()
-                ? QStringLiteral("Auf dem USB-Stick wurde nichts verändert.")
-                : QStringLiteral("Die Firmware ist bereits auf dem USB-Stick, die Senderliste wurde nicht "
-                                 "geschrieben.")});
-    m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                          QStringLiteral("Das Update wurde abgebrochen."));
+UpdateOutcome UpdateRun::refuseStick(const StickStatus& status) {
+    const QString name = StagedUpdate::targetOf(status.name);
+    QStringList text;
+    if (status.fault == StickFault::Gone && name.isEmpty())
+        text = {QStringLiteral("Der USB-Stick wurde während des Updates entfernt."),
+                QStringLiteral("Stecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal.")};
+    else if (status.fault == StickFault::NoSpace && name.isEmpty())
+        return refuseRoom(m_stagedBytes);
+    else
+        text = stickFaultLines(status.fault, name.isEmpty() ? m_plan.root : name);
+    return refuse(UpdateOutcome::Refused, stickFaultTitle(), text);
 }
 
-// Unpacks the firmware package into the stick's root, overwriting without a question.
-// A result code from the archive library (already shown) leaves the run going with
-// complete cleared; false when a member read back differently.
-bool UpdateRun::unpackFirmware(bool& complete) {
-    unzip::Plan plan;
-    plan.mode = m_plan.root.isEmpty() ? unzip::Mode::List : unzip::Mode::Extract;
-    plan.overwriteWithoutAsking = true;
-    plan.recreateFolders = true;
-    const qint64 room = freeBytes();
-    m_.view.showRunStatus(QStringLiteral("Firmware wird entpackt..."),
-                          QStringLiteral("Firmware wird entpackt."));
-    const int code =
-        m_.extraction.extract(m_.stick.packagePath(m_plan.firmFile), m_plan.root, plan, room,
-                              [this](int done, int total) { m_.view.showRunProgress(done, total); });
-    m_.view.hideRunProgress();
-    if (code != 0) {
-        complete = false;
-        m_problem = m_.extraction.problem();
-        return true;
-    }
-    m_written << m_.extraction.extractedFiles();
-    const QStringList damaged = m_.extraction.verifyExtracted();
-    if (damaged.isEmpty())
-        return true;
-    report(
-        QStringLiteral("Update fehlgeschlagen"),
-        {QStringLiteral("Die Datei „%1“ wurde auf dem USB-Stick fehlerhaft gespeichert.")
-             .arg(QDir::toNativeSeparators(damaged.first())),
-         QStringLiteral("Der USB-Stick ist möglicherweise defekt. Verwenden Sie einen anderen USB-Stick.")});
-    return false;
+UpdateOutcome UpdateRun::refuseRoom(qint64 neededBytes) {
+    const qint64 megabytes = std::max<qint64>(1, (neededBytes + kMegabyte - 1) / kMegabyte);
+    return refuse(
+        UpdateOutcome::NoRoom, QStringLiteral("Zuwenig Speicher verfügbar !"),
+        {QStringLiteral("Für dieses Update werden %1 MB freier Speicherplatz am USB-Stick benötigt.")
+             .arg(megabytes)});
+}
+
+// The root path no longer leads to the stick the run opened: it was pulled or unmounted.
+bool UpdateRun::stickGone() {
+    return !m_.stick.stillThere().ok();
 }
 
 // The bytes this user may still write onto the stick; 0 when it cannot be measured.
@@ -212,8 +314,13 @@ qint64 UpdateRun::freeBytes() const {
     return qint64(std::min<std::uint64_t>(space->availableBytes, std::numeric_limits<qint64>::max()));
 }
 
-void UpdateRun::report(const QString& title, std::initializer_list<QString> text) {
-    m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok, title, lines(text));
+qint64 UpdateRun::onClusters(qint64 bytes) const {
+    const qint64 cluster = std::max<qint64>(m_.stick.clusterBytes(), 1);
+    return (std::max<qint64>(bytes, 0) + cluster - 1) / cluster * cluster;
+}
+
+void UpdateRun::report(const QString& title, const QStringList& text) {
+    m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok, title, text.join(NewLine));
 }
 
 } // namespace norvane

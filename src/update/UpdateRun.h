@@ -1,12 +1,14 @@
 #pragma once
 // The update run of "Starte Update": free-space check, confirmation, connection check,
-// the firmware package onto the stick and unpacked there with a read-back check, the
-// channel list, autorun.inf and norvstick.ico, everything flushed, then the result.
+// then every file of the update (the firmware package and its members, the channel
+// list, autorun.inf and norvstick.ico) staged on the stick, flushed and read back, and
+// only then put into place in one commit (see StagedUpdate). Whatever fails before the
+// commit leaves the stick's earlier files as they were.
 
 #include "update/ArchiveExtraction.h"
 #include "update/Manifest.h"
 #include "update/PackageDownloads.h"
-#include "update/StickFiles.h"
+#include "update/StagedUpdate.h"
 #include "update/UpdateRunView.h"
 
 #include <QString>
@@ -17,6 +19,7 @@ namespace norvane {
 namespace platform {
 class Dialogs;
 class Drives;
+class StickSession;
 } // namespace platform
 
 // What one run writes, fixed when it starts: choosing another receiver, list or stick
@@ -38,19 +41,23 @@ struct UpdateRunServices {
     platform::Drives& drives;
     PackageDownloads& downloads;
     ArchiveExtraction& extraction;
-    StickFiles& stick;
+    // The run's one hold on the stick, opened on plan.root: every file goes through it.
+    platform::StickSession& stick;
+    // The program folder with a trailing separator: autorun.inf and norvstick.ico.
+    QString programFolder;
     // Scheme, host and port of the download server.
     QString serverAddress;
 };
 
 enum class UpdateOutcome {
-    NoRoom,       // less than 5 MB free; nothing written
+    NoRoom,       // too little free space; nothing written
     NotConfirmed, // cancelled, or the window closed during the question
     NoConnection, // the catalogue could not be fetched again; nothing written
     DownloadFailed,
     NotSigned,  // a package the signed list does not name or that does not match it
-    Damaged,    // a member read back differently from the archive
-    Incomplete, // unpacking, a copy or the flush failed
+    Damaged,    // a staged file read back differently from what was written
+    Refused,    // the archive or the stick refused the update before the commit
+    Incomplete, // the commit was interrupted; it is completed when the stick is next used
     Stopped,    // the window was closed during the run
     Done,
 };
@@ -63,18 +70,25 @@ public:
     static constexpr qint64 kMinimumFreeBytes = 5 * 1024 * 1024;
 
 private:
-    bool fetchPackage(const QString& file, const QString& kind);
-    UpdateOutcome fetchFailure() const;
-    void refuseUnsigned(const QString& file);
-    bool unpackFirmware(bool& complete);
+    UpdateOutcome stageAndCommit();
+    UpdateOutcome fetchPackage(const QString& file, const QString& kind);
+    UpdateOutcome unpackFirmware();
+    UpdateOutcome copyFromProgramFolder(const QString& name);
+    UpdateOutcome commit();
+    // Ends the run before the commit: the staging folder goes, the message says nothing changed.
+    UpdateOutcome refuse(UpdateOutcome outcome, const QString& title, QStringList text);
+    UpdateOutcome refuseStick(const platform::StickStatus& status);
+    UpdateOutcome refuseRoom(qint64 neededBytes);
+    bool stickGone();
     qint64 freeBytes() const;
-    void report(const QString& title, std::initializer_list<QString> text);
+    qint64 onClusters(qint64 bytes) const;
+    void report(const QString& title, const QStringList& text);
 
     UpdateRunServices m_;
     UpdatePlan m_plan;
-    QStringList m_written;
-    bool m_notSigned = false; // a package was refused for its signature
-    QStringList m_problem; // what the stick refused first, as the lines of a message
+    StagedUpdate m_staging;
+    QStringList m_targets;    // in the order they go into place
+    qint64 m_stagedBytes = 0; // room the staged files take, in whole clusters
 };
 
 } // namespace norvane

@@ -16,6 +16,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
 #include <QTimer>
 #include <clocale>
 #include <filesystem>
@@ -138,13 +140,13 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
              s.fail(("/norvane/download/" + kList + ".txt").toLatin1(), 404, "<html/>");
          },
          {"Wollen Sie updaten ?", "Download fehlgeschlagen"},
-         {kFirmware},
-         {kList, "autorun.inf"}},
-        {"a damaged archive",
+         {},
+         {kFirmware, kList, "autorun.inf"}},
+        {"a damaged archive: its number, then nothing written",
          [&](LoopbackServer& s) { s.serve(firmPath, QByteArray("PK\x03\x04 nothing of a zip", 20)); },
-         {"Wollen Sie updaten ?", "Norvane USB-Stick Updatetool", "Update unvollständig"},
-         {kFirmware, kList, "autorun.inf", "norvstick.ico"},
-         {}},
+         {"Wollen Sie updaten ?", "Norvane USB-Stick Updatetool", "Update fehlgeschlagen"},
+         {},
+         {kFirmware, kList, "autorun.inf", "norvstick.ico"}},
     };
     TempDir reference;
     const QMap<QString, QByteArray> complete = expectedStick(reference);
@@ -162,6 +164,8 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
         dialogs.clearShown();
         window().cmdChoose_Click();
         EXPECT_EQ(titles(), c.titles);
+        EXPECT_TRUE(dialogs.shown().back().text.endsWith("Auf dem USB-Stick wurde nichts verändert."))
+            << texts();
         const QStringList files = treeOf(fresh.path()).keys();
         for (const QString& file : files)
             EXPECT_TRUE(complete.contains(file)) << "foreign or temporary file " << file.toStdString();
@@ -175,10 +179,11 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
 
 // A stick whose autorun.inf, norvstick.ico, USB.ini and firmware package are links to
 // files of this computer, and a firmware with UTF-8 and code page 437 names, under the C
-// locale: the members come out right, every link is refused and named, and the files the
-// links point to keep every byte.
+// locale: every link is refused and named before anything changes, the members come out
+// right once the links are gone, and the files the links point to keep every byte.
 TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     const std::string locale = std::setlocale(LC_ALL, nullptr);
+    const auto restore = qScopeGuard([&locale] { std::setlocale(LC_ALL, locale.c_str()); });
     std::setlocale(LC_ALL, "C");
     TempDir home;
     // Each name on the stick links to the file of the same name in home; the firmware's link comes later.
@@ -192,10 +197,17 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     server.serve(("/norvane/download/" + kFirmware + ".txt").toLatin1(), bytesOf(zip));
 
     run();
-    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update unvollständig"})) << texts();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update fehlgeschlagen"})) << texts();
     EXPECT_TRUE(dialogs.shown().back().text.contains(
         QString::fromUtf8("„autorun.inf“ auf dem USB-Stick ist eine Verknüpfung")))
         << texts();
+    EXPECT_FALSE(QFile::exists(stick.filePath(QStringLiteral("Übung.txt"))));
+
+    for (const char* name : {"autorun.inf", "norvstick.ico"})
+        ASSERT_TRUE(QFile::remove(stick.filePath(QString::fromLatin1(name))));
+    dialogs.clearShown();
+    window().cmdChoose_Click();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update erfolgreich"})) << texts();
     EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Übung.txt"))), "u");
     EXPECT_EQ(bytesOf(stick.filePath(QStringLiteral("Änderung.sdx"))), "a");
 
@@ -203,14 +215,13 @@ TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
     ASSERT_TRUE(QFile::link(home.filePath(kFirmware), stick.filePath(kFirmware)));
     dialogs.clearShown();
     window().cmdChoose_Click();
-    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Download fehlgeschlagen"})) << texts();
+    ASSERT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update fehlgeschlagen"})) << texts();
     EXPECT_TRUE(dialogs.shown().back().text.contains(QString::fromUtf8("„%1“").arg(kFirmware))) << texts();
 
     window().SavePath(); // writes USB.ini: refused, as its failure always was, without a word
     for (const QString& name : names)
         EXPECT_EQ(bytesOf(home.filePath(name)), "outside: " + name.toUtf8()) << name.toStdString();
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
-    std::setlocale(LC_ALL, locale.c_str());
 }
 
 TEST_F(UpdateRun, ClosingTheWindowMidDownloadWritesNothing) {
@@ -241,6 +252,25 @@ TEST_F(UpdateRun, RefusedWithoutReceiverAndWhileRunning) {
     window().cmdChoose_Click();
     EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
     EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+}
+
+// A stick taken into use while it holds an update that was ended during its moves: the
+// update is finished off the window thread, panel 1's tool tip says so, and the window
+// stays in its searching state.
+TEST_F(UpdateRun, AnInterruptedUpdateIsFinishedWhenTheStickIsTakenIntoUse) {
+    stick.writeFile(QStringLiteral("flash/a.bin"), "old");
+    stick.writeFile(QStringLiteral(".norvane-update/flash/a.bin"), "new");
+    stick.writeFile(QStringLiteral(".norvane-update.commit"),
+                    "norvane-update-commit 1\nflash/a.bin\nend 1\n");
+    frmMain& w = window();
+    auto* choose = child<QPushButton>("cmdChoose");
+    QTRY_COMPARE_WITH_TIMEOUT(bytesOf(stick.filePath(QStringLiteral("flash/a.bin"))), QByteArray("new"),
+                              10000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.statusPanel(1).toolTip().contains("Ein unterbrochenes Update wurde"), 10000);
+    EXPECT_FALSE(QFileInfo::exists(stick.filePath(QStringLiteral(".norvane-update"))));
+    EXPECT_FALSE(QFileInfo::exists(stick.filePath(QStringLiteral(".norvane-update.commit"))));
+    EXPECT_EQ(choose->text(), QStringLiteral("Suche Updates..."));
+    EXPECT_FALSE(choose->isEnabled());
 }
 
 // The demo folder signed as it lies on disk, by a key the program trusts.

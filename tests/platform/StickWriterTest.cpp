@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <functional>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace norvane::platform {
@@ -144,6 +145,30 @@ TEST_P(StickWriterTest, LongPathsWorkAndOverlongNamesAreNamed) {
     const StickStatus refused = writer.writeWhole(overlong, "x");
     EXPECT_EQ(refused.fault, StickFault::NameTooLong);
     EXPECT_EQ(refused.name, overlong);
+}
+
+// Names with a NUL or another control character are refused by the writer itself (a NUL
+// would turn "..\0a" into ".."); a FIFO or a device in a file's place never holds the run up;
+// a folder moved out from below the root between two operations is not followed.
+TEST_P(StickWriterTest, RefusesControlCharactersFifosAndFoldersMovedAway) {
+    StickWriter writer(stick, GetParam());
+    for (const QString& name : {QString::fromLatin1("..\0a", 4) + "/x.bin", QStringLiteral("a\nb.bin"),
+                                QStringLiteral("fw/\x7f.bin")}) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_EQ(writer.writeWhole(name, "x").fault, StickFault::BadName);
+        EXPECT_EQ(writer.makeFolders(name).fault, StickFault::BadName);
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(stick + "pipe.bin").constData(), 0600), 0);
+    StickStatus status;
+    EXPECT_EQ(writer.openForReading("pipe.bin", &status), -1); // returns at once
+    EXPECT_EQ(status.fault, StickFault::NotAFile);
+    EXPECT_EQ(writer.flush({"pipe.bin"}).fault, StickFault::NotAFile);
+
+    ASSERT_TRUE(writer.writeWhole("Firmware/a.bin", "a").ok());
+    ASSERT_TRUE(QDir().rename(stick + "Firmware", dir.filePath("outside/moved")));
+    EXPECT_TRUE(writer.writeWhole("Firmware/b.bin", "b").ok());
+    EXPECT_EQ(contentOf(stick + "Firmware/b.bin"), "b");
+    EXPECT_FALSE(QFile::exists(dir.filePath("outside/moved/b.bin")));
 }
 
 TEST_P(StickWriterTest, PulledStickIsToldApartFromOtherFailures) {
