@@ -8,12 +8,17 @@
 #include "support/FakeDrives.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
+#include "update/StickMessages.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace norvane::test {
 namespace {
@@ -84,7 +89,7 @@ public:
         platform::StickFile out = stick.create(name);
         const platform::StickStatus done = out.write(body.constData(), std::size_t(body.size()));
         if (!done.ok() || !out.commit(std::nullopt, true).ok())
-            return {false, 0, QStringLiteral("write failed"), false, true};
+            return {false, 0, stickFaultLines(out.status().fault, out.status().name).join(' '), false, true};
         return {true, body.size(), {}};
     }
 
@@ -179,6 +184,10 @@ TEST(UpdateRunRules, EveryFailureBeforeTheCommitLeavesTheStickAsItWas) {
          [](ScriptedRun& s, UpdateRunRules& t) { t.setFree(kMinimum); s.unpacked = 9 << 20; },
          UpdateOutcome::NoRoom, {kConfirm, "Zuwenig Speicher verfügbar !"},
          "Für dieses Update werden 10 MB freier Speicherplatz"},
+        {"the channel list is announced larger than what is left",
+         [](ScriptedRun& s, UpdateRunRules& t) { t.setFree(kMinimum); s.packages["Sett_AT.txt"] = QByteArray(6 << 20, 'x'); },
+         UpdateOutcome::NoRoom, {kConfirm, "Zuwenig Speicher verfügbar !"},
+         "Für dieses Update werden 7 MB freier Speicherplatz"},
         {"the archive library reports a code", [](ScriptedRun& s, UpdateRunRules&) { s.unzipCode = 51; },
          UpdateOutcome::Refused, {kConfirm, "Update fehlgeschlagen"}, "(Fehler 51)"},
         {"channel list download fails", [](ScriptedRun& s, UpdateRunRules&) { s.failingDownload = "Sett_AT.txt"; },
@@ -267,6 +276,35 @@ TEST(UpdateRunRules, ASuccessfulRunPutsTheWholeNewSetInPlace) {
     for (auto it = after.cbegin(); it != after.cend(); ++it)
         bytes.insert(it.key(), it->first);
     EXPECT_EQ(bytes, expected);
+}
+
+// A stick that turns read-only part-way, as an ordinary user meets it: the staging folder
+// refuses the copies, the message says so and that nothing changed. Root passes every
+// permission check, so as root the test runs itself again as nobody.
+TEST(UpdateRunRights, AStickMadeReadOnlyPartWayKeepsItsFiles) {
+    if (::geteuid() == 0) {
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                QCoreApplication::applicationFilePath(), "--gtest_filter=UpdateRunRights.*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+        return;
+    }
+    UpdateRunRules t;
+    const auto before = treeOf(t.stick.path());
+    ScriptedRun script;
+    script.duringExtraction = [](const QString& root) {
+        QFile::setPermissions(root + ".norvane-update", QFile::ReadOwner | QFile::ExeOwner);
+    };
+    EXPECT_EQ(t.run(script), UpdateOutcome::DownloadFailed); // the channel list is the next file
+    EXPECT_TRUE(t.lastText().contains("schreibgeschützt")) << t.lastText().toStdString();
+    EXPECT_TRUE(t.lastText().endsWith(kNothingChanged));
+    QFile::setPermissions(t.stick.path() + ".norvane-update",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    platform::StickSession again(t.stick.path());
+    StagedUpdate::recover(again);
+    EXPECT_EQ(treeOf(t.stick.path()), before);
 }
 
 TEST(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
