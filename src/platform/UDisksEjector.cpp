@@ -143,7 +143,7 @@ std::optional<EjectPlan> ejectPlanAt(const ManagedObjects& objects, const QStrin
         }
         std::sort(plan.unmount.begin(), plan.unmount.end(),
                   [](const MountedFileSystem& a, const MountedFileSystem& b) {
-                      return a.mountPoint < b.mountPoint;
+                      return a.mountPoint > b.mountPoint;
                   });
         const auto driveObject = objects.constFind(QDBusObjectPath(drive));
         if (driveObject != objects.cend() &&

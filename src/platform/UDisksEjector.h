@@ -24,8 +24,9 @@ struct MountedFileSystem {
 };
 
 struct EjectPlan {
-    // The mounted file systems of the stick's drive in the order they are unmounted:
-    // the others by mount point, the one at the stick's root last.
+    // The mounted file systems of the stick's drive in the order they are unmounted: the
+    // others in reverse order of their mount points (one mounted inside another goes
+    // first), the one at the stick's root last, so that it stays when another cannot go.
     QList<MountedFileSystem> unmount;
     std::optional<QDBusObjectPath> powerOff; // the drive, when it may be powered off
 };

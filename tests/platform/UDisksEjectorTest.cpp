@@ -55,8 +55,8 @@ TEST(UDisksEjector, UnmountsEveryFileSystemOfTheDriveTheStickLast) {
         QString powerOff;
     };
     const Case cases[] = {
-        {"/media/anna/STICK/", {"/media/anna/DATEN", "/media/anna/GEHEIM", "/media/anna/STICK"}, stickDrive},
-        {"/media/anna/DATEN", {"/media/anna/GEHEIM", "/media/anna/STICK", "/media/anna/DATEN"}, stickDrive},
+        {"/media/anna/STICK/", {"/media/anna/GEHEIM", "/media/anna/DATEN", "/media/anna/STICK"}, stickDrive},
+        {"/media/anna/DATEN", {"/media/anna/STICK", "/media/anna/GEHEIM", "/media/anna/DATEN"}, stickDrive},
         {"/media/anna/CARD/", {"/media/anna/CARD2", "/media/anna/CARD"}, {}}, // the reader stays powered
         {"/media/anna/IMAGE/", {"/media/anna/IMAGE"}, {}},                    // no drive
     };
