@@ -111,60 +111,55 @@ class SlowUDisks : public ::testing::Test {
 protected:
     static constexpr auto kLate = 300ms;
     void SetUp() override {
-        const QString drive = QStringLiteral("/org/freedesktop/UDisks2/drives/Stick");
-        platform::ManagedObjects objects;
-        objects.insert(QDBusObjectPath(kStickObject), udisksBlock("/dev/sdb1", drive, stick.path().toUtf8()));
-        objects.insert(QDBusObjectPath(drive), udisksDrive(true));
-        manager = std::make_unique<FakeUDisksManager>(objects);
-        ASSERT_TRUE(bus.publish(platform::kUDisksService,
-                                {{QStringLiteral("/org/freedesktop/UDisks2"), manager.get()},
-                                 {kStickObject, &fileSystem},
-                                 {drive, &driveObject}}));
+        ASSERT_TRUE(
+            bus.publish(platform::kUDisksService, {{QStringLiteral("/org/freedesktop/UDisks2"), &manager},
+                                                   {kBlock, &fileSystem},
+                                                   {kDrive, &drive}}));
         fileSystem.answerAfter(kLate);
-        driveObject.answerAfter(kLate);
+        drive.answerAfter(kLate);
         drives.addStick(stick.path(), 1'000'000'000, QStringLiteral("OLD"));
         drives.labeler = std::make_shared<platform::UDisksLabeler>(bus.client());
-    }
-    std::unique_ptr<frmMain> makeWindow() {
-        auto window =
-            std::make_unique<frmMain>(MainWindowServices{.drives = drives,
-                                                         .shell = shell,
-                                                         .ini = ini,
-                                                         .ejector = &ejector,
-                                                         .dialogs = &dialogs,
-                                                         .programFolder = programFolder.path(),
-                                                         .serverAddress = LoopbackServer::refusedUrl()});
+        window = std::make_unique<frmMain>(MainWindowServices{.drives = drives,
+                                                              .shell = shell,
+                                                              .ini = ini,
+                                                              .ejector = &ejector,
+                                                              .dialogs = &dialogs,
+                                                              .programFolder = programFolder.path(),
+                                                              .serverAddress = LoopbackServer::refusedUrl()});
         window->findChild<QTimer*>(QStringLiteral("Timer1"))->stop(); // no update search
-        return window;
+    }
+    QPushButton* button(const char* name) {
+        return window->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    // "Benennen", "Auswerfen", "Inhalt anzeigen", "USB-Stick finden / aktualisieren", "Starte Update".
+    QList<bool> stickButtons() {
+        QList<bool> enabled;
+        for (const char* name : {"Command1", "cmdEject", "cmdOpen", "cmdSearch", "cmdChoose"})
+            enabled << button(name)->isEnabled();
+        return enabled;
     }
 
-    const QString kStickObject = QStringLiteral("/org/freedesktop/UDisks2/block_devices/sdb1");
-    std::unique_ptr<FakeUDisksManager> manager;
-    FakeUDisksFileSystem fileSystem;
-    FakeUDisksDrive driveObject;
-    PrivateBus bus;
+    const QString kBlock = QStringLiteral("/org/freedesktop/UDisks2/block_devices/sdb1");
+    const QString kDrive = QStringLiteral("/org/freedesktop/UDisks2/drives/Stick");
     TempDir stick, programFolder;
+    FakeUDisksManager manager{
+        {{QDBusObjectPath(kBlock), udisksBlock("/dev/sdb1", kDrive, stick.path().toUtf8())},
+         {QDBusObjectPath(kDrive), udisksDrive(true)}}};
+    FakeUDisksFileSystem fileSystem;
+    FakeUDisksDrive drive;
+    PrivateBus bus;
     FakeDrives drives;
     platform::UDisksEjector ejector{bus.client()};
     FakeShell shell;
     FakeDialogs dialogs;
     basINI ini;
+    std::unique_ptr<frmMain> window;
 };
 
-// The five buttons the stick's work holds, in this order: "Benennen", "Auswerfen",
-// "Inhalt anzeigen", "USB-Stick finden / aktualisieren", "Starte Update".
-QList<bool> stickButtons(frmMain& window) {
-    QList<bool> enabled;
-    for (const char* name : {"Command1", "cmdEject", "cmdOpen", "cmdSearch", "cmdChoose"})
-        enabled << window.findChild<QPushButton*>(QString::fromLatin1(name))->isEnabled();
-    return enabled;
-}
-
 TEST_F(SlowUDisks, TheWindowRunsWhileUDisksWorksAndTheButtonsWait) {
-    const std::unique_ptr<frmMain> window = makeWindow();
-    window->findChild<QPushButton*>(QStringLiteral("cmdSearch"))->click(); // "Starte Update" enabled
-    const QList<bool> allEnabled{true, true, true, true, true};
-    ASSERT_EQ(stickButtons(*window), allEnabled);
+    button("cmdSearch")->click(); // "Starte Update" enabled
+    const QList<bool> allEnabled(5, true), allDisabled(5, false);
+    ASSERT_EQ(stickButtons(), allEnabled);
     struct Case {
         const char* button;
         std::function<bool()> answered;
@@ -180,44 +175,38 @@ TEST_F(SlowUDisks, TheWindowRunsWhileUDisksWorksAndTheButtonsWait) {
         QTimer ticker;
         QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(10);
-        window->findChild<QPushButton*>(QString::fromLatin1(c.button))->click();
-        EXPECT_EQ(stickButtons(*window), QList<bool>(5, false)) << c.button;
+        button(c.button)->click();
+        EXPECT_EQ(stickButtons(), allDisabled) << c.button;
         if (QLatin1String(c.button) == QLatin1String("cmdEject")) {
             // The stick leaves the system while UDisks2 works; the panel hears of it at once.
             window->findChild<QCheckBox*>(QStringLiteral("chkAuto"))->setChecked(true);
             drives.remove(stick.path());
             window->deviceChange(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE);
-            EXPECT_EQ(stickButtons(*window), QList<bool>(5, false));
+            EXPECT_EQ(stickButtons(), allDisabled);
         }
-        ASSERT_TRUE(waitUntil([&] { return c.answered() && stickButtons(*window) != QList<bool>(5, false); }))
-            << c.button;
-        // The window's thread ran its events all the while UDisks2 worked.
-        EXPECT_GE(ticks, 10) << c.button;
-        EXPECT_EQ(stickButtons(*window), c.after) << c.button;
+        ASSERT_TRUE(waitUntil([&] { return c.answered() && stickButtons() != allDisabled; })) << c.button;
+        EXPECT_GE(ticks, 10) << c.button; // the window's thread ran its events meanwhile
+        EXPECT_EQ(stickButtons(), c.after) << c.button;
     }
     EXPECT_EQ(fileSystem.label(), QStringLiteral("NEU"));
     EXPECT_EQ(drives.renamed, QStringList{stick.path() + QStringLiteral("=NEU")});
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown().front().text, QStringLiteral("Der USB-Stick kann jetzt entfernt werden."));
-    EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("cmdChoose"))->text(),
-              QStringLiteral("USB Stick einstecken"));
-    EXPECT_EQ(fileSystem.calls(), 2); // SetLabel, Unmount
-    EXPECT_EQ(driveObject.calls(), 1);
+    EXPECT_EQ(button("cmdChoose")->text(), QStringLiteral("USB Stick einstecken"));
+    EXPECT_EQ(drive.calls(), 1);
 }
 
 // A window closed, or closed and gone, before UDisks2 answers hears nothing of it.
 TEST_F(SlowUDisks, AWindowClosedMeanwhileShowsNothing) {
-    std::unique_ptr<frmMain> window = makeWindow();
-    window->findChild<QPushButton*>(QStringLiteral("cmdEject"))->click();
+    button("cmdEject")->click();
     window->close();
-    QPushButton* eject = window->findChild<QPushButton*>(QStringLiteral("cmdEject"));
-    ASSERT_TRUE(waitUntil([&] { return driveObject.calls() == 1 && eject->isEnabled(); }));
-    eject->click();
+    ASSERT_TRUE(waitUntil([&] { return drive.calls() == 1 && button("cmdEject")->isEnabled(); }));
+    button("cmdEject")->click();
     ASSERT_TRUE(waitUntil([&] { return fileSystem.calls() == 2; })); // the Unmount is on its way
     window.reset();
     QTest::qWait(int(3 * kLate.count()));
     EXPECT_TRUE(dialogs.shown().empty());
-    EXPECT_EQ(driveObject.calls(), 1); // the eject of the window that went ends with it
+    EXPECT_EQ(drive.calls(), 1); // the eject of the window that went ends with it
 }
 
 } // namespace

@@ -91,13 +91,9 @@ protected:
     }
     UDisksEjector ejector(const QString& name = service) { return UDisksEjector(bus.client(), name); }
 
-    FakeUDisksManager manager{[] {
-        ManagedObjects objects;
-        objects.insert(object("sdb1"), udisksBlock("/dev/sdb1", stickDrive, "/media/anna/STICK"));
-        objects.insert(object("sdb2"), udisksBlock("/dev/sdb2", stickDrive, "/media/anna/DATEN"));
-        objects.insert(QDBusObjectPath(stickDrive), udisksDrive(true));
-        return objects;
-    }()};
+    FakeUDisksManager manager{{{object("sdb1"), udisksBlock("/dev/sdb1", stickDrive, "/media/anna/STICK")},
+                               {object("sdb2"), udisksBlock("/dev/sdb2", stickDrive, "/media/anna/DATEN")},
+                               {QDBusObjectPath(stickDrive), udisksDrive(true)}}};
     FakeUDisksFileSystem stick;
     FakeUDisksFileSystem data;
     FakeUDisksDrive drive;

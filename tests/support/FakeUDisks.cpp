@@ -5,22 +5,22 @@
 #include <QDBusMetaType>
 #include <QTimer>
 
+#include <utility>
+
 namespace norvane::test {
 
 platform::InterfaceProperties udisksBlock(const QByteArray& device, const QString& drive,
                                           const QByteArray& mountPoint) {
-    platform::InterfaceProperties interfaces;
-    interfaces.insert(platform::kUDisksBlock,
-                      {{QStringLiteral("Device"), device + '\0'},
-                       {QStringLiteral("PreferredDevice"), device + '\0'},
-                       {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drive))}});
-    if (!mountPoint.isNull()) {
-        QList<QByteArray> points;
-        if (!mountPoint.isEmpty())
-            points << mountPoint + '\0';
+    platform::InterfaceProperties interfaces{
+        {platform::kUDisksBlock,
+         {{QStringLiteral("Device"), device + '\0'},
+          {QStringLiteral("PreferredDevice"), device + '\0'},
+          {QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drive))}}}};
+    const QList<QByteArray> points =
+        mountPoint.isEmpty() ? QList<QByteArray>() : QList<QByteArray>{mountPoint + '\0'};
+    if (!mountPoint.isNull())
         interfaces.insert(platform::kUDisksFileSystem,
                           {{QStringLiteral("MountPoints"), QVariant::fromValue(points)}});
-    }
     return interfaces;
 }
 
@@ -31,11 +31,6 @@ platform::InterfaceProperties udisksDrive(bool canPowerOff) {
 FakeUDisksManager::FakeUDisksManager(platform::ManagedObjects objects) : m_objects(std::move(objects)) {
     platform::registerUDisksTypes();
     qDBusRegisterMetaType<QList<QByteArray>>();
-}
-
-platform::ManagedObjects FakeUDisksManager::GetManagedObjects() {
-    QMutexLocker lock(&m_mutex);
-    return m_objects;
 }
 
 void FakeUDisksObject::failNext(const QString& error, const QString& message) {
@@ -54,30 +49,24 @@ int FakeUDisksObject::calls() const {
     return m_calls;
 }
 
-void FakeUDisksObject::answer(const std::function<void()>& onSuccess) {
+QString FakeUDisksObject::label() const {
     QMutexLocker lock(&m_mutex);
-    ++m_calls;
-    const bool fails = !m_error.isEmpty();
-    const QDBusMessage reply =
-        fails ? message().createErrorReply(m_error, m_message) : message().createReply();
-    m_error.clear();
-    setDelayedReply(true);
-    QTimer::singleShot(m_delay, this, [connection = connection(), reply, fails, onSuccess] {
-        if (!fails && onSuccess)
-            onSuccess();
-        connection.send(reply);
-    });
-}
-
-QString FakeUDisksFileSystem::label() const {
-    QMutexLocker lock(&m_labelMutex);
     return m_label;
 }
 
-void FakeUDisksFileSystem::SetLabel(const QString& label, const QVariantMap&) {
-    answer([this, label] {
-        QMutexLocker lock(&m_labelMutex);
-        m_label = label;
+void FakeUDisksObject::answer(const std::optional<QString>& label) {
+    QMutexLocker lock(&m_mutex);
+    ++m_calls;
+    const QString error = std::exchange(m_error, {});
+    const bool fails = !error.isEmpty();
+    const QDBusMessage reply = fails ? message().createErrorReply(error, m_message) : message().createReply();
+    setDelayedReply(true);
+    QTimer::singleShot(m_delay, this, [this, connection = connection(), reply, fails, label] {
+        if (!fails && label) {
+            QMutexLocker lock(&m_mutex);
+            m_label = *label;
+        }
+        connection.send(reply);
     });
 }
 

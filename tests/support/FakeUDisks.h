@@ -1,8 +1,7 @@
 #pragma once
-// A stand-in UDisks2 for a private bus (PrivateBus.h): an object manager that lists
-// the objects a test gives it, and file systems and drives that answer Unmount,
-// SetLabel and PowerOff as UDisks2 does, with errors the test scripts and, when it
-// says so, late. Calls are answered on the bus's service thread.
+// A stand-in UDisks2 for a private bus (PrivateBus.h): an object manager listing the
+// objects it is given, and file systems and drives that answer Unmount, SetLabel and
+// PowerOff, with an error the test scripts and, when it says so, late.
 
 #include "platform/UDisksObjects.h"
 
@@ -10,46 +9,42 @@
 #include <QMutex>
 #include <QObject>
 #include <chrono>
+#include <optional>
 
 namespace norvane::test {
 
-// The interfaces of a block device: its node, its drive ("/" for none) and, when
-// mountPoint is given, its mounted file system.
+// A block device on drive ("/": none); with a file system when mountPoint is given.
 platform::InterfaceProperties udisksBlock(const QByteArray& device, const QString& drive,
                                           const QByteArray& mountPoint = {});
-// The interfaces of a drive.
 platform::InterfaceProperties udisksDrive(bool canPowerOff);
 
 class FakeUDisksManager : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.ObjectManager")
 public:
-    explicit FakeUDisksManager(platform::ManagedObjects objects = {});
+    explicit FakeUDisksManager(platform::ManagedObjects objects);
 public slots:
-    platform::ManagedObjects GetManagedObjects();
+    platform::ManagedObjects GetManagedObjects() const { return m_objects; }
 
 private:
-    QMutex m_mutex;
-    platform::ManagedObjects m_objects;
+    const platform::ManagedObjects m_objects;
 };
 
 class FakeUDisksObject : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
-    // The next call fails with this D-Bus error name and message.
     void failNext(const QString& error, const QString& message);
-    // Every answer from now on comes this late.
     void answerAfter(std::chrono::milliseconds delay);
     int calls() const;
+    QString label() const; // as the last successful SetLabel left it
 
 protected:
-    // Counts the call and answers it, at once or late; onSuccess runs when it succeeds.
-    void answer(const std::function<void()>& onSuccess = {});
+    // Counts the call and answers it; a successful SetLabel gives the label.
+    void answer(const std::optional<QString>& label = std::nullopt);
 
 private:
     mutable QMutex m_mutex;
-    QString m_error;
-    QString m_message;
+    QString m_error, m_message, m_label = QStringLiteral("OLD");
     std::chrono::milliseconds m_delay{0};
     int m_calls = 0;
 };
@@ -57,15 +52,9 @@ private:
 class FakeUDisksFileSystem : public FakeUDisksObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Filesystem")
-public:
-    QString label() const;
 public slots:
     void Unmount(const QVariantMap&) { answer(); }
-    void SetLabel(const QString& label, const QVariantMap&);
-
-private:
-    mutable QMutex m_labelMutex;
-    QString m_label = QStringLiteral("OLD");
+    void SetLabel(const QString& label, const QVariantMap&) { answer(label); }
 };
 
 class FakeUDisksDrive : public FakeUDisksObject {
