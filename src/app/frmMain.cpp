@@ -189,7 +189,7 @@ void frmMain::Form_Load() {
 
     setStatus(2, QStringLiteral("Suche nach Updates..."), QStringLiteral("Updates werden gesucht."));
     ui->cmdChoose->setText(QStringLiteral("Suche Updates..."));
-    ui->cmdChoose->setEnabled(false);
+    setChooseEnabled(false);
 }
 
 void frmMain::HookWindow() {

@@ -31,7 +31,8 @@ class StatusPanel;
 class cDrive;
 namespace platform {
 class Dialogs;
-}
+struct EjectOutcome;
+} // namespace platform
 
 class basDeklare;
 class VBUnzBas;
@@ -126,7 +127,14 @@ private:
     void cmdSaveOnStick_Click();
     void txtOpenPath_KeyPress();
     void cmdEject_Click();
+    void showEjectOutcome(const platform::EjectOutcome& outcome);
     void updateEjectButton();
+    // While the stick is ejected or renamed, "Benennen", "Auswerfen", "Inhalt anzeigen",
+    // "USB-Stick finden / aktualisieren" and "Starte Update" are disabled; afterwards
+    // each shows again what it would show without the wait.
+    void setStickBusy(bool busy);
+    // "Starte Update" enabled or not, as far as the stick's being busy allows.
+    void setChooseEnabled(bool enabled);
 
     // StickView: the panel as the drive object fills it.
     void setDriveCaption(const QString& root) override;
@@ -191,8 +199,10 @@ private:
     bool m_updateRunning = false;
     // The first stick detection waits for the first paint (detectDrivesAfterFirstPaint).
     bool m_detectionDeferred = false;
-    bool m_stickShown = false; // the panel shows a stick ("Auswerfen" may eject it)
-    int m_fillPercent = -1;    // the percent the fill bar shows; -1: cleared
+    bool m_stickShown = false;    // the panel shows a stick ("Auswerfen" may eject it)
+    bool m_stickBusy = false;     // the stick is being ejected or renamed
+    bool m_chooseEnabled = false; // what "Starte Update" shows once the stick is not busy
+    int m_fillPercent = -1;       // the percent the fill bar shows; -1: cleared
     // The recovery of the stick last taken into use, while it runs.
     QPointer<QThread> m_stickRecovery;
     QString m_recoveredRoot;

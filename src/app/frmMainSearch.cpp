@@ -27,7 +27,7 @@ constexpr qint64 kCatalogueLimit = 1024 * 1024;
 } // namespace
 
 void frmMain::SearchUpdates() {
-    ui->cmdChoose->setEnabled(false);
+    setChooseEnabled(false);
     const QString& server = m_services.serverAddress;
 
     const QByteArray version = OpenURL(downloadFileUrl(server, QStringLiteral("usb-version.txt")),
@@ -61,7 +61,7 @@ void frmMain::SearchUpdates() {
 
     setStatus(2, QStringLiteral("Updates geladen."), QStringLiteral("Updates wurden geladen."));
     if (!ui->lblHDSize->text().isEmpty())
-        ui->cmdChoose->setEnabled(true);
+        setChooseEnabled(true);
     ui->cmdChoose->setText(QStringLiteral("Starte Update"));
 }
 
@@ -117,7 +117,7 @@ void frmMain::reportNoConnection(const QString& note) {
     setStatus(2, QStringLiteral("Keine Internetverbindung"),
               QStringLiteral("Überprüfen Sie Ihren Internetanschluss."));
     ui->cmdChoose->setText(QStringLiteral("Keine Verbindung"));
-    ui->cmdChoose->setEnabled(false);
+    setChooseEnabled(false);
 }
 
 void frmMain::reportOutdated() {

@@ -70,8 +70,13 @@ void frmMain::cmdSearch_Click() {
 void frmMain::Command1_Click() {
     const QString label = ui->txtDT_Cap->text();
     if (label.size() <= kMaxLabelLength) {
-        // Without a stick there is no volume to rename.
-        m_drive->mp_SetDriveName(m_drive->p_GetDriveLetters(cDrive::kFirst), label);
+        if (m_stickBusy)
+            return;
+        // Without a stick there is no volume to rename. Nothing is shown of the result;
+        // the stick's buttons wait for it.
+        setStickBusy(true);
+        m_drive->mp_SetDriveName(m_drive->p_GetDriveLetters(cDrive::kFirst), label, this,
+                                 [this] { setStickBusy(false); });
         return;
     }
     dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok, windowTitle(),
@@ -148,7 +153,7 @@ void frmMain::setFileSystemText(const QString& fileSystem) {
 }
 
 void frmMain::setUpdateButton(bool enabled, const QString& caption) {
-    ui->cmdChoose->setEnabled(enabled);
+    setChooseEnabled(enabled);
     ui->cmdChoose->setText(caption);
 }
 

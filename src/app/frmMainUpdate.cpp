@@ -23,7 +23,7 @@
 namespace norvane {
 
 void frmMain::cmdChoose_Click() {
-    if (m_updateRunning)
+    if (m_updateRunning || m_stickBusy)
         return; // the button stays usable during a run; a second click starts nothing
     if (m_SelFirm < 0 || m_SelFirm >= kReceiverRows || m_catalogue.FirmFile[m_SelFirm].isEmpty()) {
         dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok,

@@ -10,8 +10,11 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+
+class QObject;
 
 namespace norvane::platform {
 
@@ -56,8 +59,11 @@ public:
     virtual std::optional<DiskSpace> diskSpace(const QString& root) const = 0;
     // Label and file system name; nothing when the root is not a mounted volume.
     virtual std::optional<VolumeInformation> volumeInformation(const QString& root) const = 0;
-    // Renames the volume; false when it cannot be renamed.
-    virtual bool setVolumeLabel(const QString& root, const QString& label) = 0;
+    // Starts renaming the volume; done gets true once it is renamed, false when it
+    // cannot be. done runs on context's thread after this call has returned, and never
+    // once context is gone (AsyncResult.h): renaming may wait for the system.
+    virtual void setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                                std::function<void(bool renamed)> done) = 0;
     // The disk the volume lies on; nothing when the root is not mounted or no
     // disk is known behind it.
     virtual std::optional<DiskInformation> diskInformation(const QString& root) const;

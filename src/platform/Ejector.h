@@ -4,7 +4,10 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
+
+class QObject;
 
 namespace norvane::platform {
 
@@ -18,13 +21,20 @@ enum class EjectResult {
 struct EjectOutcome {
     EjectResult result = EjectResult::NotOffered;
     QString detail; // the system's own text of why, when it gave one
+    // Busy or Failed for another file system of the stick's drive than the one at its
+    // root: where that one is mounted. The stick's own file system is then still mounted.
+    QString otherFileSystem = {};
 };
 
 class Ejector {
 public:
+    using Done = std::function<void(const EjectOutcome&)>;
+
     virtual ~Ejector() = default;
-    // root: the stick's root as the drives list it ("/media/anna/STICK/").
-    virtual EjectOutcome eject(const QString& root) = 0;
+    // Starts ejecting the stick at root (as the drives list it, "/media/anna/STICK/").
+    // done gets the outcome on context's thread once the eject has ended, always after
+    // this call has returned, and never once context is gone (AsyncResult.h).
+    virtual void eject(const QString& root, QObject* context, Done done) = 0;
 };
 
 // The folder-backed drives of NORVANE_DRIVES when that variable is set (FolderEjector.h),

@@ -1,5 +1,6 @@
 #include "platform/FolderDrives.h"
 
+#include "platform/AsyncResult.h"
 #include "platform/DriveTable.h"
 #include "platform/Files.h"
 
@@ -129,12 +130,13 @@ std::optional<DiskInformation> FolderDrives::diskInformation(const QString& root
     return drive->disk;
 }
 
-bool FolderDrives::setVolumeLabel(const QString& root, const QString& label) {
+void FolderDrives::setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                                  std::function<void(bool renamed)> done) {
     const std::optional<Drive> drive = driveAt(root);
-    if (!drive || hasControlCharacters(label))
-        return false;
-    return writeFileAtomically(m_tablePath,
-                               tableWithLabel(readTable(m_tablePath), drive->index, label.trimmed()));
+    const bool renamed = drive && !hasControlCharacters(label) &&
+                         writeFileAtomically(m_tablePath, tableWithLabel(readTable(m_tablePath), drive->index,
+                                                                         label.trimmed()));
+    deliverLater(context, std::move(done), renamed);
 }
 
 bool FolderDrives::removeDrive(const QString& root) {

@@ -46,7 +46,9 @@ public:
     std::optional<VolumeInformation> volumeInformation(const QString& root) const override;
     // False when the drive is not present, the label holds control characters
     // (a line break would break the table) or the table cannot be written.
-    bool setVolumeLabel(const QString& root, const QString& label) override;
+    // Rewrites the table at once and reports from the event loop.
+    void setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                        std::function<void(bool renamed)> done) override;
     // Transport, Vendor and Model from the table; the capacity is the disk's size.
     std::optional<DiskInformation> diskInformation(const QString& root) const override;
     // Takes the drive's section out of the table, as pulling the stick would; the folder

@@ -1,18 +1,27 @@
 #include "platform/FolderEjector.h"
 
+#include "platform/AsyncResult.h"
 #include "platform/FileFlush.h"
 #include "platform/FolderDrives.h"
 
 namespace norvane::platform {
 
-EjectOutcome FolderEjector::eject(const QString& root) {
-    FolderDrives drives(m_tablePath);
-    if (drives.driveType(root) == DriveNoRoot)
-        return {EjectResult::NotOffered, {}};
-    syncFileSystemOf(root);
-    if (!drives.removeDrive(root))
-        return {EjectResult::Failed, QStringLiteral("Die Laufwerkstabelle kann nicht geschrieben werden.")};
-    return {EjectResult::Ejected, {}};
+void FolderEjector::eject(const QString& root, QObject* context, Done done) {
+    if (FolderDrives(m_tablePath).driveType(root) == DriveNoRoot) {
+        deliverLater<EjectOutcome>(context, std::move(done), {EjectResult::NotOffered, {}});
+        return;
+    }
+    runOnWorker<bool>(
+        context, [root] { return syncFileSystemOf(root); },
+        [table = m_tablePath, root, done = std::move(done)](bool) {
+            // Asked again: the stick may have left the table while its writes were flushed.
+            if (!FolderDrives(table).removeDrive(root)) {
+                done({EjectResult::Failed,
+                      QStringLiteral("Die Laufwerkstabelle kann nicht geschrieben werden.")});
+                return;
+            }
+            done({EjectResult::Ejected, {}});
+        });
 }
 
 } // namespace norvane::platform

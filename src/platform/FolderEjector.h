@@ -11,7 +11,8 @@ class FolderEjector final : public Ejector {
 public:
     explicit FolderEjector(QString tablePath) : m_tablePath(std::move(tablePath)) {}
     // NotOffered when the table has no such drive; Failed when it cannot be rewritten.
-    EjectOutcome eject(const QString& root) override;
+    // The flush runs on a worker, the table is rewritten once it is done.
+    void eject(const QString& root, QObject* context, Done done) override;
 
 private:
     QString m_tablePath;

@@ -1,7 +1,14 @@
 #include "platform/LabelTool.h"
 
+#include "platform/AsyncResult.h"
+
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
 
 #include <unistd.h>
 
@@ -16,6 +23,56 @@ bool isLabelledByTool(const QString& fileSystemType) {
     const QString type = fileSystemType.toLower();
     return isFat(type) || type == QLatin1String("exfat");
 }
+
+// One run of a label tool, a child of the caller's context: it reports once the tool
+// has ended or its time is up, then goes. Should the context go while the tool still
+// writes the device, the tool gets the rest of its time before it is killed, so that
+// a label is not cut off halfway; nothing is reported then.
+class LabelRun final : public QObject {
+public:
+    LabelRun(QObject* context, std::chrono::milliseconds timeout, VolumeLabeler::Done done)
+        : QObject(context), m_timeout(timeout), m_done(std::move(done)) {
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        connect(&m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+            report(status == QProcess::NormalExit && code == 0 ? LabelOutcome::Renamed
+                                                               : LabelOutcome::Refused);
+        });
+        connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                report(LabelOutcome::Refused);
+        });
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] { m_process.kill(); });
+    }
+    ~LabelRun() override {
+        m_process.disconnect(this);
+        if (m_process.state() != QProcess::NotRunning)
+            m_process.waitForFinished(int(std::max<qint64>(0, m_timeout.count() - m_clock.elapsed())));
+    }
+    // An argument list, no shell: the label reaches the tool as one argument,
+    // whatever characters it holds.
+    void start(const QString& program, const QStringList& arguments) {
+        m_clock.start();
+        m_deadline.start(m_timeout);
+        m_process.start(program, arguments);
+    }
+
+private:
+    void report(LabelOutcome outcome) {
+        if (!m_done)
+            return;
+        m_deadline.stop();
+        const VolumeLabeler::Done done = std::exchange(m_done, {});
+        deleteLater();
+        done(outcome);
+    }
+
+    std::chrono::milliseconds m_timeout;
+    VolumeLabeler::Done m_done;
+    QProcess m_process;
+    QTimer m_deadline;
+    QElapsedTimer m_clock;
+};
 
 } // namespace
 
@@ -50,25 +107,16 @@ std::optional<ToolCommand> labelCommand(const QString& fileSystemType, const QSt
 
 LabelTool::LabelTool(std::chrono::milliseconds timeout) : m_timeout(timeout) {}
 
-LabelOutcome LabelTool::setLabel(const QString& device, const QString& fileSystemType, const QString& label) {
+void LabelTool::setLabel(const QString& device, const QString& fileSystemType, const QString& label,
+                         QObject* context, Done done) {
     const std::optional<ToolCommand> command = labelCommand(fileSystemType, device, label);
-    if (!command)
-        return isLabelledByTool(fileSystemType) ? LabelOutcome::Refused : LabelOutcome::NotOffered;
-    const QString program = labelToolPath(command->program, ::geteuid() == 0);
-    if (program.isEmpty())
-        return LabelOutcome::NotOffered;
-    // An argument list, no shell: the label reaches the tool as one argument,
-    // whatever characters it holds.
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, command->arguments);
-    if (!process.waitForFinished(static_cast<int>(m_timeout.count()))) {
-        process.kill();
-        process.waitForFinished();
-        return LabelOutcome::Refused;
+    const QString program = command ? labelToolPath(command->program, ::geteuid() == 0) : QString();
+    if (program.isEmpty()) {
+        const bool refused = !command && isLabelledByTool(fileSystemType);
+        deliverLater(context, std::move(done), refused ? LabelOutcome::Refused : LabelOutcome::NotOffered);
+        return;
     }
-    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    return ok ? LabelOutcome::Renamed : LabelOutcome::Refused;
+    (new LabelRun(context, m_timeout, std::move(done)))->start(program, command->arguments);
 }
 
 } // namespace norvane::platform

@@ -31,9 +31,10 @@ class LabelTool final : public VolumeLabeler {
 public:
     explicit LabelTool(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     // NotOffered for other file systems or when the tool is not installed;
-    // Refused when it exits with an error or does not finish in time.
-    LabelOutcome setLabel(const QString& device, const QString& fileSystemType,
-                          const QString& label) override;
+    // Refused when it exits with an error or does not finish in time. The tool runs
+    // while the caller's thread goes on; its end is reported from the event loop.
+    void setLabel(const QString& device, const QString& fileSystemType, const QString& label,
+                  QObject* context, Done done) override;
 
 private:
     std::chrono::milliseconds m_timeout;

@@ -1,5 +1,6 @@
 #include "platform/SystemDrives.h"
 
+#include "platform/AsyncResult.h"
 #include "platform/BlkidVolume.h"
 #include "platform/Files.h"
 #include "platform/SysfsBlock.h"
@@ -13,6 +14,15 @@ namespace {
 // The device node of a sysfs block name; sysfs writes '/' inside names as '!'.
 QString devicePath(QString deviceName) {
     return QStringLiteral("/dev/") + deviceName.replace(u'!', u'/');
+}
+
+// A label tool writes the device behind udev's back; a "change" event makes udev read
+// the new label into its database. Only root may send it, and UDisks2 has sent it
+// already, so a refusal here is of no concern.
+void announceChange(const QString& sysfsRoot, const QString& deviceName) {
+    QFile uevent(sysfsRoot + QStringLiteral("class/block/") + deviceName + QStringLiteral("/uevent"));
+    if (uevent.open(QIODevice::WriteOnly | QIODevice::ExistingOnly))
+        uevent.write("change");
 }
 } // namespace
 
@@ -111,18 +121,24 @@ std::optional<VolumeInformation> SystemDrives::volumeInformation(const QString& 
     return volumeInformationFrom(properties, volume->mount.fileSystemType);
 }
 
-bool SystemDrives::setVolumeLabel(const QString& root, const QString& label) {
+void SystemDrives::setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                                  std::function<void(bool renamed)> done) {
     // Renaming acts on the device, so it must see the mount table as it is now.
     m_hasSnapshot = false;
     const std::optional<Volume> volume = volumeAt(root);
-    if (!volume || !volume->device || !m_labeler)
-        return false;
-    const LabelOutcome outcome =
-        m_labeler->setLabel(devicePath(volume->device->name), volume->mount.fileSystemType, label);
-    if (outcome != LabelOutcome::Renamed)
-        return false;
-    announceChange(volume->device->name);
-    return true;
+    if (!volume || !volume->device || !m_labeler) {
+        deliverLater(context, std::move(done), false);
+        return;
+    }
+    // The device is named now: what the answer reports on is the volume asked for, even
+    // when the mounts change while the labeler works.
+    m_labeler->setLabel(devicePath(volume->device->name), volume->mount.fileSystemType, label, context,
+                        [done = std::move(done), sysfsRoot = m_sysfsRoot,
+                         deviceName = volume->device->name](LabelOutcome outcome) {
+                            if (outcome == LabelOutcome::Renamed)
+                                announceChange(sysfsRoot, deviceName);
+                            done(outcome == LabelOutcome::Renamed);
+                        });
 }
 
 std::optional<DiskInformation> SystemDrives::diskInformation(const QString& root) const {
@@ -131,15 +147,6 @@ std::optional<DiskInformation> SystemDrives::diskInformation(const QString& root
         return std::nullopt;
     const BlockDevice& device = *volume->device;
     return DiskInformation{device.transport, device.vendor, device.model, device.diskBytes};
-}
-
-void SystemDrives::announceChange(const QString& deviceName) const {
-    // A label tool writes the device behind udev's back; a "change" event makes
-    // udev read the new label into its database. Only root may send it, and
-    // UDisks2 has sent it already, so a refusal here is of no concern.
-    QFile uevent(m_sysfsRoot + QStringLiteral("class/block/") + deviceName + QStringLiteral("/uevent"));
-    if (uevent.open(QIODevice::WriteOnly | QIODevice::ExistingOnly))
-        uevent.write("change");
 }
 
 } // namespace norvane::platform

@@ -43,7 +43,8 @@ public:
     std::optional<VolumeInformation> volumeInformation(const QString& root) const override;
     // Renames through the labeler; false when the root is no volume with a block
     // device, or the labeler refuses. A refused label leaves the volume as it was.
-    bool setVolumeLabel(const QString& root, const QString& label) override;
+    void setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                        std::function<void(bool renamed)> done) override;
     std::optional<DiskInformation> diskInformation(const QString& root) const override;
 
     // udev's properties of the device, or, when udev has no file system for it
@@ -66,8 +67,6 @@ private:
     // The snapshot while it is young, else a fresh one.
     const QList<Volume>& currentVolumes() const;
     std::optional<Volume> volumeAt(const QString& root) const;
-    // Asks udev to read the device again after its label changed.
-    void announceChange(const QString& deviceName) const;
 
     QString m_mountInfoPath;
     QString m_sysfsRoot;

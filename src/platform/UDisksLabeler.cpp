@@ -1,5 +1,7 @@
 #include "platform/UDisksLabeler.h"
 
+#include "platform/AsyncResult.h"
+
 #include <QDBusArgument>
 #include <QDBusMessage>
 
@@ -34,22 +36,30 @@ std::optional<QDBusObjectPath> fileSystemObjectOf(const ManagedObjects& objects,
 UDisksLabeler::UDisksLabeler(BusSource bus, QString service)
     : m_bus(std::move(bus)), m_service(std::move(service)) {}
 
-LabelOutcome UDisksLabeler::setLabel(const QString& device, const QString&, const QString& label) {
-    QDBusConnection bus = m_bus();
-    if (!bus.isConnected())
-        return LabelOutcome::NotOffered;
-    const std::optional<ManagedObjects> objects = udisksObjects(bus, m_service);
-    if (!objects)
-        return LabelOutcome::NotOffered; // no UDisks2 on this bus
-    const std::optional<QDBusObjectPath> path = fileSystemObjectOf(*objects, device);
-    if (!path)
-        return LabelOutcome::NotOffered;
-
-    QDBusMessage call = QDBusMessage::createMethodCall(m_service, path->path(), kUDisksFileSystem,
-                                                       QStringLiteral("SetLabel"));
-    call << label << QVariantMap();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, setLabelTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage ? LabelOutcome::Renamed : LabelOutcome::Refused;
+void UDisksLabeler::setLabel(const QString& device, const QString&, const QString& label, QObject* context,
+                             Done done) {
+    const QDBusConnection bus = m_bus();
+    if (!bus.isConnected()) {
+        deliverLater(context, std::move(done), LabelOutcome::NotOffered);
+        return;
+    }
+    askUDisksObjects(bus, m_service, context,
+                     [=, service = m_service](const std::optional<ManagedObjects>& objects) {
+                         // Nothing: no UDisks2 on this bus.
+                         const std::optional<QDBusObjectPath> path =
+                             objects ? fileSystemObjectOf(*objects, device) : std::nullopt;
+                         if (!path) {
+                             done(LabelOutcome::NotOffered);
+                             return;
+                         }
+                         QDBusMessage call = QDBusMessage::createMethodCall(
+                             service, path->path(), kUDisksFileSystem, QStringLiteral("SetLabel"));
+                         call << label << QVariantMap();
+                         callUDisks(bus, call, setLabelTimeoutMs, context, [done](const QDBusMessage& reply) {
+                             done(reply.type() == QDBusMessage::ReplyMessage ? LabelOutcome::Renamed
+                                                                             : LabelOutcome::Refused);
+                         });
+                     });
 }
 
 } // namespace norvane::platform

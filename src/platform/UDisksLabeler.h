@@ -20,12 +20,12 @@ class UDisksLabeler final : public VolumeLabeler {
 public:
     using BusSource = std::function<QDBusConnection()>;
 
-    // bus gives the connection UDisks2 is on; it is asked on first use only.
+    // bus gives the connection UDisks2 is on; it is asked at every rename.
     explicit UDisksLabeler(BusSource bus = &QDBusConnection::systemBus, QString service = kUDisksService);
     // NotOffered when the bus, the service or the device's file system object is
-    // missing; Refused when UDisks2 answers SetLabel with an error.
-    LabelOutcome setLabel(const QString& device, const QString& fileSystemType,
-                          const QString& label) override;
+    // missing; Refused when UDisks2 answers SetLabel with an error. Asynchronous.
+    void setLabel(const QString& device, const QString& fileSystemType, const QString& label,
+                  QObject* context, Done done) override;
 
 private:
     BusSource m_bus;

@@ -1,8 +1,9 @@
 #include "platform/UDisksObjects.h"
 
+#include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusReply>
+#include <QDBusPendingCallWatcher>
 
 namespace norvane::platform {
 
@@ -15,15 +16,32 @@ void registerUDisksTypes() {
     qDBusRegisterMetaType<ManagedObjects>();
 }
 
-std::optional<ManagedObjects> udisksObjects(QDBusConnection& bus, const QString& service) {
+void callUDisks(const QDBusConnection& bus, const QDBusMessage& call, int timeoutMs, QObject* context,
+                std::function<void(const QDBusMessage&)> done) {
+    // The watcher belongs to the context: gone with it, it reports nothing. It reports
+    // from the event loop even when the call failed at once (no bus).
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, timeoutMs), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [done = std::move(done)](QDBusPendingCallWatcher* finished) {
+                         finished->deleteLater();
+                         done(finished->reply());
+                     });
+}
+
+void askUDisksObjects(const QDBusConnection& bus, const QString& service, QObject* context,
+                      std::function<void(const std::optional<ManagedObjects>&)> done) {
     registerUDisksTypes();
     const QDBusMessage query = QDBusMessage::createMethodCall(
         service, QStringLiteral("/org/freedesktop/UDisks2"),
         QStringLiteral("org.freedesktop.DBus.ObjectManager"), QStringLiteral("GetManagedObjects"));
-    const QDBusReply<ManagedObjects> objects = bus.call(query, QDBus::Block, kQueryTimeoutMs);
-    if (!objects.isValid())
-        return std::nullopt;
-    return objects.value();
+    callUDisks(bus, query, kQueryTimeoutMs, context, [done = std::move(done)](const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ReplyMessage ||
+            reply.signature() != QLatin1String("a{oa{sa{sv}}}")) {
+            done(std::nullopt); // no UDisks2 on this bus
+            return;
+        }
+        done(qdbus_cast<ManagedObjects>(reply.arguments().first()));
+    });
 }
 
 } // namespace norvane::platform

@@ -1,13 +1,18 @@
 #pragma once
 // What renaming and ejecting through UDisks2 share: the names of its interfaces, the
-// type of its object list, and the one query that fetches that list.
+// type of its object list, the query that fetches that list, and the asynchronous way
+// every call to UDisks2 is made. UDisks2 may take long to answer (a polkit prompt, a
+// slow stick), so nothing here waits for it: answers come back as in AsyncResult.h.
 
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QMap>
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 #include <optional>
+
+class QObject;
 
 namespace norvane::platform {
 
@@ -24,8 +29,14 @@ using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
 // Registers the two types above with QtDBus; safe to call more than once.
 void registerUDisksTypes();
 
-// Every object UDisks2 manages on the bus under service; nothing when the bus has no
-// UDisks2 or it did not answer within ten seconds.
-std::optional<ManagedObjects> udisksObjects(QDBusConnection& bus, const QString& service);
+// Sends call and hands UDisks2's answer (a reply or an error message) to done on
+// context's thread; an answer that does not come within timeoutMs is an error.
+void callUDisks(const QDBusConnection& bus, const QDBusMessage& call, int timeoutMs, QObject* context,
+                std::function<void(const QDBusMessage&)> done);
+
+// Every object UDisks2 manages on the bus under service, handed to done; nothing when
+// the bus has no UDisks2 or it did not answer within ten seconds.
+void askUDisksObjects(const QDBusConnection& bus, const QString& service, QObject* context,
+                      std::function<void(const std::optional<ManagedObjects>&)> done);
 
 } // namespace norvane::platform

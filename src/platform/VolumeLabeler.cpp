@@ -1,5 +1,6 @@
 #include "platform/VolumeLabeler.h"
 
+#include "platform/AsyncResult.h"
 #include "platform/LabelTool.h"
 #include "platform/UDisksLabeler.h"
 
@@ -7,17 +8,33 @@
 
 namespace norvane::platform {
 
+namespace {
+
+using Labelers = std::vector<std::shared_ptr<VolumeLabeler>>;
+
+// Asks labelers[index] and, while the answer is NotOffered, the ones after it.
+void askFrom(const Labelers& labelers, std::size_t index, const QString& device, const QString& type,
+             const QString& label, QObject* context, VolumeLabeler::Done done) {
+    if (index == labelers.size()) {
+        deliverLater(context, std::move(done), LabelOutcome::NotOffered);
+        return;
+    }
+    labelers[index]->setLabel(device, type, label, context, [=](LabelOutcome outcome) {
+        if (outcome == LabelOutcome::NotOffered)
+            askFrom(labelers, index + 1, device, type, label, context, done);
+        else
+            done(outcome);
+    });
+}
+
+} // namespace
+
 LabelerChain::LabelerChain(std::vector<std::shared_ptr<VolumeLabeler>> labelers)
     : m_labelers(std::move(labelers)) {}
 
-LabelOutcome LabelerChain::setLabel(const QString& device, const QString& fileSystemType,
-                                    const QString& label) {
-    for (const std::shared_ptr<VolumeLabeler>& labeler : m_labelers) {
-        const LabelOutcome outcome = labeler->setLabel(device, fileSystemType, label);
-        if (outcome != LabelOutcome::NotOffered)
-            return outcome;
-    }
-    return LabelOutcome::NotOffered;
+void LabelerChain::setLabel(const QString& device, const QString& fileSystemType, const QString& label,
+                            QObject* context, Done done) {
+    askFrom(m_labelers, 0, device, fileSystemType, label, context, std::move(done));
 }
 
 std::shared_ptr<VolumeLabeler> createVolumeLabeler() {

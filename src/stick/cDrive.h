@@ -82,8 +82,11 @@ public:
     virtual void RemoveUSB_Info();
     // Sizes, swatches and fill bar of the current stick.
     virtual void GetDriveCapacity();
-    // Renames the volume at Drive; failures are not reported.
-    void mp_SetDriveName(const QString& Drive, const QString& Name);
+    // Starts renaming the volume at Drive; failures are not reported. done runs on
+    // context's thread once the renaming has ended (Drives::setVolumeLabel), also when
+    // there is nothing to rename.
+    void mp_SetDriveName(const QString& Drive, const QString& Name, QObject* context,
+                         std::function<void()> done);
     // Opens the folder spath in the file browser when it exists.
     void OpenDir(const QString& spath);
 

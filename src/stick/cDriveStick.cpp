@@ -9,6 +9,7 @@
 #include "storage/basINI.h"
 
 #include <QLocale>
+#include <QObject>
 #include <cmath>
 
 namespace norvane {
@@ -172,10 +173,14 @@ void cDrive::GetDriveCapacity() {
     view.showFillBar(*percent);
 }
 
-void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name) {
-    if (Drive.isEmpty())
-        return; // no stick: never rename some other volume
-    m_drives.setVolumeLabel(Drive, Name);
+void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name, QObject* context,
+                             std::function<void()> done) {
+    if (Drive.isEmpty()) {
+        // No stick: never rename some other volume.
+        QMetaObject::invokeMethod(context, std::move(done), Qt::QueuedConnection);
+        return;
+    }
+    m_drives.setVolumeLabel(Drive, Name, context, [done = std::move(done)](bool) { done(); });
 }
 
 QString cDrive::mp_StandardPfad() {

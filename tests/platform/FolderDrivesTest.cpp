@@ -1,6 +1,7 @@
 // Folder-backed drives: what the table adds to the shared contract.
 
 #include "platform/FolderDrives.h"
+#include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
@@ -9,6 +10,8 @@
 
 using namespace norvane::platform;
 using norvane::test::TempDir;
+
+using norvane::test::renamed;
 
 namespace {
 
@@ -106,7 +109,7 @@ TEST_F(FolderDrivesTest, RenamingWritesTheTable) {
                    "[two]\nRoot=" + two.toUtf8() + "\nType=removable\n");
     FolderDrives drives(path);
 
-    ASSERT_TRUE(drives.setVolumeLabel(two, QStringLiteral("Zwei Ü")));
+    ASSERT_TRUE(renamed(drives, two, QStringLiteral("Zwei Ü")));
     EXPECT_EQ(drives.volumeInformation(two)->label, QStringLiteral("Zwei Ü"));
     EXPECT_EQ(drives.volumeInformation(one)->label, QStringLiteral("EINS"));
     EXPECT_EQ(FolderDrives(path).volumeInformation(two)->label, QStringLiteral("Zwei Ü"));
@@ -118,9 +121,9 @@ TEST_F(FolderDrivesTest, RefusesLabelsThatWouldBreakTheTable) {
     const QByteArray text = "[one]\nRoot=" + one.toUtf8() + "\nType=removable\nLabel=EINS\n";
     FolderDrives drives(writeTable(text));
 
-    EXPECT_FALSE(drives.setVolumeLabel(one, QStringLiteral("X\nType=fixed")));
-    EXPECT_FALSE(drives.setVolumeLabel(one, QStringLiteral("X\rY")));
-    EXPECT_FALSE(drives.setVolumeLabel(dir.filePath(QStringLiteral("other/")), QStringLiteral("X")));
+    EXPECT_FALSE(renamed(drives, one, QStringLiteral("X\nType=fixed")));
+    EXPECT_FALSE(renamed(drives, one, QStringLiteral("X\rY")));
+    EXPECT_FALSE(renamed(drives, dir.filePath(QStringLiteral("other/")), QStringLiteral("X")));
     EXPECT_EQ(table(), text);
     EXPECT_EQ(drives.driveType(one), DriveRemovable);
 }

@@ -4,6 +4,7 @@
 #include "platform/FolderEjector.h"
 #include "platform/DriveTable.h"
 #include "platform/FolderDrives.h"
+#include "support/AsyncWait.h"
 #include "support/TempDir.h"
 
 #include <QFile>
@@ -25,6 +26,12 @@ TEST(DriveTable, DroppingADriveKeepsEveryOtherLine) {
     EXPECT_EQ(tableWithoutDrive("[a]\nRoot=a", 0), "");
 }
 
+EjectResult ejected(FolderEjector& ejector, const QString& root) {
+    const auto outcome = test::awaitResult<EjectOutcome>(
+        [&](QObject* context, auto done) { ejector.eject(root, context, done); });
+    return outcome ? outcome->result : EjectResult::NotOffered;
+}
+
 TEST(FolderEjector, TheDriveLeavesTheTableAndItsFilesStay) {
     test::TempDir folder;
     const QString stick = folder.mkdir(QStringLiteral("stick"));
@@ -34,10 +41,10 @@ TEST(FolderEjector, TheDriveLeavesTheTableAndItsFilesStay) {
         folder.writeFile(QStringLiteral("drives.ini"), "[Stick]\nRoot=stick\nType=removable\nCapacity=1000\n["
                                                        "Card]\nRoot=card\nType=removable\nCapacity=1000\n");
     FolderEjector ejector(table);
-    EXPECT_EQ(ejector.eject(stick).result, EjectResult::Ejected);
+    EXPECT_EQ(ejected(ejector, stick), EjectResult::Ejected);
     EXPECT_EQ(FolderDrives(table).roots(), QStringList{folder.filePath(QStringLiteral("card/"))});
     EXPECT_TRUE(QFile::exists(stick + QStringLiteral("firmware.bin")));
-    EXPECT_EQ(ejector.eject(stick).result, EjectResult::NotOffered); // already gone
+    EXPECT_EQ(ejected(ejector, stick), EjectResult::NotOffered); // already gone
 }
 
 } // namespace

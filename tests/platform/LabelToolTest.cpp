@@ -3,6 +3,7 @@
 #include "platform/LabelTool.h"
 #include "VolumeImages.h"
 #include "platform/BlkidVolume.h"
+#include "support/AsyncWait.h"
 #include "support/ScopedEnvironment.h"
 
 #include <QFile>
@@ -13,6 +14,12 @@ using namespace norvane::platform;
 using namespace norvane::test;
 
 namespace {
+
+std::optional<LabelOutcome> label(LabelTool& tool, const QString& device, const QString& type,
+                                  const QString& label) {
+    return awaitResult<LabelOutcome>(
+        [&](QObject* context, auto done) { tool.setLabel(device, type, label, context, done); });
+}
 
 QString labelOf(const QString& image) {
     return volumeInformationFrom(blkidProperties(image), {}).label;
@@ -50,7 +57,7 @@ TEST(LabelTool, RenamesAndRefusesLikeTheFileSystem) {
         const bool isFat = step.kind == ImageKind::Fat32;
         const QString image = isFat ? fat : exfat;
         const QString type = isFat ? QStringLiteral("vfat") : QStringLiteral("exfat");
-        EXPECT_EQ(tool.setLabel(image, type, step.label), step.outcome) << step.label.toStdString();
+        EXPECT_EQ(label(tool, image, type, step.label), step.outcome) << step.label.toStdString();
         EXPECT_EQ(labelOf(image), step.labelAfter) << step.label.toStdString();
     }
 }
@@ -70,7 +77,7 @@ TEST(LabelTool, RootRunsToolsFromSystemFoldersOnly) {
 
 TEST(LabelTool, OtherFileSystemsAreNotOffered) {
     LabelTool tool;
-    EXPECT_EQ(tool.setLabel(QStringLiteral("/dev/null"), QStringLiteral("ext4"), QStringLiteral("X")),
+    EXPECT_EQ(label(tool, QStringLiteral("/dev/null"), QStringLiteral("ext4"), QStringLiteral("X")),
               LabelOutcome::NotOffered);
 }
 

@@ -2,7 +2,9 @@
 
 #include "platform/SystemDrives.h"
 #include "RecordedSystem.h"
+#include "platform/AsyncResult.h"
 #include "platform/FolderDrives.h"
+#include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 
 #include <QFile>
@@ -10,6 +12,8 @@
 
 using namespace norvane::platform;
 using norvane::test::RecordedSystem;
+
+using norvane::test::renamed;
 
 namespace {
 
@@ -76,9 +80,10 @@ TEST(SystemDrives, RecordedContainerListsOnlyItsDisk) {
 class ScriptedLabeler final : public VolumeLabeler {
 public:
     explicit ScriptedLabeler(LabelOutcome answer) : answer(answer) {}
-    LabelOutcome setLabel(const QString& device, const QString& type, const QString& label) override {
+    void setLabel(const QString& device, const QString& type, const QString& label, QObject* context,
+                  Done done) override {
         calls << QStringList{device, type, label};
-        return answer;
+        norvane::platform::deliverLater(context, std::move(done), answer);
     }
     LabelOutcome answer;
     QList<QStringList> calls;
@@ -109,11 +114,11 @@ TEST(SystemDrives, RenamesTheMountedDeviceThroughTheLabeler) {
     };
     for (const Case& c : cases) {
         const auto labeler = std::make_shared<ScriptedLabeler>(c.answer);
-        EXPECT_EQ(system.drives(labeler)->setVolumeLabel(c.root, QStringLiteral("NEU")), c.renamed)
+        EXPECT_EQ(renamed(*system.drives(labeler), c.root, QStringLiteral("NEU")), c.renamed)
             << c.root.toStdString();
         EXPECT_EQ(labeler->calls, c.calls) << c.root.toStdString();
     }
-    EXPECT_FALSE(system.drives()->setVolumeLabel(stick, QStringLiteral("NEU"))); // no way to rename
+    EXPECT_FALSE(renamed(*system.drives(), stick, QStringLiteral("NEU"))); // no way to rename
 }
 
 // udev learns of a new label only from a change event on the device.
@@ -124,9 +129,9 @@ TEST(SystemDrives, RenamingAsksUdevToReadTheDeviceAgain) {
                      QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
     const QString uevent = system.dir().writeFile(QStringLiteral("sys/devices/usb/block/sdb/sdb1/uevent"));
     const auto read = [&] { return norvane::test::fileBytes(uevent, "unreadable"); };
-    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Refused))->setVolumeLabel(stick, "NEU");
+    renamed(*system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Refused)), stick, "NEU");
     EXPECT_EQ(read(), QByteArray());
-    system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Renamed))->setVolumeLabel(stick, "NEU");
+    renamed(*system.drives(std::make_shared<ScriptedLabeler>(LabelOutcome::Renamed)), stick, "NEU");
     EXPECT_EQ(read(), QByteArray("change"));
 }
 

@@ -1,169 +1,155 @@
-// Ejecting through UDisks2: the pure lookup of the mounted file system, the D-Bus calls
-// against a stand-in service on a private bus (also its error answers), and, where the
-// machine runs UDisks2 itself, a loop device held busy by an open file.
+// Ejecting through UDisks2: the pure plan of what to unmount and power off, the D-Bus
+// calls against a stand-in service on a private bus (also its error answers), and,
+// where the machine runs UDisks2 itself, a loop device held busy by an open file.
 
 #include "platform/UDisksEjector.h"
 
+#include "support/AsyncWait.h"
+#include "support/FakeUDisks.h"
 #include "support/PrivateBus.h"
 #include "support/TempDir.h"
 
 #include <QDBusConnectionInterface>
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QFile>
-#include <QMutex>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
+using namespace norvane::test;
 
 namespace {
 
 const QString service = QStringLiteral("org.freedesktop.UDisks2");
 const QString prefix = QStringLiteral("/org/freedesktop/UDisks2/");
-// What UDisks2 says when it refuses to unmount or to power off.
-const QString busyText = QStringLiteral("Error unmounting /dev/sdb1: target is busy");
-const QString powerOffText = QStringLiteral("Error powering off drive");
+const QString stickDrive = prefix + "drives/Stick";
 
-InterfaceProperties fileSystemObject(const QByteArray& mountPoint, const QString& drive) {
-    InterfaceProperties interfaces;
-    interfaces.insert(QStringLiteral("org.freedesktop.UDisks2.Block"),
-                      {{QStringLiteral("Drive"), QVariant::fromValue(QDBusObjectPath(drive))}});
-    QList<QByteArray> points;
-    if (!mountPoint.isEmpty())
-        points << mountPoint + '\0';
-    interfaces.insert(QStringLiteral("org.freedesktop.UDisks2.Filesystem"),
-                      {{QStringLiteral("MountPoints"), QVariant::fromValue(points)}});
-    return interfaces;
+QDBusObjectPath object(const QString& name) {
+    return QDBusObjectPath(prefix + "block_devices/" + name);
 }
 
+// A stick with a second mounted partition, an unmounted one and an unlocked encrypted
+// one; a card reader that stays powered; a disk without a drive object.
 ManagedObjects recordedObjects() {
     ManagedObjects objects;
-    objects.insert(QDBusObjectPath(prefix + "block_devices/sdb1"),
-                   fileSystemObject("/media/anna/STICK", prefix + "drives/Stick"));
-    objects.insert(QDBusObjectPath(prefix + "block_devices/sdc1"),
-                   fileSystemObject("/media/anna/CARD", prefix + "drives/Reader"));
-    objects.insert(QDBusObjectPath(prefix + "block_devices/sdd1"),
-                   fileSystemObject({}, prefix + "drives/Stick"));
-    objects.insert(
-        QDBusObjectPath(prefix + "drives/Stick"),
-        {{QStringLiteral("org.freedesktop.UDisks2.Drive"), {{QStringLiteral("CanPowerOff"), true}}}});
-    objects.insert(
-        QDBusObjectPath(prefix + "drives/Reader"),
-        {{QStringLiteral("org.freedesktop.UDisks2.Drive"), {{QStringLiteral("CanPowerOff"), false}}}});
+    objects.insert(object("sdb1"), udisksBlock("/dev/sdb1", stickDrive, "/media/anna/STICK"));
+    objects.insert(object("sdb2"), udisksBlock("/dev/sdb2", stickDrive, "/media/anna/DATEN"));
+    objects.insert(object("sdb3"), udisksBlock("/dev/sdb3", stickDrive, ""));
+    objects.insert(object("sdb4"), udisksBlock("/dev/sdb4", stickDrive));
+    InterfaceProperties clear = udisksBlock("/dev/dm-0", "/", "/media/anna/GEHEIM");
+    clear[kUDisksBlock][QStringLiteral("CryptoBackingDevice")] = QVariant::fromValue(object("sdb4"));
+    objects.insert(object("dm_2d0"), clear);
+    objects.insert(QDBusObjectPath(stickDrive), udisksDrive(true));
+    objects.insert(object("sdc1"), udisksBlock("/dev/sdc1", prefix + "drives/Reader", "/media/anna/CARD"));
+    objects.insert(object("sdc2"), udisksBlock("/dev/sdc2", prefix + "drives/Reader", "/media/anna/CARD2"));
+    objects.insert(QDBusObjectPath(prefix + "drives/Reader"), udisksDrive(false));
+    objects.insert(object("loop0"), udisksBlock("/dev/loop0", "/", "/media/anna/IMAGE"));
     return objects;
 }
 
-TEST(UDisksEjector, FindsTheFileSystemMountedAtTheRootAndWhetherItsDriveMayGoOff) {
+// Every mounted file system of the stick's drive goes before the drive is powered off,
+// the one at the stick's root last; nothing of another drive is touched.
+TEST(UDisksEjector, UnmountsEveryFileSystemOfTheDriveTheStickLast) {
+    struct Case {
+        QString root;
+        QStringList unmount; // mount points, in order
+        QString powerOff;
+    };
+    const Case cases[] = {
+        {"/media/anna/STICK/", {"/media/anna/GEHEIM", "/media/anna/DATEN", "/media/anna/STICK"}, stickDrive},
+        {"/media/anna/DATEN", {"/media/anna/STICK", "/media/anna/GEHEIM", "/media/anna/DATEN"}, stickDrive},
+        {"/media/anna/CARD/", {"/media/anna/CARD2", "/media/anna/CARD"}, {}}, // the reader stays powered
+        {"/media/anna/IMAGE/", {"/media/anna/IMAGE"}, {}},                    // no drive
+    };
     const ManagedObjects objects = recordedObjects();
-    const auto stick = mountedFileSystemAt(objects, QStringLiteral("/media/anna/STICK/"));
-    ASSERT_TRUE(stick);
-    EXPECT_EQ(stick->fileSystem.path(), prefix + "block_devices/sdb1");
-    EXPECT_EQ(stick->drive->path(), prefix + "drives/Stick");
-    const auto card = mountedFileSystemAt(objects, QStringLiteral("/media/anna/CARD"));
-    ASSERT_TRUE(card);
-    EXPECT_FALSE(card->drive); // the reader stays powered
-    EXPECT_FALSE(mountedFileSystemAt(objects, QStringLiteral("/media/anna/OTHER/")));
-    EXPECT_FALSE(mountedFileSystemAt(objects, QString()));
+    for (const Case& c : cases) {
+        const std::optional<EjectPlan> plan = ejectPlanAt(objects, c.root);
+        ASSERT_TRUE(plan) << c.root.toStdString();
+        QStringList unmount;
+        for (const MountedFileSystem& fileSystem : plan->unmount)
+            unmount << fileSystem.mountPoint;
+        EXPECT_EQ(unmount, c.unmount) << c.root.toStdString();
+        EXPECT_EQ(plan->powerOff.value_or(QDBusObjectPath()).path(), c.powerOff) << c.root.toStdString();
+    }
+    EXPECT_EQ(ejectPlanAt(objects, "/media/anna/STICK")->unmount.last().object, object("sdb1"));
+    EXPECT_FALSE(ejectPlanAt(objects, QStringLiteral("/media/anna/OTHER/")));
+    EXPECT_FALSE(ejectPlanAt(objects, QString()));
 }
 
-class FakeObjectManager : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.DBus.ObjectManager")
-public slots:
-    ManagedObjects GetManagedObjects() { return recordedObjects(); }
-};
+std::optional<EjectOutcome> ejected(Ejector& ejector, const QString& root) {
+    return awaitResult<EjectOutcome>(
+        [&](QObject* context, auto done) { ejector.eject(root, context, done); });
+}
 
-// Answers as UDisks2 does: busy while a file is open, or any other error on request.
-class FakeUDisksObject : public QObject, protected QDBusContext {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Filesystem")
-public:
-    void answerNext(const QString& error) {
-        QMutexLocker lock(&m_mutex);
-        m_error = error;
-    }
-    int calls() const {
-        QMutexLocker lock(&m_mutex);
-        return m_calls;
-    }
-public slots:
-    void Unmount(const QVariantMap&) { answer(); }
-    void PowerOff(const QVariantMap&) { answer(); }
-
-private:
-    void answer() {
-        QMutexLocker lock(&m_mutex);
-        ++m_calls;
-        if (!m_error.isEmpty())
-            sendErrorReply(m_error, m_error.endsWith(QLatin1String("DeviceBusy")) ? busyText : powerOffText);
-        m_error.clear();
-    }
-    mutable QMutex m_mutex;
-    QString m_error;
-    int m_calls = 0;
-};
-
-// The drive's interface name differs; everything else is the same stand-in.
-class FakeDrive : public FakeUDisksObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.UDisks2.Drive")
-};
-
+// The stick (sdb1) and its second partition (sdb2) on a drive that may be powered off.
 class UDisksEjectorBus : public ::testing::Test {
 protected:
     void SetUp() override {
-        registerUDisksTypes();
-        qDBusRegisterMetaType<QList<QByteArray>>();
         ASSERT_TRUE(bus.publish(service, {{QStringLiteral("/org/freedesktop/UDisks2"), &manager},
-                                          {prefix + "block_devices/sdb1", &fileSystem},
-                                          {prefix + "drives/Stick", &drive}}));
+                                          {object("sdb1").path(), &stick},
+                                          {object("sdb2").path(), &data},
+                                          {stickDrive, &drive}}));
     }
     UDisksEjector ejector(const QString& name = service) { return UDisksEjector(bus.client(), name); }
 
-    FakeObjectManager manager;
-    FakeUDisksObject fileSystem;
-    FakeDrive drive;
-    norvane::test::PrivateBus bus;
+    FakeUDisksManager manager{{{object("sdb1"), udisksBlock("/dev/sdb1", stickDrive, "/media/anna/STICK")},
+                               {object("sdb2"), udisksBlock("/dev/sdb2", stickDrive, "/media/anna/DATEN")},
+                               {QDBusObjectPath(stickDrive), udisksDrive(true)}}};
+    FakeUDisksFileSystem stick;
+    FakeUDisksFileSystem data;
+    FakeUDisksDrive drive;
+    PrivateBus bus;
 };
 
-TEST_F(UDisksEjectorBus, UnmountsThenPowersOffAndTellsUDisksErrors) {
-    struct Case {
-        const char* name;
-        QString unmountError;
-        QString powerOffError;
-        EjectResult result;
-        QString detail;
-        int unmounts;
-        int powerOffs;
-    };
+TEST_F(UDisksEjectorBus, UnmountsAllThenPowersOffAndRefusesNamingWhatStays) {
     const QString busy = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
     const QString failed = QStringLiteral("org.freedesktop.UDisks2.Error.Failed");
+    struct Case {
+        const char* name;
+        FakeUDisksObject* failing;
+        QString error;
+        EjectOutcome outcome;
+        int stickUnmounts, dataUnmounts, powerOffs; // counted over all cases so far
+    };
     const Case cases[] = {
-        {"ejected", {}, {}, EjectResult::Ejected, {}, 1, 1},
-        {"a file still open", busy, {}, EjectResult::Busy, busyText, 2, 1},
-        {"the drive refuses to go off", {}, failed, EjectResult::Failed, powerOffText, 3, 2},
+        {"ejected", nullptr, {}, {EjectResult::Ejected, {}}, 1, 1, 1},
+        {"a file open on the other partition",
+         &data,
+         busy,
+         {EjectResult::Busy, "in use", "/media/anna/DATEN"},
+         1,
+         2,
+         1},
+        {"a file open on the stick", &stick, busy, {EjectResult::Busy, "in use"}, 2, 3, 1},
+        {"the other partition refused",
+         &data,
+         failed,
+         {EjectResult::Failed, "in use", "/media/anna/DATEN"},
+         2,
+         4,
+         1},
+        {"the drive refuses to go off", &drive, failed, {EjectResult::Failed, "in use"}, 3, 5, 2},
     };
     UDisksEjector udisks = ejector();
     for (const Case& c : cases) {
-        fileSystem.answerNext(c.unmountError);
-        drive.answerNext(c.powerOffError);
-        const EjectOutcome outcome = udisks.eject(QStringLiteral("/media/anna/STICK/"));
-        EXPECT_EQ(outcome.result, c.result) << c.name;
-        EXPECT_EQ(outcome.detail, c.detail) << c.name;
-        EXPECT_EQ(fileSystem.calls(), c.unmounts) << c.name;
+        if (c.failing)
+            c.failing->failNext(c.error, QStringLiteral("in use"));
+        const std::optional<EjectOutcome> outcome = ejected(udisks, "/media/anna/STICK/");
+        ASSERT_TRUE(outcome) << c.name;
+        EXPECT_EQ(outcome->result, c.outcome.result) << c.name;
+        EXPECT_EQ(outcome->detail, c.outcome.detail) << c.name;
+        EXPECT_EQ(outcome->otherFileSystem, c.outcome.otherFileSystem) << c.name;
+        EXPECT_EQ(stick.calls(), c.stickUnmounts) << c.name;
+        EXPECT_EQ(data.calls(), c.dataUnmounts) << c.name;
         EXPECT_EQ(drive.calls(), c.powerOffs) << c.name;
-        drive.answerNext({});
     }
 }
 
 TEST_F(UDisksEjectorBus, NotOfferedWithoutTheServiceOrAMountedFileSystem) {
-    EXPECT_EQ(ejector().eject(QStringLiteral("/media/anna/OTHER/")).result, EjectResult::NotOffered);
-    EXPECT_EQ(
-        ejector(QStringLiteral("org.example.NoUDisks")).eject(QStringLiteral("/media/anna/STICK/")).result,
-        EjectResult::NotOffered);
-    EXPECT_EQ(fileSystem.calls(), 0);
+    UDisksEjector udisks = ejector();
+    EXPECT_EQ(ejected(udisks, QStringLiteral("/media/anna/OTHER/"))->result, EjectResult::NotOffered);
+    UDisksEjector elsewhere = ejector(QStringLiteral("org.example.NoUDisks"));
+    EXPECT_EQ(ejected(elsewhere, QStringLiteral("/media/anna/STICK/"))->result, EjectResult::NotOffered);
+    EXPECT_EQ(stick.calls() + data.calls(), 0);
 }
 
 // What udisksctl prints, trimmed, without a closing full stop; empty when it failed.
@@ -181,7 +167,7 @@ TEST(UDisksEjectorSystem, RefusesWhileAFileIsOpenThenEjects) {
     QDBusConnection system = QDBusConnection::systemBus();
     if (!system.isConnected() || !system.interface()->isServiceRegistered(service).value())
         GTEST_SKIP() << "UDisks2 is not running on this machine's system bus (as in CI containers)";
-    norvane::test::TempDir work;
+    TempDir work;
     const QString image = work.filePath("stick.img");
     ASSERT_EQ(QProcess::execute("truncate", {"-s", "40M", image}), 0);
     ASSERT_EQ(QProcess::execute("mkfs.fat", {"-F", "32", image}), 0);
@@ -191,17 +177,17 @@ TEST(UDisksEjectorSystem, RefusesWhileAFileIsOpenThenEjects) {
         GTEST_SKIP() << "UDisks2 does not set up loop devices here";
     const QString root = udisksctl({"mount", "-b", device}).section(" at ", 1) + u'/';
     ASSERT_GT(root.size(), 1);
+    UDisksEjector udisks;
     {
         QFile open(root + "held.txt");
         ASSERT_TRUE(open.open(QIODevice::WriteOnly));
-        const EjectOutcome busy = UDisksEjector().eject(root);
-        EXPECT_EQ(busy.result, EjectResult::Busy);
-        EXPECT_FALSE(busy.detail.isEmpty());
+        const std::optional<EjectOutcome> busy = ejected(udisks, root);
+        ASSERT_TRUE(busy);
+        EXPECT_EQ(busy->result, EjectResult::Busy);
+        EXPECT_FALSE(busy->detail.isEmpty());
     }
-    EXPECT_EQ(UDisksEjector().eject(root).result, EjectResult::Ejected);
+    EXPECT_EQ(ejected(udisks, root)->result, EjectResult::Ejected);
     udisksctl({"loop-delete", "-b", device});
 }
 
 } // namespace
-
-#include "UDisksEjectorTest.moc"

@@ -1,5 +1,6 @@
 #include "FakeDrives.h"
 
+#include "platform/AsyncResult.h"
 #include "platform/DriveLetters.h"
 
 namespace norvane::test {
@@ -77,15 +78,30 @@ std::optional<platform::DiskInformation> FakeDrives::diskInformation(const QStri
     return drive ? std::optional(drive->disk) : std::nullopt;
 }
 
-bool FakeDrives::setVolumeLabel(const QString& root, const QString& label) {
+void FakeDrives::setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                                std::function<void(bool renamed)> done) {
     Drive* drive = find(root);
     if (m_failNextSetLabel || !drive || !drive->info) {
         m_failNextSetLabel = false;
-        return false;
+        platform::deliverLater(context, std::move(done), false);
+        return;
     }
-    drive->info->label = label;
-    renamed.append(root + u'=' + label);
-    return true;
+    const auto take = [this, root, label] {
+        if (Drive* renamedDrive = find(root); renamedDrive && renamedDrive->info)
+            renamedDrive->info->label = label;
+        renamed.append(root + u'=' + label);
+    };
+    if (!labeler) {
+        take();
+        platform::deliverLater(context, std::move(done), true);
+        return;
+    }
+    labeler->setLabel(drive->device, QStringLiteral("vfat"), label, context,
+                      [take, done = std::move(done)](platform::LabelOutcome outcome) {
+                          if (outcome == platform::LabelOutcome::Renamed)
+                              take();
+                          done(outcome == platform::LabelOutcome::Renamed);
+                      });
 }
 
 } // namespace norvane::test

@@ -4,8 +4,10 @@
 // regardless of case and trailing separator ("e:" finds "E:\"), as on Windows.
 
 #include "platform/Drives.h"
+#include "platform/VolumeLabeler.h"
 
 #include <QList>
+#include <memory>
 #include <optional>
 
 namespace norvane::test {
@@ -17,7 +19,8 @@ public:
         platform::DriveType type = platform::DriveRemovable;
         std::optional<platform::DiskSpace> space; // nothing: no medium, sizes unreadable
         std::optional<platform::VolumeInformation> info;
-        platform::DiskInformation disk; // hot-pluggable unless a test says otherwise
+        platform::DiskInformation disk;               // hot-pluggable unless a test says otherwise
+        QString device = QStringLiteral("/dev/sdb1"); // what a labeler is asked to rename
     };
 
     // Appends a drive at the end of the roots; returns it for further scripting
@@ -37,7 +40,9 @@ public:
     platform::DriveType driveType(const QString& root) const override;
     std::optional<platform::DiskSpace> diskSpace(const QString& root) const override;
     std::optional<platform::VolumeInformation> volumeInformation(const QString& root) const override;
-    bool setVolumeLabel(const QString& root, const QString& label) override;
+    // Through labeler when there is one, else at once; reported from the event loop.
+    void setVolumeLabel(const QString& root, const QString& label, QObject* context,
+                        std::function<void(bool renamed)> done) override;
     std::optional<platform::DiskInformation> diskInformation(const QString& root) const override;
 
     mutable int rootsCalls = 0;
@@ -45,6 +50,8 @@ public:
     mutable QStringList measured; // the roots diskSpace was asked for, in order
     mutable int volumeInformationCalls = 0;
     QStringList renamed; // "root=label" of every successful rename
+    // Renames go through this one, as on the system (UDisks2 on a private bus).
+    std::shared_ptr<platform::VolumeLabeler> labeler;
 
 private:
     const Drive* lookup(const QString& root) const;

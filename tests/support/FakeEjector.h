@@ -1,6 +1,8 @@
 #pragma once
-// Ejecting from a script: the answer to give, and the roots it was asked for.
+// Ejecting from a script: the answer to give, and the roots it was asked for. The
+// answer comes from the event loop, as the system's would.
 
+#include "platform/AsyncResult.h"
 #include "platform/Ejector.h"
 
 #include <QStringList>
@@ -9,9 +11,9 @@ namespace norvane::test {
 
 class FakeEjector final : public platform::Ejector {
 public:
-    platform::EjectOutcome eject(const QString& root) override {
+    void eject(const QString& root, QObject* context, Done done) override {
         asked << root;
-        return answer;
+        platform::deliverLater<platform::EjectOutcome>(context, std::move(done), answer);
     }
     platform::EjectOutcome answer{platform::EjectResult::Ejected, {}};
     QStringList asked;

@@ -1,0 +1,47 @@
+#pragma once
+// Waiting in a test for work that answers later (AsyncResult.h).
+
+#include "platform/Drives.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+namespace norvane::test {
+
+// Runs the event loop until condition holds, at most limit; whether it held.
+inline bool waitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+    QTimer wake; // an event for processEvents to wake up to
+    wake.start(5);
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < limit.count())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return condition();
+}
+
+// start gets a context and the function to call with the result; nothing when no
+// result came within 30 s.
+template <typename T>
+std::optional<T> awaitResult(const std::function<void(QObject*, std::function<void(T)>)>& start) {
+    QObject context;
+    std::optional<T> result;
+    start(&context, [&](T value) { result = std::move(value); });
+    waitUntil([&] { return result.has_value(); });
+    return result;
+}
+
+inline bool renamed(platform::Drives& drives, const QString& root, const QString& label) {
+    return awaitResult<bool>([&](QObject* context, std::function<void(bool)> done) {
+               drives.setVolumeLabel(root, label, context, std::move(done));
+           })
+        .value_or(false);
+}
+
+} // namespace norvane::test
