@@ -197,14 +197,20 @@ void frmMain::HookWindow() {
 }
 
 // The unit handlers of the load have run without detecting; the detection they would have
-// run happens once, now that the window is on screen.
+// run happens once, now that the window is on screen. In the load it came before the
+// window was put into its searching state, so it leaves the update button as it finds it:
+// the search, not the stick found here, makes "Starte Update" clickable.
 void frmMain::detectAfterFirstPaint() {
     if (!m_detectionDeferred)
         return;
     m_detectionDeferred = false;
     removeEventFilter(this);
-    if (m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty())
+    if (m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty()) {
+        const bool enabled = ui->cmdChoose->isEnabled();
+        const QString caption = ui->cmdChoose->text();
         m_drive->detectStick();
+        setUpdateButton(enabled, caption);
+    }
     SetLabelCap();
 }
 
@@ -215,6 +221,8 @@ void frmMain::deviceChange(unsigned message, unsigned wParam) {
 void frmMain::Timer1_Timer() {
     // The search runs once per program run, however it ends.
     Timer1->stop();
+    // A window not painted yet: the search finds the stick the load would have found.
+    detectAfterFirstPaint();
     SearchUpdates();
 }
 
