@@ -7,7 +7,6 @@
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"
-#include "update/FileStore.h"
 #include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
 #include "widgets/PictureBox.h"
@@ -230,18 +229,8 @@ QByteArray frmMain::OpenURL(const QString& url, const QString& kind, int accessT
     return m_downloader.OpenURL(url, kind, accessType, maxBytes);
 }
 
-FileDownloadResult frmMain::DownloadToFile(const QString& url, const QString& kind, int accessType,
-                                           const QString& targetPath, qint64 maxBytes,
-                                           std::function<void(qint64 received, qint64 total)> onProgress) {
-    return m_downloader.DownloadToFile(url, kind, accessType, targetPath, maxBytes, std::move(onProgress));
-}
-
 void frmMain::cancelDownloads() {
     m_downloader.cancelAll();
-}
-
-bool frmMain::WriteFile(const QString& path, const QByteArray& content) {
-    return norvane::WriteFile(path, content);
 }
 
 void frmMain::setStatus(int panel, const QString& text, const QString& toolTip) {

@@ -1,9 +1,9 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
+#include "platform/Files.h"
 #include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
-#include "update/FileStore.h"
 #include "update/ServerUrls.h"
 
 #include "support/LoopbackServer.h"
@@ -207,8 +207,9 @@ TEST_F(DownloadTest, ServerFolderAnswersWithItsFilesButNothingOutsideIt) {
     ASSERT_TRUE(root.isValid());
     ASSERT_TRUE(QDir(root.path()).mkpath("served/norvane/download"));
     const QByteArray package = patterned(10000);
-    ASSERT_TRUE(WriteFile(root.filePath(QString::fromUtf8("served/norvane/download/Grüße.zip")), package));
-    ASSERT_TRUE(WriteFile(root.filePath("outside.txt"), "private"));
+    ASSERT_TRUE(platform::writeFileAtomically(
+        root.filePath(QString::fromUtf8("served/norvane/download/Grüße.zip")), package));
+    ASSERT_TRUE(platform::writeFileAtomically(root.filePath("outside.txt"), "private"));
     server.serveFolder(root.filePath("served"));
 
     EXPECT_EQ(downloader.OpenURL(downloadFileUrl(server.url(), QString::fromUtf8("Grüße.zip")), "0", 0),
