@@ -7,7 +7,6 @@
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"
-#include "update/FileStore.h"
 #include "widgets/Accessibility.h"
 #include "widgets/OptionButton.h"
 #include "widgets/PictureBox.h"
@@ -199,14 +198,20 @@ void frmMain::HookWindow() {
 }
 
 // The unit handlers of the load have run without detecting; the detection they would have
-// run happens once, now that the window is on screen.
+// run happens once, now that the window is on screen. In the load it came before the
+// window was put into its searching state, so it leaves the update button as it finds it:
+// the search, not the stick found here, makes "Starte Update" clickable.
 void frmMain::detectAfterFirstPaint() {
     if (!m_detectionDeferred)
         return;
     m_detectionDeferred = false;
     removeEventFilter(this);
-    if (m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty())
+    if (m_drive->p_GetDriveLetters(cDrive::kFirst).isEmpty()) {
+        const bool enabled = ui->cmdChoose->isEnabled();
+        const QString caption = ui->cmdChoose->text();
         m_drive->detectStick();
+        setUpdateButton(enabled, caption);
+    }
     SetLabelCap();
 }
 
@@ -217,6 +222,8 @@ void frmMain::deviceChange(unsigned message, unsigned wParam) {
 void frmMain::Timer1_Timer() {
     // The search runs once per program run, however it ends.
     Timer1->stop();
+    // A window not painted yet: the search finds the stick the load would have found.
+    detectAfterFirstPaint();
     SearchUpdates();
 }
 
@@ -224,18 +231,8 @@ QByteArray frmMain::OpenURL(const QString& url, const QString& kind, int accessT
     return m_downloader.OpenURL(url, kind, accessType, maxBytes);
 }
 
-FileDownloadResult frmMain::DownloadToFile(const QString& url, const QString& kind, int accessType,
-                                           const QString& targetPath, qint64 maxBytes,
-                                           std::function<void(qint64 received, qint64 total)> onProgress) {
-    return m_downloader.DownloadToFile(url, kind, accessType, targetPath, maxBytes, std::move(onProgress));
-}
-
 void frmMain::cancelDownloads() {
     m_downloader.cancelAll();
-}
-
-bool frmMain::WriteFile(const QString& path, const QByteArray& content) {
-    return norvane::WriteFile(path, content);
 }
 
 void frmMain::setStatus(int panel, const QString& text, const QString& toolTip) {

@@ -43,16 +43,12 @@ public:
     explicit frmMain(MainWindowServices services, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Downloads and files (see Downloader). Both run the transfer on a worker thread while
+    // A server file into memory (see Downloader): the transfer runs on a worker thread while
     // this window's thread waits in a local event loop.
     QByteArray OpenURL(const QString& url, const QString& kind, int accessType,
                        qint64 maxBytes = Downloader::kDefaultLimit);
-    FileDownloadResult DownloadToFile(const QString& url, const QString& kind, int accessType,
-                                      const QString& targetPath, qint64 maxBytes,
-                                      std::function<void(qint64 received, qint64 total)> onProgress = {});
     // Makes every running download return as failed, its temporary file removed.
     void cancelDownloads();
-    bool WriteFile(const QString& path, const QByteArray& content);
 
     // The one-shot start of the update search.
     void Timer1_Timer();

@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <atomic>
 #include <thread>
 
 namespace norvane::platform {
@@ -15,15 +14,16 @@ void runOnWorkerAndWait(const std::function<void()>& work, const WorkerWait& wai
         work();
         return;
     }
-    // The worker's end reaches this thread as one queued call into `home`; every other
-    // wake-up of the wait is its own tick or an event of the window.
+    // The worker's end reaches this thread as one queued call into `home`, posted after
+    // everything the work posted to this thread, so all of that has run once the end is
+    // seen, however early the work ended. Every other wake-up of the wait is its own tick
+    // or an event of the window.
     QObject home;
-    std::atomic<bool> finished{false};
+    bool ended = false;
     std::thread worker([&] {
         work();
-        finished.store(true, std::memory_order_release);
         QMetaObject::invokeMethod(
-            &home, [] {}, Qt::QueuedConnection);
+            &home, [&ended] { ended = true; }, Qt::QueuedConnection);
     });
     // The worker is joined whatever the waiting does, so it never outlives this frame.
     struct Joiner {
@@ -46,10 +46,9 @@ void runOnWorkerAndWait(const std::function<void()>& work, const WorkerWait& wai
         QEventLoop::WaitForMoreEvents |
         (wait.acceptUserInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     QEventLoop loop;
-    // Every pass handles at least one event, and the end's call comes after `finished` is
-    // set: even when a nested loop of an event handler takes that call, the pass that ran
-    // the handler returns and sees the end here.
-    while (!finished.load(std::memory_order_acquire))
+    // Every pass handles at least one event: even when a nested loop of an event handler
+    // takes the end's call, the pass that ran the handler returns and sees the end here.
+    while (!ended)
         loop.processEvents(flags);
     ticker.stop();
     joiner.normalEnd = true;

@@ -40,9 +40,7 @@ frmMain& MainWindowTest::window() {
             .programFolder = programFolder.path(),
             .serverAddress = serverAddress,
             .stateFolder = stateFolder.path(),
-            .transferLimits = {.connectTimeoutSeconds = 2,
-                               .lowSpeedBytesPerSecond = 100,
-                               .lowSpeedSeconds = 1},
+            .transferLimits = transferLimits,
             .detectDrivesAfterFirstPaint = detectDrivesAfterFirstPaint,
             .endProgram = [this] { ++programEnded; },
         });

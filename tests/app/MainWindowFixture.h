@@ -55,6 +55,10 @@ protected:
     QString serverAddress = server.url();
     int programEnded = 0;
     bool detectDrivesAfterFirstPaint = false;
+    // Loopback answers come at once, but on a busy machine not always within a second: a
+    // transfer gives up only after seconds without progress. A test of a stall shortens it.
+    TransferLimits transferLimits = {
+        .connectTimeoutSeconds = 10, .lowSpeedBytesPerSecond = 100, .lowSpeedSeconds = 10};
 
 private:
     std::unique_ptr<frmMain> m_window;

@@ -75,22 +75,58 @@ TEST_F(StartUp, UnitChoiceHoldsMegaAndGigabytesAndDetectsOnce) {
         EXPECT_EQ(text(name), QStringLiteral("MB")) << name;
 }
 
-TEST_F(StartUp, DetectionAfterTheFirstPaintEndsInTheSameWindow) {
-    drives.addStick(QStringLiteral("/media/anna/STICK/"), 1'000'000'000);
-    programFolder.writeFile(QStringLiteral("Settings.ini"), "[USB Tool]\r\ncmbSize=1\r\n");
-    detectDrivesAfterFirstPaint = true;
-    frmMain& w = window();
-    EXPECT_EQ(drives.rootsCalls, 0) << "no enumeration before the window is painted";
-    EXPECT_EQ(text("lblSize_0"), QStringLiteral("GB"));
+// The first detection runs once, after the first paint or at the latest before the search,
+// for both unit handlers of the load. Wherever it runs it leaves the searching state alone:
+// only the search makes "Starte Update" clickable; a stick plugged in later does as always.
+TEST_F(StartUp, DetectionAfterTheFirstPaintLeavesTheSearchingState) {
+    struct Case {
+        const char* what;
+        bool stickAtStart;
+        bool painted; // false: the timer comes before the first paint
+    };
+    for (const Case c : {Case{"stick, painted", true, true}, Case{"no stick, painted", false, true},
+                         Case{"stick, search before the paint", true, false}}) {
+        SCOPED_TRACE(c.what);
+        drives.clear();
+        drives.rootsCalls = 0;
+        if (c.stickAtStart)
+            drives.addStick(QStringLiteral("/media/anna/STICK/"), 1'000'000'000);
+        programFolder.writeFile(QStringLiteral("Settings.ini"), "[USB Tool]\r\ncmbSize=1\r\n");
+        serveSearch("2.0", "a;b;c;d",
+                    catalogueOf(QList<QByteArray>(9, catalogueRow(QStringLiteral("Q"), {}))));
+        detectDrivesAfterFirstPaint = true;
+        resetWindow();
+        frmMain& w = window();
+        EXPECT_EQ(drives.rootsCalls, 0) << "no enumeration before the window is painted";
+        EXPECT_EQ(text("lblSize_0"), QStringLiteral("GB"));
+        auto* choose = child<QPushButton>("cmdChoose");
 
-    w.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return drives.rootsCalls > 0; }, 5000));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(drives.rootsCalls, 1) << "one detection, for both unit handlers of the load";
-    EXPECT_EQ(text("lblLW"), QStringLiteral("/media/anna/STICK/"));
-    EXPECT_TRUE(child<QPushButton>("cmdChoose")->isEnabled());
-    for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
-        EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
+        if (c.painted) {
+            w.show();
+            // Ends as soon as the paint has come; the bound is for a busy machine.
+            EXPECT_TRUE(QTest::qWaitFor([&] { return drives.rootsCalls > 0; }, 60'000));
+            QCoreApplication::processEvents();
+            EXPECT_EQ(choose->text(), QStringLiteral("Suche Updates..."));
+            EXPECT_FALSE(choose->isEnabled());
+            EXPECT_EQ(w.statusPanel(2).text(), QStringLiteral("Suche nach Updates..."));
+            EXPECT_EQ(w.statusPanel(1).text(),
+                      c.stickAtStart ? QStringLiteral("USB Stick") : QStringLiteral("No Stick"));
+        }
+        w.Timer1_Timer();
+        EXPECT_EQ(drives.rootsCalls, 1) << "one detection, for both unit handlers of the load";
+        EXPECT_EQ(text("lblLW"), c.stickAtStart ? QStringLiteral("/media/anna/STICK/") : QString());
+        for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
+            EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
+        EXPECT_EQ(choose->text(), QStringLiteral("Starte Update"));
+        EXPECT_EQ(choose->isEnabled(), c.stickAtStart);
+
+        if (!c.stickAtStart) {
+            drives.addStick(QStringLiteral("/media/anna/LATER/"), 1'000'000'000);
+            child<QPushButton>("cmdSearch")->click();
+            EXPECT_EQ(choose->text(), QStringLiteral("Starte Update"));
+            EXPECT_TRUE(choose->isEnabled());
+        }
+    }
 }
 
 TEST_F(StartUp, ChangingTheUnitFromCodeRunsTheHandlerLikeAClick) {

@@ -183,6 +183,8 @@ struct Failure {
     const char* name;
     std::function<void(LoopbackServer&)> arrange;
     bool refused = false;
+    // Seconds without progress after which a transfer gives up; 0: the fixture's.
+    long lowSpeedSeconds = 0;
 };
 
 class ConnectionFailure : public MainWindowTest, public ::testing::WithParamInterface<Failure> {};
@@ -192,6 +194,8 @@ TEST_P(ConnectionFailure, ShowsTheConnectionMessageAndFetchesNothingElse) {
     GetParam().arrange(server);
     if (GetParam().refused)
         serverAddress = LoopbackServer::refusedUrl();
+    if (GetParam().lowSpeedSeconds > 0)
+        transferLimits.lowSpeedSeconds = GetParam().lowSpeedSeconds;
     frmMain& w = searched();
 
     ASSERT_EQ(dialogs.shown().size(), 1u);
@@ -223,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(
         Failure{"CutShort",
                 [](LoopbackServer& s) { s.cutShort("/norvane/download/usb-version.txt", 100, "2.0"); }},
         Failure{"Stalled",
-                [](LoopbackServer& s) { s.stall("/norvane/download/usb-version.txt", "2", 4000ms); }},
+                [](LoopbackServer& s) { s.stall("/norvane/download/usb-version.txt", "2", 4000ms); }, false,
+                1},
         Failure{"VersionAboveFourKilobytes",
                 [](LoopbackServer& s) {
                     s.serve("/norvane/download/usb-version.txt", QByteArray(10 * 1024 * 1024, '2'));

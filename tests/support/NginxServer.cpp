@@ -54,11 +54,12 @@ NginxServer::NginxServer(const QString& root) {
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(nginx, {QStringLiteral("-p"), dir, QStringLiteral("-e"),
                                 dir + QStringLiteral("/error.log"), QStringLiteral("-c"), config.fileName()});
-        if (!m_process.waitForStarted(5'000)) {
+        // Bounds for a busy machine: the waits end as soon as nginx is up.
+        if (!m_process.waitForStarted(30'000)) {
             m_error = m_process.errorString();
             continue;
         }
-        const QDeadlineTimer deadline(10'000);
+        const QDeadlineTimer deadline(60'000);
         while (!deadline.hasExpired() && m_process.state() == QProcess::Running && !m_running) {
             m_running = accepts(m_port);
             if (!m_running)

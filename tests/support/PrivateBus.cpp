@@ -13,7 +13,8 @@ PrivateBus::PrivateBus() {
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
                     QStringLiteral("--print-address=1")});
-    if (m_daemon.waitForReadyRead(10000))
+    // Ends as soon as the daemon tells its address; the bound is for a busy machine.
+    if (m_daemon.waitForReadyRead(60'000))
         m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     m_serviceThread.start();
 }

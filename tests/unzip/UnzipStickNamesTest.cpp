@@ -2,6 +2,7 @@
 // written where a FAT stick cannot hold them, and links on the stick never followed.
 #include "UnzipTestSupport.h"
 
+#include "support/ScopedLocale.h"
 #include "unzip/UnzipCodes.h"
 
 #include <QFileInfo>
@@ -25,15 +26,17 @@ TEST_F(UnzipFixture, MemberNamesComeOutTheSameUnderEveryLocale) {
                                   {kAenderungCp437, false, "a"},
                                   {QStringLiteral("Ordner/Straße.bin").toUtf8(), true, "s"},
                                   {"plain.txt", false, "p"}});
-    const std::string started = std::setlocale(LC_ALL, nullptr);
+    ScopedLocale locales;
     for (const char* locale : {static_cast<const char*>(nullptr), "C", "de_DE.UTF-8", "C.UTF-8"}) {
-        SCOPED_TRACE(locale == nullptr ? "as started: " + started : std::string(locale));
-        if (locale != nullptr && std::setlocale(LC_ALL, locale) == nullptr)
-            std::setlocale(LC_ALL, "C"); // not installed: the C library stays in "C"
+        SCOPED_TRACE(locale == nullptr ? "as started: " + locales.started() : std::string(locale));
+        if (locale != nullptr && !locales.set(locale))
+            locales.set("C"); // not installed: the C library stays in "C"
         ASSERT_TRUE(QDir(unz.extractFolder).removeRecursively());
         ASSERT_TRUE(QDir().mkpath(unz.extractFolder));
 
+        const std::string inForce = std::setlocale(LC_ALL, nullptr);
         EXPECT_EQ(unz.UnzipArchive(), unzip::Ok);
+        EXPECT_EQ(std::setlocale(LC_ALL, nullptr), inForce); // the extraction sets no locale
         EXPECT_EQ(onStick(),
                   QStringList({"Ordner", "Ordner/Straße.bin", "plain.txt", "Änderung.sdx", "Übung.txt"}));
         // Written as UTF-8 bytes, whatever the locale.
@@ -41,8 +44,6 @@ TEST_F(UnzipFixture, MemberNamesComeOutTheSameUnderEveryLocale) {
         EXPECT_EQ(::access((QFile::encodeName(unz.extractFolder) + "\xc3\x84nderung.sdx").constData(), F_OK),
                   0);
     }
-    std::setlocale(LC_ALL, started.c_str());
-    EXPECT_EQ(std::setlocale(LC_ALL, nullptr), started); // the extraction set no locale
 }
 
 // On FAT and exFAT every name is looked at first: nothing is written when one does not fit.

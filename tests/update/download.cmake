@@ -7,7 +7,6 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/DownloadToFileTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/DownloadTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/ServerUrlsTest.cpp
-      ${CMAKE_CURRENT_LIST_DIR}/FileStoreTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/StickMessagesTest.cpp
     LIBS norvane_update)
 endif()
