@@ -7,6 +7,7 @@
 #include "support/FileBytes.h"
 #include "support/NginxServer.h"
 #include "support/RawZip.h"
+#include "support/ScopedLocale.h"
 #include "support/SigningKey.h"
 #include "widgets/StatusPanel.h"
 
@@ -16,10 +17,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
-#include <clocale>
 #include <filesystem>
 #include <fstream>
 
@@ -182,9 +181,8 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
 // locale: every link is refused and named before anything changes, the members come out
 // right once the links are gone, and the files the links point to keep every byte.
 TEST_F(UpdateRun, HostileStickKeepsEveryFileOutsideUnderTheCLocale) {
-    const std::string locale = std::setlocale(LC_ALL, nullptr);
-    const auto restore = qScopeGuard([&locale] { std::setlocale(LC_ALL, locale.c_str()); });
-    std::setlocale(LC_ALL, "C");
+    ScopedLocale locale;
+    ASSERT_TRUE(locale.set("C"));
     TempDir home;
     // Each name on the stick links to the file of the same name in home; the firmware's link comes later.
     const QStringList names = {"autorun.inf", "norvstick.ico", "USB.ini", kFirmware};
