@@ -28,10 +28,13 @@ void closeQuietly(int& fd) {
     fd = -1;
 }
 
-// Removes everything in the open folder, depth first, never following a link.
+// Removes everything in the open folder, depth first, never following a link and never
+// entering another file system mounted below it.
 int emptyFolder(int folder, int depth) {
-    if (depth > kMaxTreeDepth)
-        return ELOOP;
+    struct stat self {};
+    if (depth > kMaxTreeDepth || ::fstat(folder, &self) != 0)
+        return depth > kMaxTreeDepth ? ELOOP : errno;
+    const quint64 mount = mountIdOf(folder, "");
     const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (listed < 0)
         return errno;
@@ -49,7 +52,9 @@ int emptyFolder(int folder, int depth) {
         struct stat st {};
         if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        if (S_ISDIR(st.st_mode)) {
+        if (S_ISDIR(st.st_mode) && (st.st_dev != self.st_dev || mountIdOf(folder, name) != mount)) {
+            error = error == 0 ? EXDEV : error;
+        } else if (S_ISDIR(st.st_mode)) {
             int sub = ::openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             const int inner = sub < 0 ? errno : emptyFolder(sub, depth + 1);
             closeQuietly(sub);
@@ -119,6 +124,8 @@ StickStatus StickSession::removeTree(const QString& name) {
         return errno == ENOENT ? StickStatus{} : m_writer.status(errno, name);
     if (!S_ISDIR(st.st_mode))
         return ::unlinkat(parent, leaf.constData(), 0) == 0 ? StickStatus{} : m_writer.status(errno, name);
+    if (st.st_dev != m_writer.m_rootDevice || mountIdOf(parent, leaf.constData()) != m_writer.m_rootMount)
+        return m_writer.status(EXDEV, name);
     int folder = ::openat(parent, leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folder < 0)
         return m_writer.status(errno, name);

@@ -34,7 +34,8 @@ constexpr std::size_t kCompareBytes = 64 * 1024;
 int openBeneath(int folder, const char* relative, int flags) {
     open_how how{};
     how.flags = static_cast<quint64>(flags);
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS;
+    // Nor across a mount point: what is mounted below the stick's root is not the stick.
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV;
     for (int attempt = 0; attempt < 3; ++attempt) {
         const long fd = ::syscall(SYS_openat2, folder, relative, &how, sizeof how);
         if (fd >= 0 || errno != EAGAIN)
@@ -137,6 +138,14 @@ StickFault faultOf(int error) {
 
 } // namespace
 
+quint64 mountIdOf(int folder, const char* name) {
+    struct statx st {};
+    const int flags = AT_SYMLINK_NOFOLLOW | (name[0] == '\0' ? AT_EMPTY_PATH : 0);
+    if (::statx(folder, name, flags, STATX_MNT_ID, &st) != 0 || (st.stx_mask & STATX_MNT_ID) == 0)
+        return 0;
+    return st.stx_mnt_id;
+}
+
 // ---------------------------------------------------------------- StickWriter
 
 StickWriter::StickWriter(const QString& root, StickResolution resolution) : m_root(root) {
@@ -149,6 +158,7 @@ StickWriter::StickWriter(const QString& root, StickResolution resolution) : m_ro
     if (::fstat(m_rootFd, &st) == 0) {
         m_rootDevice = st.st_dev;
         m_rootInode = st.st_ino;
+        m_rootMount = mountIdOf(m_rootFd, "");
     }
     if (resolution == StickResolution::Auto) {
         const int probe = openBeneath(m_rootFd, ".", kFolderFlags);
@@ -217,6 +227,12 @@ int StickWriter::walk(const QByteArray& relative, bool create, int* error) {
         }
         if (next < 0) {
             *error = (errno == ENOTDIR || errno == ELOOP) && isLink(folder, part) ? ELOOP : errno;
+            return -1;
+        }
+        struct stat st {};
+        if (::fstat(next, &st) != 0 || st.st_dev != m_rootDevice || mountIdOf(next, "") != m_rootMount) {
+            ::close(next);
+            *error = EXDEV; // another file system mounted below the root
             return -1;
         }
         m_folders.insert(prefix, next);
@@ -348,9 +364,19 @@ int StickWriter::openForReading(const QString& name, StickStatus* result) {
     const int folder = folderOf(name, &leaf, false, &out);
     if (folder < 0)
         return -1;
-    int fd = ::openat(folder, leaf.constData(), kReadFlags);
-    struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    // Looked at before it is opened, so that not even the open of a device or a FIFO
+    // happens; and again once open, in case something else was put there meanwhile.
+    struct stat before {
+    }, opened{};
+    if (::fstatat(folder, leaf.constData(), &before, AT_SYMLINK_NOFOLLOW) != 0) {
+        out = status(errno, name);
+        return -1;
+    }
+    int fd = S_ISREG(before.st_mode) ? ::openat(folder, leaf.constData(), kReadFlags) : -1;
+    if (!S_ISREG(before.st_mode))
+        errno = S_ISLNK(before.st_mode) ? ELOOP : EISDIR;
+    if (fd >= 0 &&
+        (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_ino != before.st_ino)) {
         closeQuietly(fd);
         errno = EISDIR; // a FIFO, a device or a folder: not a file to read
     }

@@ -63,6 +63,11 @@ enum class StickResolution { Auto, Walk };
 
 class StickWriter;
 
+// The mount a name below a folder lies on (AT_EMPTY_PATH with an empty name: the folder
+// itself); 0 where the kernel cannot tell. Two names on one file system can still lie on
+// two mounts (a bind mount), which the device number alone does not show.
+quint64 mountIdOf(int folder, const char* name);
+
 // A file being written below the root under a temporary name. Destroyed without a
 // successful commit, it removes the temporary file; the old file stays as it was.
 class StickFile {
@@ -92,6 +97,11 @@ public:
 
 private:
     friend class StickWriter;
+
+// The mount a name below a folder lies on (AT_EMPTY_PATH with an empty name: the folder
+// itself); 0 where the kernel cannot tell. Two names on one file system can still lie on
+// two mounts (a bind mount), which the device number alone does not show.
+quint64 mountIdOf(int folder, const char* name);
     StickStatus fail(int error);
 
     StickWriter* m_writer = nullptr;
@@ -170,6 +180,7 @@ private:
     int m_rootFd = -1;
     quint64 m_rootDevice = 0;
     quint64 m_rootInode = 0;
+    quint64 m_rootMount = 0;
     bool m_openat2 = false;
     StickStatus m_rootStatus;
     QHash<QByteArray, int> m_folders; // open folder descriptors by relative path

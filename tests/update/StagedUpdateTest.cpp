@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -260,6 +261,25 @@ TEST(StagedUpdate, LeftoversAreCompletedOrRemovedWithoutTouchingAnythingElse) {
         EXPECT_TRUE(StagedUpdate::recover(session, QStringList{"flash"}).didSomething());
         EXPECT_EQ(treeOf(stick.path()), c.expected);
     }
+}
+
+// Another file system mounted below the staging folder (or at it) is never entered: its
+// files survive the removal of the leftovers.
+TEST(StagedUpdate, AFileSystemMountedBelowTheStickIsLeftAlone) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a bind mount needs root";
+    TempDir stick, elsewhere;
+    elsewhere.writeFile("precious.txt", "keep");
+    stick.writeFile(StagedUpdate::staged("flash/a.bin"), "staged");
+    const QString mountPoint = stick.mkdir(StagedUpdate::staged("mounted"));
+    ASSERT_EQ(QProcess::execute("mount", {"--bind", elsewhere.path(), mountPoint}), 0);
+    {
+        StickSession session(stick.path());
+        StagedUpdate::recover(session);
+        EXPECT_FALSE(session.writer().writeWhole(StagedUpdate::staged("mounted/new.txt"), "x").ok());
+    }
+    QProcess::execute("umount", {mountPoint});
+    EXPECT_EQ(treeOf(elsewhere.path()), (Files{{"precious.txt", "keep"}}));
 }
 
 TEST(StagedUpdate, AStagingNameTakenByAFileOrALinkIsRefusedAndNamed) {
