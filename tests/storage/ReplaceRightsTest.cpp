@@ -3,6 +3,7 @@
 
 #include "platform/FolderDrives.h"
 #include "storage/basINI.h"
+#include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
 
@@ -29,7 +30,7 @@ TEST(ReplaceRights, AFileWithoutItsOwnersWriteBitStaysForRootAndAnOrdinaryUser) 
     } cases[] = {
         {"stick/USB.ini", "[Open]\r\nDir=Firmware\r\n", 0444, usbIni},
         {"drives.ini", "[stick]\nRoot=stick\nType=removable\nLabel=ALT\n", 0444,
-         [&] { return drives.setVolumeLabel(stick, "NEU"); }},
+         [&] { return renamed(drives, stick, "NEU"); }},
         {"stick/USB.ini", "[Open]\r\nDir=Firmware\r\n", 0640, usbIni},
     };
     for (const auto& c : cases) {
