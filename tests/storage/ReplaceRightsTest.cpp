@@ -3,6 +3,7 @@
 
 #include "platform/FolderDrives.h"
 #include "storage/basINI.h"
+#include "support/AsNobody.h"
 #include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"
@@ -45,14 +46,7 @@ TEST(ReplaceRights, AFileWithoutItsOwnersWriteBitStaysForRootAndAnOrdinaryUser) 
         EXPECT_EQ(::stat(path.constData(), &info) == 0 ? info.st_mode & 07777 : 0, c.mode);
     }
     EXPECT_EQ(drives.volumeInformation(stick)->label, QStringLiteral("ALT"));
-    if (::geteuid() != 0)
-        return;
-    QProcess child;
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                            QCoreApplication::applicationFilePath(), "--gtest_filter=ReplaceRights.*"});
-    ASSERT_TRUE(child.waitForFinished(60000));
-    EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    ranAsNobody("ReplaceRights.*");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "update/UpdateRun.h"
 #include "platform/StickSession.h"
+#include "support/AsNobody.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"
 #include "support/FileBytes.h"
@@ -282,15 +283,8 @@ TEST(UpdateRunRules, ASuccessfulRunPutsTheWholeNewSetInPlace) {
 // refuses the copies, the message says so and that nothing changed. Root passes every
 // permission check, so as root the test runs itself again as nobody.
 TEST(UpdateRunRights, AStickMadeReadOnlyPartWayKeepsItsFiles) {
-    if (::geteuid() == 0) {
-        QProcess child;
-        child.setProcessChannelMode(QProcess::MergedChannels);
-        child.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                QCoreApplication::applicationFilePath(), "--gtest_filter=UpdateRunRights.*"});
-        ASSERT_TRUE(child.waitForFinished(60000));
-        EXPECT_EQ(child.exitCode(), 0) << child.readAll().toStdString();
+    if (ranAsNobody("UpdateRunRights.*"))
         return;
-    }
     UpdateRunRules t;
     const auto before = treeOf(t.stick.path());
     ScriptedRun script;
