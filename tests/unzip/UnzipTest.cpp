@@ -157,7 +157,7 @@ TEST_F(UnzipFixture, CountsTheBytesWrittenNotTheHeaders) {
 }
 
 TEST_F(UnzipFixture, AsksForThePasswordUntilLeftEmptyAndThenNeverAgain) {
-    archive({{"geheim.bin", sampleText(5000)}}, {.password = "richtig"});
+    archive({{"geheim.bin", sampleText(5000)}}, {.password = "richtig", .aes = true});
     dialogs.answerNextInput("falsch");
     dialogs.answerNextInput("");
 

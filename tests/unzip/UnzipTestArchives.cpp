@@ -38,7 +38,8 @@ void writeZip(const QString& path, const std::vector<ZipMember>& members, const 
     check(w,
           archive_write_set_options(w, settings.store ? "zip:compression=store" : "zip:compression-level=1"));
     if (!settings.password.isEmpty()) {
-        check(w, archive_write_set_options(w, "zip:encryption=zipcrypt"));
+        check(w, archive_write_set_options(w, settings.aes ? "zip:encryption=aes256"
+                                                           : "zip:encryption=zipcrypt"));
         check(w, archive_write_set_passphrase(w, settings.password.constData()));
     }
     check(w, archive_write_open_filename(w, QFile::encodeName(path).constData()));

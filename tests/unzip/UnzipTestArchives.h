@@ -47,6 +47,9 @@ struct ZipMember {
 struct ZipSettings {
     // Non-empty: every member is encrypted with it (traditional PKWARE encryption).
     QByteArray password;
+    // AES-256 instead: a wrong password is told apart with certainty, where the traditional
+    // check byte lets one wrong password in 256 through to a damaged member.
+    bool aes = false;
     bool store = false;
 };
 
