@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "platform/StateFiles.h"
 #include "ui_frmMain.h"
 #include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
@@ -15,6 +16,8 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace norvane {
 
 namespace {
@@ -23,6 +26,24 @@ namespace {
 constexpr qint64 kVersionFileLimit = 4 * 1024;
 constexpr qint64 kNewsLimit = 1024 * 1024;
 constexpr qint64 kCatalogueLimit = 1024 * 1024;
+// keys/servers names a few servers; anything larger is not the installed list.
+constexpr qint64 kServerListLimit = 64 * 1024;
+
+// Lines for whoever looks after the installation; the user sees what they cause.
+void tellStandardError(const QStringList& lines) {
+    for (const QString& line : lines)
+        std::fprintf(stderr, "norvane-usbtool: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QString nonEmptyLines(const QStringList& texts) {
+    QStringList kept;
+    for (const QString& text : texts) {
+        if (!text.isEmpty())
+            kept << text;
+    }
+    return kept.join(NewLine);
+}
 
 } // namespace
 
@@ -36,12 +57,13 @@ void frmMain::SearchUpdates() {
         reportNoConnection();
         return;
     }
+    SignedServers signedServers = loadSignedServers();
     if (!isCurrentVersion(version)) {
-        // A server that signs its files must have signed this answer too before the user is
-        // sent to the product page and the program ends; anyone on the way could otherwise
-        // end it at will. A server never seen signed is asked nothing more, as before.
-        if (SignedServers(m_services.stateFolder).seenSigned(server) &&
-            !acceptServerFiles({{QStringLiteral("usb-version.txt"), version}}))
+        // A server that must sign its files must have signed this answer too before the user
+        // is sent to the product page and the program ends; anyone on the way could otherwise
+        // end it at will. A server that need not sign is asked nothing more, as before.
+        if (signedServers.history(server).mustSign != ServerHistory::MustSign::No &&
+            !acceptServerFiles(signedServers, {{QStringLiteral("usb-version.txt"), version}}))
             return;
         reportOutdated();
         return;
@@ -52,9 +74,9 @@ void frmMain::SearchUpdates() {
     const QByteArray catalogue = OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")),
                                          QStringLiteral("0"), 0, kCatalogueLimit);
     // Nothing of the server's answer is shown before it has passed the signature check.
-    if (!acceptServerFiles({{QStringLiteral("usb-version.txt"), version},
-                            {QStringLiteral("usb-news.csv"), news},
-                            {QStringLiteral("usb-list.csv"), catalogue}}))
+    if (!acceptServerFiles(signedServers, {{QStringLiteral("usb-version.txt"), version},
+                                           {QStringLiteral("usb-news.csv"), news},
+                                           {QStringLiteral("usb-list.csv"), catalogue}}))
         return;
     showNews(news);
     takeCatalogue(catalogue);
@@ -65,34 +87,83 @@ void frmMain::SearchUpdates() {
     ui->cmdChoose->setText(QStringLiteral("Starte Update"));
 }
 
+// The servers that must sign: remembered in the state folder, or named by the program
+// folder's keys/servers. A memory that exists but cannot be read makes every server
+// count as seen signed, and the user learns why and how to start afresh.
+SignedServers frmMain::loadSignedServers() {
+    AlwaysSigned alwaysSigned;
+    const platform::KeptFile list = platform::readKeptFile(m_services.programFolder + QStringLiteral("keys/"),
+                                                           QStringLiteral("servers"), kServerListLimit);
+    if (list.status == platform::KeptFile::Status::Unreadable) {
+        alwaysSigned.everyServer = true;
+        tellStandardError(
+            {QStringLiteral("keys/servers cannot be read (%1): every server must sign").arg(list.error)});
+    } else {
+        QStringList refused;
+        alwaysSigned.servers = SignedServers::parseServerList(list.bytes, &refused);
+        for (QString& line : refused)
+            line = QStringLiteral("keys/servers: \"%1\" is no server address, skipped").arg(line);
+        tellStandardError(refused);
+    }
+
+    SignedServers signedServers = SignedServers::load(m_services.stateFolder, alwaysSigned);
+    if (signedServers.memoryUnreadable()) {
+        dialogs().messageBox(
+            platform::MessageIcon::Warning, platform::MessageButtons::Ok, QStringLiteral("Signaturprüfung"),
+            lines({QStringLiteral("Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen "
+                                  "werden (%2).")
+                       .arg(m_services.stateFolder, signedServers.memoryError()),
+                   "", "Bis dahin muss jeder Server seine Dateien signieren.",
+                   "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und beginnt "
+                   "von vorn."}));
+    }
+    return signedServers;
+}
+
 // Fetches the signed list of digests and its signature after the three server files
 // and decides whether they may be used (ServerSignature.h). A refused answer ends the
 // search like a failed connection, with the reason below the message.
-bool frmMain::acceptServerFiles(const QList<QPair<QString, QByteArray>>& files) {
+bool frmMain::acceptServerFiles(SignedServers& signedServers,
+                                const QList<QPair<QString, QByteArray>>& files) {
     const QString& server = m_services.serverAddress;
     const QByteArray manifest =
         OpenURL(downloadFileUrl(server, kManifestName), QStringLiteral("0"), 0, kManifestLimit);
     const QByteArray signature =
         OpenURL(downloadFileUrl(server, kSignatureName), QStringLiteral("0"), 0, kSignatureLimit);
 
-    SignedServers signedServers(m_services.stateFolder);
-    const TrustedKeys keys = TrustedKeys::fromFolder(m_services.programFolder + QStringLiteral("keys/"));
-    SignatureCheck check = checkServerSignature(manifest, signature, keys, signedServers.seenSigned(server));
+    const TrustedKeys keys = TrustedKeys::fromProgramFolder(m_services.programFolder);
+    tellStandardError(keys.skipped());
+    SignatureCheck check = checkServerSignature(manifest, signature, keys, signedServers.history(server));
     if (check.state == SignatureState::Signed) {
-        // A server that signs once is held to it, even when this answer is refused below.
-        signedServers.remember(server);
+        // A server that signs once is held to it, and to its serial, even when this answer
+        // is refused below: the list itself is genuine. An unreadable memory was told already.
+        if (!signedServers.memoryUnreadable() && !signedServers.remember(server, check.manifest.serial)) {
+            dialogs().messageBox(
+                platform::MessageIcon::Warning, platform::MessageButtons::Ok,
+                QStringLiteral("Signaturprüfung"),
+                lines({QStringLiteral("Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt "
+                                      "werden (%2).")
+                           .arg(m_services.stateFolder, signedServers.memoryError()),
+                       "",
+                       "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
+                       "nicht erkannt werden."}));
+        }
         const QString mismatch = firstMismatch(check.manifest, files);
         if (!mismatch.isEmpty()) {
             check.state = SignatureState::Refused;
+            check.note = serverFilesMismatchNote();
             check.reason =
                 QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(mismatch);
         }
     }
     switch (check.state) {
     case SignatureState::Signed:
-        m_signedManifest = std::move(check.manifest);
         setStatus(3, QStringLiteral("Signiert"),
-                  QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft."));
+                  check.manifest.serial
+                      ? QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft.")
+                      : QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft "
+                                       "(ohne Seriennummer)."));
+        m_signedManifest = std::move(check.manifest);
         return true;
     case SignatureState::Unsigned:
         setStatus(3, QStringLiteral("Nicht signiert"),
@@ -101,8 +172,8 @@ bool frmMain::acceptServerFiles(const QList<QPair<QString, QByteArray>>& files) 
     case SignatureState::Refused:
         break;
     }
-    reportNoConnection(lines({serverFilesMismatchNote(), check.reason}));
-    setStatus(3, QStringLiteral("Nicht signiert"), serverFilesMismatchNote());
+    reportNoConnection(nonEmptyLines({check.note, check.reason}));
+    setStatus(3, QStringLiteral("Nicht signiert"), check.note);
     return false;
 }
 

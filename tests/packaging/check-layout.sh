@@ -40,8 +40,30 @@ done
 # the key a demo run made for itself.
 [ -f "$root$app/keys/norvane-placeholder.pem" ] || fail "the distributor's public key is not installed"
 for key in "$root$app"/keys/*; do
+    [ "$(basename "$key")" = servers ] && continue
+    [[ "$key" == *.pem ]] || fail "keys/$(basename "$key") is neither a key nor the list of servers"
     grep -q -- "-----BEGIN PUBLIC KEY-----" "$key" || fail "keys/$(basename "$key") is no public key"
 done
+# The program trusts only keys that root owns and no one else may change (so their folder too).
+listing=$(dpkg-deb -c "$deb")
+while read -r mode owner _ _ _ path _; do
+    case "$path" in
+    ./opt/norvane-usbtool/keys/*)
+        [ "$owner" = root/root ] || fail "$path belongs to $owner"
+        [[ "$mode" == ?????-??-? ]] || fail "$path may be changed by group or others: $mode"
+        ;;
+    esac
+done <<< "$listing"
+# keys/servers: the servers that must sign from the first contact on. The default server is in
+# it only with a real distributor key: with the placeholder alone it could never be verified.
+servers=$root$app/keys/servers
+[ -f "$servers" ] || fail "keys/servers is not installed"
+real_keys=$(find "$root$app/keys" -name '*.pem' ! -name norvane-placeholder.pem | wc -l)
+if [ "$real_keys" -eq 0 ]; then
+    if grep -q '^http://www.norvane.de:80$' "$servers"; then fail "keys/servers names the default server with only the placeholder key"; fi
+else
+    grep -q '^http://www.norvane.de:80$' "$servers" || fail "keys/servers lacks the default server"
+fi
 [ ! -e "$root$app/keys/demo.pem" ] || fail "the package carries the demo's key"
 if grep -rlq -- "PRIVATE KEY" "$root"; then fail "the package carries a private key"; fi
 
