@@ -92,8 +92,12 @@ void frmMain::SearchUpdates() {
 // count as seen signed, and the user learns why and how to start afresh.
 SignedServers frmMain::loadSignedServers() {
     AlwaysSigned alwaysSigned;
-    const platform::KeptFile list = platform::readKeptFile(m_services.programFolder + QStringLiteral("keys/"),
-                                                           QStringLiteral("servers"), kServerListLimit);
+    // Without a program folder there is no list, and never one in the working folder.
+    const platform::KeptFile list =
+        m_services.programFolder.isEmpty()
+            ? platform::KeptFile{}
+            : platform::readKeptFile(m_services.programFolder + QStringLiteral("keys/"),
+                                     QStringLiteral("servers"), kServerListLimit);
     if (list.status == platform::KeptFile::Status::Unreadable) {
         alwaysSigned.everyServer = true;
         tellStandardError(
@@ -108,12 +112,14 @@ SignedServers frmMain::loadSignedServers() {
 
     SignedServers signedServers = SignedServers::load(m_services.stateFolder, alwaysSigned);
     if (signedServers.memoryUnreadable()) {
+        tellStandardError({QStringLiteral("%1signed-servers cannot be read (%2): every server must sign")
+                               .arg(m_services.stateFolder, signedServers.memoryError())});
         dialogs().messageBox(
             platform::MessageIcon::Warning, platform::MessageButtons::Ok, QStringLiteral("Signaturprüfung"),
-            lines({QStringLiteral("Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen "
-                                  "werden (%2).")
-                       .arg(m_services.stateFolder, signedServers.memoryError()),
-                   "", "Bis dahin muss jeder Server seine Dateien signieren.",
+            lines({QStringLiteral(
+                       "Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen werden.")
+                       .arg(m_services.stateFolder),
+                   "", "Solange das so bleibt, muss jeder Server seine Dateien signieren.",
                    "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und beginnt "
                    "von vorn."}));
     }
@@ -138,12 +144,14 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
         // A server that signs once is held to it, and to its serial, even when this answer
         // is refused below: the list itself is genuine. An unreadable memory was told already.
         if (!signedServers.memoryUnreadable() && !signedServers.remember(server, check.manifest.serial)) {
+            tellStandardError({QStringLiteral("%1signed-servers cannot be written (%2)")
+                                   .arg(m_services.stateFolder, signedServers.memoryError())});
             dialogs().messageBox(
                 platform::MessageIcon::Warning, platform::MessageButtons::Ok,
                 QStringLiteral("Signaturprüfung"),
-                lines({QStringLiteral("Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt "
-                                      "werden (%2).")
-                           .arg(m_services.stateFolder, signedServers.memoryError()),
+                lines({QStringLiteral(
+                           "Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt werden.")
+                           .arg(m_services.stateFolder),
                        "",
                        "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
                        "nicht erkannt werden."}));

@@ -37,6 +37,16 @@ QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Why `name` in `dir` could not be opened; a link refused by O_NOFOLLOW says so, whether
+// the system answered ELOOP (a file) or ENOTDIR (a folder).
+QString openFailure(int dir, const QByteArray& name, int error) {
+    struct stat info {};
+    if ((error == ELOOP || error == ENOTDIR) &&
+        ::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+        return QStringLiteral("a symbolic link");
+    return systemError(error);
+}
+
 // Owned by root or the program folder's owner, writable by neither group nor others.
 QString ownerAndModeRefusal(const struct stat& info, uid_t programOwner) {
     if (info.st_uid != 0 && info.st_uid != programOwner)
@@ -69,11 +79,12 @@ QStringList entryNames(int folder) {
 
 ProtectedFile readEntry(int folder, const QString& name, uid_t programOwner, qint64 maxBytes) {
     ProtectedFile file{name, {}, {}};
-    const Descriptor fd(::openat(folder, QFile::encodeName(name).constData(),
-                                 O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    const QByteArray nativeName = QFile::encodeName(name);
+    const Descriptor fd(
+        ::openat(folder, nativeName.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat info {};
     if (fd.fd() < 0) {
-        file.refusal = errno == ELOOP ? QStringLiteral("a symbolic link") : systemError(errno);
+        file.refusal = openFailure(folder, nativeName, errno);
     } else if (::fstat(fd.fd(), &info) != 0) {
         file.refusal = systemError(errno);
     } else if (!S_ISREG(info.st_mode)) {
@@ -118,12 +129,13 @@ QList<ProtectedFile> readProtectedFolder(const QString& programFolder, const QSt
     struct stat programInfo {};
     if (program.fd() < 0 || ::fstat(program.fd(), &programInfo) != 0)
         return {};
-    const Descriptor folder(::openat(program.fd(), QFile::encodeName(subfolder).constData(),
-                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const QByteArray nativeSubfolder = QFile::encodeName(subfolder);
+    const Descriptor folder(
+        ::openat(program.fd(), nativeSubfolder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (folder.fd() < 0) {
         if (errno == ENOENT)
             return {};
-        return {{QString(), {}, errno == ELOOP ? QStringLiteral("a symbolic link") : systemError(errno)}};
+        return {{QString(), {}, openFailure(program.fd(), nativeSubfolder, errno)}};
     }
     struct stat folderInfo {};
     if (::fstat(folder.fd(), &folderInfo) != 0)

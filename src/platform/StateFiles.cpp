@@ -40,6 +40,16 @@ QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// Why `name` in `dir` could not be opened; a link refused by O_NOFOLLOW says so, whether
+// the system answered ELOOP (a file) or ENOTDIR (a folder).
+QString openFailure(int dir, const QByteArray& name, int error) {
+    struct stat info {};
+    if ((error == ELOOP || error == ENOTDIR) &&
+        ::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+        return QStringLiteral("a symbolic link");
+    return systemError(error);
+}
+
 bool plainName(const QString& name) {
     return !name.isEmpty() && !name.contains(u'/') && name != QLatin1String(".") &&
            name != QLatin1String("..");
@@ -66,7 +76,7 @@ KeptFile readAt(int folder, const QByteArray& name, qint64 maxBytes, bool mend) 
     if (file.fd() < 0) {
         if (errno == ENOENT)
             return {};
-        return unreadable(errno == ELOOP ? QStringLiteral("a symbolic link") : systemError(errno));
+        return unreadable(openFailure(folder, name, errno));
     }
     struct stat info {};
     if (::fstat(file.fd(), &info) != 0)
@@ -166,8 +176,7 @@ KeptFile readKeptFile(const QString& folder, const QString& name, qint64 maxByte
     if (dir.fd() < 0) {
         if (errno == ENOENT)
             return {};
-        return unreadable(errno == ELOOP ? QStringLiteral("the folder is a symbolic link")
-                                         : systemError(errno));
+        return unreadable(openFailure(AT_FDCWD, nativeFolder(folder), errno));
     }
     return readAt(dir.fd(), QFile::encodeName(name), maxBytes, false);
 }
@@ -183,8 +192,12 @@ bool changeKeptFile(const QString& folder, const QString& name, qint64 maxBytes,
     makeFolder(folder);
     const Descriptor dir(openFolder(folder));
     struct stat info {};
-    if (dir.fd() < 0 || ::fstat(dir.fd(), &info) != 0) {
-        why = errno == ELOOP ? QStringLiteral("the folder is a symbolic link") : systemError(errno);
+    if (dir.fd() < 0) {
+        why = openFailure(AT_FDCWD, nativeFolder(folder), errno);
+        return false;
+    }
+    if (::fstat(dir.fd(), &info) != 0) {
+        why = systemError(errno);
         return false;
     }
     // Writing into another account's folder would hand it our files.

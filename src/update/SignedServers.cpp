@@ -105,8 +105,10 @@ ServerHistory SignedServers::history(const QString& serverAddress) const {
 }
 
 bool SignedServers::remember(const QString& serverAddress, std::optional<quint64> serial) {
+    if (m_folder.isEmpty())
+        return true; // nothing is to be remembered
     const QString key = serverKey(serverAddress);
-    if (key.isEmpty() || m_folder.isEmpty() || m_unreadable)
+    if (key.isEmpty() || m_unreadable)
         return false;
     const auto change = [&](const platform::KeptFile& now) -> std::optional<QByteArray> {
         m_entries = parseMemory(now.bytes);

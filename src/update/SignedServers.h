@@ -56,6 +56,7 @@ public:
     // server must sign from now on, and its serial only ever rises. The file is re-read
     // under a lock, so the entries of another program run are kept. False when it cannot
     // be written, and always while the memory is unreadable; memoryError() says why.
+    // True without a folder: nothing is to be remembered then.
     bool remember(const QString& serverAddress, std::optional<quint64> serial);
 
     // "scheme://host:port" in lower case with the scheme's default port made explicit;

@@ -199,7 +199,7 @@ TEST_F(SignatureCheckTest, KeyFolderTrustsOnlyUnchangeablePemFiles) {
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     test::TempDir linked;
     ASSERT_TRUE(QFile::link(folder, linked.filePath(QStringLiteral("keys"))));
-    EXPECT_EQ(TrustedKeys::fromProgramFolder(linked.path()).count(), 0);
+    EXPECT_EQ(TrustedKeys::fromProgramFolder(linked.path()).skipped(), QStringList{"keys/: a symbolic link"});
 }
 
 TEST(ServerFilesDigest, EveryFileMustBeListedWithItsDigest) {
