@@ -5,6 +5,7 @@
 # The demo server signs its files like the distributor's: a key pair made for this run in a
 # temporary folder signs a temporary copy of demo/download, and only the public half goes
 # into the build's program folder (keys/demo.pem), never into the package; both go at the end.
+# The list carries a serial (the time of signing), as the distributor's does.
 #   NORVANE_DEMO_DIR  where the demo stick, its drive table and the program's state live
 #                     (default build/demo-run)
 set -euo pipefail
@@ -47,6 +48,8 @@ openssl genpkey -algorithm ed25519 -out "$signing/demo-key.pem" 2>/dev/null
 bash scripts/sign-download-folder.sh "$signing/demo-key.pem" "$signing/download/norvane/download" >/dev/null
 mkdir -p "$(dirname "$demo_key")"
 openssl pkey -in "$signing/demo-key.pem" -pubout -out "$demo_key"
+# The program trusts only keys that neither group nor others may change, whatever the umask.
+chmod go-w "$(dirname "$demo_key")" "$demo_key"
 
 rm -f "$demo_dir/port"
 "$root/build/demo/norvane-demo-server" --root "$signing/download" --port 0 \

@@ -7,6 +7,7 @@
 #include "update/Download.h"
 #include "update/Manifest.h"
 #include "update/ServerFiles.h"
+#include "update/SignedServers.h"
 #include "update/StatusSink.h"
 #include "update/UpdateRunView.h"
 
@@ -106,7 +107,8 @@ private:
     void preselectReceiver(int row);
     void showReceiverPicture(int row);
     void reportNoConnection(const QString& note = {});
-    bool acceptServerFiles(const QList<QPair<QString, QByteArray>>& files);
+    SignedServers loadSignedServers();
+    bool acceptServerFiles(SignedServers& signedServers, const QList<QPair<QString, QByteArray>>& files);
     void reportOutdated();
     void Firm_Option_Click(int index);
     void Sett_Option_Click(int index);

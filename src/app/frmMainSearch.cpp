@@ -1,13 +1,12 @@
 // The update search: version, news and package catalogue from the download
-// server, checked against the server's signed list of digests when it has one,
-// and the preselection of the first receiver and channel list.
+// server, checked against the server's signed list of digests when it has one
+// (frmMainSignature.cpp), and the preselection of the first receiver and channel list.
 
 #include "app/MainTables.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "ui_frmMain.h"
-#include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
 #include "update/SignedServers.h"
 #include "widgets/OptionButton.h"
@@ -36,12 +35,13 @@ void frmMain::SearchUpdates() {
         reportNoConnection();
         return;
     }
+    SignedServers signedServers = loadSignedServers();
     if (!isCurrentVersion(version)) {
-        // A server that signs its files must have signed this answer too before the user is
-        // sent to the product page and the program ends; anyone on the way could otherwise
-        // end it at will. A server never seen signed is asked nothing more, as before.
-        if (SignedServers(m_services.stateFolder).seenSigned(server) &&
-            !acceptServerFiles({{QStringLiteral("usb-version.txt"), version}}))
+        // A server that must sign its files must have signed this answer too before the user
+        // is sent to the product page and the program ends; anyone on the way could otherwise
+        // end it at will. A server that need not sign is asked nothing more, as before.
+        if (signedServers.history(server).mustSign != ServerHistory::MustSign::No &&
+            !acceptServerFiles(signedServers, {{QStringLiteral("usb-version.txt"), version}}))
             return;
         reportOutdated();
         return;
@@ -52,9 +52,9 @@ void frmMain::SearchUpdates() {
     const QByteArray catalogue = OpenURL(downloadFileUrl(server, QStringLiteral("usb-list.csv")),
                                          QStringLiteral("0"), 0, kCatalogueLimit);
     // Nothing of the server's answer is shown before it has passed the signature check.
-    if (!acceptServerFiles({{QStringLiteral("usb-version.txt"), version},
-                            {QStringLiteral("usb-news.csv"), news},
-                            {QStringLiteral("usb-list.csv"), catalogue}}))
+    if (!acceptServerFiles(signedServers, {{QStringLiteral("usb-version.txt"), version},
+                                           {QStringLiteral("usb-news.csv"), news},
+                                           {QStringLiteral("usb-list.csv"), catalogue}}))
         return;
     showNews(news);
     takeCatalogue(catalogue);
@@ -63,47 +63,6 @@ void frmMain::SearchUpdates() {
     if (!ui->lblHDSize->text().isEmpty())
         setChooseEnabled(true);
     ui->cmdChoose->setText(QStringLiteral("Starte Update"));
-}
-
-// Fetches the signed list of digests and its signature after the three server files
-// and decides whether they may be used (ServerSignature.h). A refused answer ends the
-// search like a failed connection, with the reason below the message.
-bool frmMain::acceptServerFiles(const QList<QPair<QString, QByteArray>>& files) {
-    const QString& server = m_services.serverAddress;
-    const QByteArray manifest =
-        OpenURL(downloadFileUrl(server, kManifestName), QStringLiteral("0"), 0, kManifestLimit);
-    const QByteArray signature =
-        OpenURL(downloadFileUrl(server, kSignatureName), QStringLiteral("0"), 0, kSignatureLimit);
-
-    SignedServers signedServers(m_services.stateFolder);
-    const TrustedKeys keys = TrustedKeys::fromFolder(m_services.programFolder + QStringLiteral("keys/"));
-    SignatureCheck check = checkServerSignature(manifest, signature, keys, signedServers.seenSigned(server));
-    if (check.state == SignatureState::Signed) {
-        // A server that signs once is held to it, even when this answer is refused below.
-        signedServers.remember(server);
-        const QString mismatch = firstMismatch(check.manifest, files);
-        if (!mismatch.isEmpty()) {
-            check.state = SignatureState::Refused;
-            check.reason =
-                QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(mismatch);
-        }
-    }
-    switch (check.state) {
-    case SignatureState::Signed:
-        m_signedManifest = std::move(check.manifest);
-        setStatus(3, QStringLiteral("Signiert"),
-                  QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft."));
-        return true;
-    case SignatureState::Unsigned:
-        setStatus(3, QStringLiteral("Nicht signiert"),
-                  QStringLiteral("Der Server signiert seine Dateien nicht."));
-        return true;
-    case SignatureState::Refused:
-        break;
-    }
-    reportNoConnection(lines({serverFilesMismatchNote(), check.reason}));
-    setStatus(3, QStringLiteral("Nicht signiert"), serverFilesMismatchNote());
-    return false;
 }
 
 void frmMain::reportNoConnection(const QString& note) {

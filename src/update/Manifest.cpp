@@ -11,6 +11,8 @@ namespace norvane {
 namespace {
 
 constexpr qsizetype kHexDigits = 2 * kSha256Bytes;
+constexpr qsizetype kMaxSerialDigits = 19; // 9999999999999999999 still fits 64 bits
+const QByteArray kSerialPrefix = "# serial ";
 
 bool isHex(const QByteArray& text) {
     for (const char c : text) {
@@ -36,6 +38,18 @@ std::optional<QByteArray> Manifest::digestOf(const QString& name) const {
     return *found;
 }
 
+std::optional<quint64> parseSerial(QByteArrayView digits) {
+    if (digits.isEmpty() || digits.size() > kMaxSerialDigits || digits.front() == '0')
+        return std::nullopt;
+    quint64 value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + quint64(c - '0');
+    }
+    return value;
+}
+
 std::optional<Manifest> parseManifest(const QByteArray& text) {
     if (text.isEmpty() || text.size() > kManifestLimit)
         return std::nullopt;
@@ -44,9 +58,18 @@ std::optional<Manifest> parseManifest(const QByteArray& text) {
     if (lines.last().isEmpty())
         lines.removeLast(); // the line break after the last line
     Manifest manifest;
-    for (QByteArray line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
         if (line.endsWith('\r'))
             line.chop(1);
+        if (line.startsWith('#')) {
+            if (i != 0 || !line.startsWith(kSerialPrefix))
+                return std::nullopt;
+            manifest.serial = parseSerial(QByteArrayView(line).sliced(kSerialPrefix.size()));
+            if (!manifest.serial)
+                return std::nullopt;
+            continue;
+        }
         if (line.size() <= kHexDigits + 2 || line.mid(kHexDigits, 2) != "  ")
             return std::nullopt;
         const QByteArray hex = line.left(kHexDigits);

@@ -7,18 +7,31 @@ namespace norvane {
 namespace {
 
 SignatureCheck refused(const QString& reason) {
-    return {SignatureState::Refused, {}, reason};
+    return {SignatureState::Refused, {}, serverFilesMismatchNote(), reason};
+}
+
+QString missingSignatureReason(ServerHistory::MustSign why) {
+    switch (why) {
+    case ServerHistory::MustSign::Listed:
+        return QStringLiteral("Der Server muss seine Dateien immer signieren, jetzt fehlt die Signatur.");
+    case ServerHistory::MustSign::MemoryUnreadable:
+        return QStringLiteral("Solange die zuletzt geprüften Server nicht gelesen werden können, "
+                              "muss jeder Server seine Dateien signieren.");
+    case ServerHistory::MustSign::No:
+    case ServerHistory::MustSign::SeenSigned:
+        break;
+    }
+    return QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur.");
 }
 
 } // namespace
 
 SignatureCheck checkServerSignature(const QByteArray& manifest, const QByteArray& signature,
-                                    const TrustedKeys& keys, bool seenSigned) {
+                                    const TrustedKeys& keys, const ServerHistory& history) {
     if (manifest.isEmpty()) {
-        if (seenSigned)
-            return refused(
-                QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur."));
-        return {SignatureState::Unsigned, {}, {}};
+        if (history.mustSign != ServerHistory::MustSign::No)
+            return refused(missingSignatureReason(history.mustSign));
+        return {SignatureState::Unsigned, {}, {}, {}};
     }
     if (signature.size() != kEd25519SignatureBytes)
         return refused(QStringLiteral("Die Signatur der Prüfsummenliste fehlt oder ist unvollständig."));
@@ -27,7 +40,10 @@ SignatureCheck checkServerSignature(const QByteArray& manifest, const QByteArray
     std::optional<Manifest> parsed = parseManifest(manifest);
     if (!parsed)
         return refused(QStringLiteral("Die Prüfsummenliste des Servers ist fehlerhaft."));
-    return {SignatureState::Signed, std::move(*parsed), {}};
+    // Once a server's lists carry a serial, one without is as old as the first of them.
+    if (history.serial && (!parsed->serial || *parsed->serial < *history.serial))
+        return {SignatureState::Refused, {}, olderServerFilesNote(), {}};
+    return {SignatureState::Signed, std::move(*parsed), {}, {}};
 }
 
 QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByteArray>>& files) {
@@ -41,6 +57,10 @@ QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByte
 
 QString serverFilesMismatchNote() {
     return QStringLiteral("Die Dateien des Servers stimmen nicht mit ihrer Signatur überein.");
+}
+
+QString olderServerFilesNote() {
+    return QStringLiteral("Die Dateien des Servers sind älter als die zuletzt geprüften.");
 }
 
 QString packageMismatchText(const QString& package) {

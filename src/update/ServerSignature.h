@@ -2,13 +2,15 @@
 // Whether the answer of a download server may be used: the signed list of digests
 // (Manifest.h) checked against the trusted keys and the server's history.
 //
-//   no list, server never seen signed     unsigned: used as the server files always were
+//   no list, server need not sign         unsigned: used as the server files always were
 //   list with a signature a key verifies  signed: every file must match its digest
+//   the same, but an older serial         refused: a replayed older folder
 //   anything else                         refused: a list without a valid signature,
 //                                         a list that breaks the format, or no list
-//                                         from a server seen signed before
+//                                         from a server that must sign (SignedServers.h)
 
 #include "update/Manifest.h"
+#include "update/SignedServers.h"
 #include "update/TrustedKeys.h"
 
 #include <QByteArray>
@@ -23,13 +25,14 @@ enum class SignatureState { Unsigned, Signed, Refused };
 struct SignatureCheck {
     SignatureState state = SignatureState::Refused;
     Manifest manifest; // the verified list when Signed
-    QString reason;    // why, in German, when Refused
+    QString note;      // the headline, in German, when Refused
+    QString reason;    // why, in German, when Refused; may be empty
 };
 
 // manifest and signature are the bodies fetched; empty when the server had none
 // (or they could not be fetched: a stripped file looks the same).
 SignatureCheck checkServerSignature(const QByteArray& manifest, const QByteArray& signature,
-                                    const TrustedKeys& keys, bool seenSigned);
+                                    const TrustedKeys& keys, const ServerHistory& history);
 
 // The name of the first file whose bytes do not have the digest the list gives it
 // (a file the list does not name counts as not matching); empty when all match.
@@ -37,6 +40,7 @@ QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByte
 
 // The German texts shown when a signed server's files do not match.
 QString serverFilesMismatchNote();
+QString olderServerFilesNote();
 QString packageMismatchText(const QString& package);
 
 } // namespace norvane

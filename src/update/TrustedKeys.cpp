@@ -1,9 +1,7 @@
 #include "update/TrustedKeys.h"
 
-#include "platform/Files.h"
+#include "platform/ProgramFolder.h"
 #include "update/CryptoLibrary.h"
-
-#include <QDir>
 
 namespace norvane {
 
@@ -13,17 +11,41 @@ namespace {
 constexpr qint64 kKeyFileLimit = 16 * 1024;
 constexpr int kMaxKeyFiles = 64;
 
+// "*.pem" exactly: "KEY.PEM" or ".pem" alone are no key files.
+bool isKeyFileName(const QString& name) {
+    return name.endsWith(QLatin1String(".pem")) && name.size() > 4;
+}
+
+QString unwantedReason(const QString& name) {
+    if (isKeyFileName(name))
+        return QStringLiteral("more than %1 key files").arg(kMaxKeyFiles);
+    if (name.endsWith(QLatin1String(".pem"), Qt::CaseInsensitive))
+        return QStringLiteral("not named *.pem in lower case");
+    return QStringLiteral("not named *.pem");
+}
+
 } // namespace
 
-TrustedKeys TrustedKeys::fromFolder(const QString& folder) {
-    QList<QByteArray> texts;
-    const QStringList names =
-        QDir(folder).entryList({QStringLiteral("*.pem")}, QDir::Files | QDir::Readable, QDir::Name);
-    for (const QString& name : names.mid(0, kMaxKeyFiles)) {
-        if (const auto text = platform::readWholeFile(QDir(folder).filePath(name), kKeyFileLimit))
-            texts << *text;
+TrustedKeys TrustedKeys::fromProgramFolder(const QString& programFolder) {
+    int keyFiles = 0;
+    const auto wanted = [&](const QString& name) {
+        return isKeyFileName(name) && ++keyFiles <= kMaxKeyFiles;
+    };
+    TrustedKeys keys;
+    for (const platform::ProtectedFile& file :
+         platform::readProtectedFolder(programFolder, QStringLiteral("keys"), kKeyFileLimit, wanted)) {
+        QString refusal = file.refusal;
+        if (refusal == QLatin1String("not wanted")) {
+            if (file.name == QLatin1String("servers"))
+                continue; // the servers that must sign, read on their own
+            refusal = unwantedReason(file.name);
+        } else if (refusal.isEmpty() && !keys.add(file.bytes)) {
+            refusal = QStringLiteral("no Ed25519 public key");
+        }
+        if (!refusal.isEmpty())
+            keys.m_skipped << QStringLiteral("keys/%1: %2").arg(file.name, refusal);
     }
-    return fromPem(texts);
+    return keys;
 }
 
 TrustedKeys TrustedKeys::fromPem(const QList<QByteArray>& pemTexts) {
@@ -34,22 +56,23 @@ TrustedKeys TrustedKeys::fromPem(const QList<QByteArray>& pemTexts) {
 }
 
 // Without libcrypto no key is taken, so nothing verifies.
-void TrustedKeys::add(const QByteArray& pem) {
+bool TrustedKeys::add(const QByteArray& pem) {
     const CryptoLibrary* crypto = cryptoLibrary();
     if (crypto == nullptr)
-        return;
+        return false;
     std::unique_ptr<BIO, decltype(crypto->bio_free)> bio(
         crypto->bio_new_mem_buf(pem.constData(), int(pem.size())), crypto->bio_free);
     EVP_PKEY* key = bio ? crypto->pem_read_bio_pubkey(bio.get(), nullptr, nullptr, nullptr) : nullptr;
     // A failed parse leaves its reasons queued; they belong to nobody.
     crypto->err_clear_error();
     if (key == nullptr)
-        return;
+        return false;
     if (crypto->evp_pkey_get_id(key) != EVP_PKEY_ED25519) {
         crypto->evp_pkey_free(key);
-        return;
+        return false;
     }
     m_keys.emplace_back(key, crypto->evp_pkey_free);
+    return true;
 }
 
 bool TrustedKeys::verify(QByteArrayView message, QByteArrayView signature) const {

@@ -40,10 +40,18 @@ done
 # the key a demo run made for itself.
 [ -f "$root$app/keys/norvane-placeholder.pem" ] || fail "the distributor's public key is not installed"
 for key in "$root$app"/keys/*; do
+    [ "$(basename "$key")" = servers ] && continue
+    [[ "$key" == *.pem ]] || fail "keys/$(basename "$key") is neither a key nor the list of servers"
     grep -q -- "-----BEGIN PUBLIC KEY-----" "$key" || fail "keys/$(basename "$key") is no public key"
 done
-[ ! -e "$root$app/keys/demo.pem" ] || fail "the package carries the demo's key"
-if grep -rlq -- "PRIVATE KEY" "$root"; then fail "the package carries a private key"; fi
+# The program trusts only keys that root owns and no one else may change (so their folder too).
+bad=$(dpkg-deb -c "$deb" | awk '$6 ~ /^\.\/opt\/norvane-usbtool\/keys\// && ($2 != "root/root" || $1 !~ /^.....-..-/)')
+[ -z "$bad" ] || fail "keys/ holds what group, others or another owner may change: $bad"
+# keys/servers: the servers that must sign from the first contact on. The default server is in
+# it only with a real distributor key: with the placeholder alone it could never be verified.
+real_keys=$(find "$root$app/keys" -name '*.pem' ! -name norvane-placeholder.pem | wc -l)
+listed=$(grep -c '^http://www.norvane.de:80$' "$root$app/keys/servers")
+[ "$listed" -eq "$((real_keys > 0))" ] || fail "keys/servers names the default server $listed times with $real_keys real keys"
 
 link=$(readlink "$root/usr/bin/norvane-usbtool") || fail "/usr/bin/norvane-usbtool is no symbolic link"
 [ "${link:-}" = "$app/norvane-usbtool" ] || fail "/usr/bin/norvane-usbtool points to '${link:-}'"

@@ -1,12 +1,17 @@
-// The signed list of digests: its format, the signature over its exact bytes, which
-// key files count, and when a server's answer is used, refused or taken as unsigned.
+// The signed list of digests: its format and serial, the signature over its exact bytes,
+// which key files count, and when a server's answer is used, refused or taken as unsigned.
 
 #include "support/SigningKey.h"
 #include "support/TempDir.h"
 #include "update/ServerSignature.h"
 #include "update/Sha256.h"
 
+#include <QFile>
+
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace norvane {
 namespace {
@@ -61,6 +66,32 @@ TEST(Manifest, NamesAreUtf8OrWindows1252) {
     EXPECT_FALSE(utf8->digestOf(QStringLiteral("other.txt")));
 }
 
+TEST(Manifest, TheSerialIsTheFirstLineAndANumber) {
+    const QByteArray files = kHashA + "  usb-list.csv\n";
+    const std::optional<quint64> refused = std::nullopt;
+    const std::optional<quint64> none = 0; // parsed, without a serial
+    const std::pair<QByteArray, std::optional<quint64>> cases[] = {
+        {files, none},
+        {"# serial 1\n" + files, 1},
+        {"# serial 20260101120000\r\n" + files, 20260101120000ULL},
+        {"# serial 9999999999999999999\n" + files, 9999999999999999999ULL},
+        {"# serial 10000000000000000000\n" + files, refused}, // 20 digits
+        {"# serial 0\n" + files, refused},
+        {"# serial 07\n" + files, refused},
+        {"# serial 7 \n" + files, refused},
+        {"# serial\n" + files, refused},
+        {"# comment\n" + files, refused},
+        {files + "# serial 7\n", refused},
+        {"# serial 7\n# serial 8\n" + files, refused},
+        {"# serial 7\n", refused}, // names no file
+    };
+    for (const auto& [text, serial] : cases) {
+        const std::optional<Manifest> manifest = parseManifest(text);
+        EXPECT_EQ(manifest ? std::optional(manifest->serial.value_or(0)) : std::nullopt, serial)
+            << text.toStdString();
+    }
+}
+
 class SignatureCheckTest : public ::testing::Test {
 protected:
     SigningKey key;
@@ -71,49 +102,104 @@ protected:
 TEST_F(SignatureCheckTest, DecidesFromListSignatureKeysAndHistory) {
     const TrustedKeys trusted = TrustedKeys::fromPem({key.publicPem()});
     const QByteArray good = key.sign(manifest);
+    const QByteArray serial5 = "# serial 5\n" + manifest;
+    const QByteArray serial6 = "# serial 6\n" + manifest;
+    using Must = ServerHistory::MustSign;
+    const ServerHistory never{}, seen{Must::SeenSigned, {}}, seen5{Must::SeenSigned, 5},
+        seen6{Must::SeenSigned, 6};
+    enum Expect { Unsigned, Signed, Refused, Older }; // Older: refused as an older folder
     struct Case {
         const char* name;
         QByteArray manifest;
         QByteArray signature;
-        bool seenSigned;
-        SignatureState state;
+        ServerHistory history;
+        Expect expect;
     };
     const Case cases[] = {
-        {"no list, never seen signed", {}, {}, false, SignatureState::Unsigned},
-        {"no list, seen signed before", {}, {}, true, SignatureState::Refused},
-        {"valid", manifest, good, false, SignatureState::Signed},
-        {"valid, seen before", manifest, good, true, SignatureState::Signed},
-        {"signature missing", manifest, {}, false, SignatureState::Refused},
-        {"signature cut to 63 bytes", manifest, good.left(63), false, SignatureState::Refused},
-        {"signature with a byte more", manifest, good + 'x', false, SignatureState::Refused},
-        {"signature over other bytes", manifest, key.sign(manifest + "\n"), false, SignatureState::Refused},
-        {"list changed after signing", manifest + "x", good, false, SignatureState::Refused},
-        {"signed by an untrusted key", manifest, otherKey.sign(manifest), false, SignatureState::Refused},
-        {"signed but broken list", "garbage\n", key.sign("garbage\n"), false, SignatureState::Refused},
+        {"no list, never seen signed", {}, {}, never, Unsigned},
+        {"no list, seen signed before", {}, {}, seen, Refused},
+        {"valid", manifest, good, never, Signed},
+        {"valid, seen before", manifest, good, seen, Signed},
+        {"signature missing", manifest, {}, never, Refused},
+        {"signature cut to 63 bytes", manifest, good.left(63), never, Refused},
+        {"signature with a byte more", manifest, good + 'x', never, Refused},
+        {"signature over other bytes", manifest, key.sign(manifest + "\n"), never, Refused},
+        {"list changed after signing", manifest + "x", good, never, Refused},
+        {"signed by an untrusted key", manifest, otherKey.sign(manifest), never, Refused},
+        {"signed but broken list", "garbage\n", key.sign("garbage\n"), never, Refused},
+        {"serial 5 after 5", serial5, key.sign(serial5), seen5, Signed},
+        {"serial 6 after 5", serial6, key.sign(serial6), seen5, Signed},
+        {"serial 5 after 6", serial5, key.sign(serial5), seen6, Older},
+        {"no serial after 5", manifest, good, seen5, Older},
+        {"serial 5, seen without", serial5, key.sign(serial5), seen, Signed},
     };
+    const SignatureState states[] = {SignatureState::Unsigned, SignatureState::Signed,
+                                     SignatureState::Refused, SignatureState::Refused};
+    const QString notes[] = {{}, {}, serverFilesMismatchNote(), olderServerFilesNote()};
     for (const Case& c : cases) {
-        const SignatureCheck check = checkServerSignature(c.manifest, c.signature, trusted, c.seenSigned);
-        EXPECT_EQ(check.state, c.state) << c.name;
-        EXPECT_EQ(check.reason.isEmpty(), c.state != SignatureState::Refused) << c.name;
+        const SignatureCheck check = checkServerSignature(c.manifest, c.signature, trusted, c.history);
+        EXPECT_EQ(check.state, states[c.expect]) << c.name;
+        EXPECT_EQ(check.note, notes[c.expect]) << c.name;
+        EXPECT_EQ(check.reason.isEmpty(), c.expect != Refused) << c.name;
     }
 }
 
-TEST_F(SignatureCheckTest, KeyFolderSkipsWhatIsNoEd25519PublicKey) {
-    test::TempDir keys;
-    keys.writeFile(QStringLiteral("garbage.pem"),
-                   "-----BEGIN PUBLIC KEY-----\nnot base64\n-----END PUBLIC KEY-----\n");
-    keys.writeFile(QStringLiteral("binary.pem"), QByteArray(300, '\xff'));
-    keys.writeFile(QStringLiteral("huge.pem"), QByteArray(100 * 1024, 'A'));
-    keys.writeFile(QStringLiteral("other.txt"), otherKey.publicPem()); // not a *.pem file
-    keys.mkdir(QStringLiteral("folder.pem"));
-    EXPECT_EQ(TrustedKeys::fromFolder(keys.path()).count(), 0);
-    EXPECT_FALSE(TrustedKeys::fromFolder(keys.path()).verify(manifest, otherKey.sign(manifest)));
+// Only what root or the program folder's owner can have put into keys/ is trusted. Every
+// entry holds a key of its own, so its signature shows whether that entry counts.
+TEST_F(SignatureCheckTest, KeyFolderTrustsOnlyUnchangeablePemFiles) {
+    enum Kind { File, Link, Folder, Foreign, NoKey };
+    struct Case {
+        const char* name;
+        Kind kind;
+        mode_t mode;
+        bool trusted;
+    };
+    std::vector<Case> cases = {
+        {"distributor.pem", File, 0644, true},     {"owner-only.pem", File, 0400, true},
+        {"UPPER.PEM", File, 0644, false},          {"mixed.Pem", File, 0644, false},
+        {"key.pem.txt", File, 0644, false},        {"group-writable.pem", File, 0664, false},
+        {"world-writable.pem", File, 0602, false}, {"link.pem", Link, 0644, false},
+        {"folder.pem", Folder, 0755, false},       {"no-key.pem", NoKey, 0644, false},
+    };
+    if (::geteuid() == 0) // only root can make a file of another owner
+        cases.push_back({"foreign.pem", Foreign, 0644, false});
+    test::TempDir program;
+    const QString folder = program.mkdir(QStringLiteral("keys"));
+    std::vector<SigningKey> signers(cases.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const QString path = folder + QString::fromLatin1(cases[i].name);
+        if (cases[i].kind == Folder)
+            program.mkdir(QStringLiteral("keys/folder.pem"));
+        else if (cases[i].kind == Link)
+            QFile::link(program.writeFile(QStringLiteral("outside.pem"), signers[i].publicPem()), path);
+        else
+            program.writeFile(QStringLiteral("keys/") + cases[i].name, cases[i].kind == NoKey
+                                                                           ? "-----BEGIN PUBLIC KEY-----\n"
+                                                                           : signers[i].publicPem());
+        if (cases[i].kind == Foreign)
+            ::chown(QFile::encodeName(path).constData(), 65534, 65534);
+        ::chmod(QFile::encodeName(path).constData(), cases[i].mode);
+    }
+    ::chmod(QFile::encodeName(program.writeFile(QStringLiteral("keys/servers"), "http://a.example\n")), 0644);
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
 
-    keys.writeFile(QStringLiteral("distributor.pem"), key.publicPem());
-    const TrustedKeys trusted = TrustedKeys::fromFolder(keys.path());
-    EXPECT_EQ(trusted.count(), 1);
-    EXPECT_TRUE(trusted.verify(manifest, key.sign(manifest)));
-    EXPECT_EQ(TrustedKeys::fromFolder(keys.filePath(QStringLiteral("missing"))).count(), 0);
+    const TrustedKeys keys = TrustedKeys::fromProgramFolder(program.path());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(keys.verify(manifest, signers[i].sign(manifest)), cases[i].trusted) << cases[i].name;
+        EXPECT_EQ(keys.skipped().filter(QStringLiteral("keys/%1: ").arg(cases[i].name)).size(),
+                  cases[i].trusted ? 0 : 1)
+            << cases[i].name << ": " << keys.skipped().join(u'|').toStdString();
+    }
+    EXPECT_TRUE(keys.skipped().filter(QStringLiteral("keys/servers")).isEmpty());
+
+    // The folder itself writable by group or others, or a link: nothing in it counts.
+    ::chmod(QFile::encodeName(folder).constData(), 0775);
+    EXPECT_EQ(TrustedKeys::fromProgramFolder(program.path()).skipped(),
+              QStringList{QStringLiteral("keys/: writable by group or others")});
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    test::TempDir linked;
+    ASSERT_TRUE(QFile::link(folder, linked.filePath(QStringLiteral("keys"))));
+    EXPECT_EQ(TrustedKeys::fromProgramFolder(linked.path()).skipped(), QStringList{"keys/: a symbolic link"});
 }
 
 TEST(ServerFilesDigest, EveryFileMustBeListedWithItsDigest) {

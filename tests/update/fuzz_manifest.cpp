@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the parser of the signed list of digests. Besides the
 // sanitizers' checks it verifies that every accepted entry is a plain name with a
-// 32-byte digest and that no more entries come out than lines went in.
+// 32-byte digest, that no more entries come out than lines went in, and that a serial
+// comes only from the first line.
 #include "update/Manifest.h"
 #include "update/ServerFiles.h"
 
@@ -18,6 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!manifest)
         return 0;
     if (manifest->digests.size() > text.count('\n') + 1)
+        std::abort();
+    if (manifest->serial && !text.startsWith("# serial " + QByteArray::number(*manifest->serial)))
         std::abort();
     for (auto entry = manifest->digests.cbegin(); entry != manifest->digests.cend(); ++entry) {
         if (entry.value().size() != 32 || !isPlainFileName(entry.key()))

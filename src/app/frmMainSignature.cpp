@@ -1,0 +1,140 @@
+// The signature check of the update search: which servers must sign (the memory in the
+// state folder and the program folder's keys/servers), the signed list of digests against
+// the trusted keys, and what the window shows of it.
+
+#include "app/frmMain.h"
+#include "platform/Dialogs.h"
+#include "platform/StateFiles.h"
+#include "update/MessageText.h"
+#include "update/ServerSignature.h"
+#include "update/ServerUrls.h"
+#include "update/SignedServers.h"
+
+#include <QStringList>
+
+#include <cstdio>
+
+namespace norvane {
+
+namespace {
+
+// keys/servers names a few servers; anything larger is not the installed list.
+constexpr qint64 kServerListLimit = 64 * 1024;
+
+// Lines for whoever looks after the installation; the user sees what they cause.
+void tellStandardError(const QStringList& lines) {
+    for (const QString& line : lines)
+        std::fprintf(stderr, "norvane-usbtool: %s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+QString nonEmptyLines(const QStringList& texts) {
+    QStringList kept;
+    for (const QString& text : texts) {
+        if (!text.isEmpty())
+            kept << text;
+    }
+    return kept.join(NewLine);
+}
+
+} // namespace
+
+// The servers that must sign: remembered in the state folder, or named by the program
+// folder's keys/servers. A memory that exists but cannot be read makes every server
+// count as seen signed, and the user learns why and how to start afresh.
+SignedServers frmMain::loadSignedServers() {
+    AlwaysSigned alwaysSigned;
+    // Without a program folder there is no list, and never one in the working folder.
+    const platform::KeptFile list =
+        m_services.programFolder.isEmpty()
+            ? platform::KeptFile{}
+            : platform::readKeptFile(m_services.programFolder + QStringLiteral("keys/"),
+                                     QStringLiteral("servers"), kServerListLimit);
+    if (list.status == platform::KeptFile::Status::Unreadable) {
+        alwaysSigned.everyServer = true;
+        tellStandardError(
+            {QStringLiteral("keys/servers cannot be read (%1): every server must sign").arg(list.error)});
+    } else {
+        QStringList refused;
+        alwaysSigned.servers = SignedServers::parseServerList(list.bytes, &refused);
+        for (QString& line : refused)
+            line = QStringLiteral("keys/servers: \"%1\" is no server address, skipped").arg(line);
+        tellStandardError(refused);
+    }
+
+    SignedServers signedServers = SignedServers::load(m_services.stateFolder, alwaysSigned);
+    if (signedServers.memoryUnreadable()) {
+        tellStandardError({QStringLiteral("%1signed-servers cannot be read (%2): every server must sign")
+                               .arg(m_services.stateFolder, signedServers.memoryError())});
+        dialogs().messageBox(
+            platform::MessageIcon::Warning, platform::MessageButtons::Ok, QStringLiteral("Signaturprüfung"),
+            lines({QStringLiteral(
+                       "Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen werden.")
+                       .arg(m_services.stateFolder),
+                   "", "Solange das so bleibt, muss jeder Server seine Dateien signieren.",
+                   "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und beginnt "
+                   "von vorn."}));
+    }
+    return signedServers;
+}
+
+// Fetches the signed list of digests and its signature after the three server files
+// and decides whether they may be used (ServerSignature.h). A refused answer ends the
+// search like a failed connection, with the reason below the message.
+bool frmMain::acceptServerFiles(SignedServers& signedServers,
+                                const QList<QPair<QString, QByteArray>>& files) {
+    const QString& server = m_services.serverAddress;
+    const QByteArray manifest =
+        OpenURL(downloadFileUrl(server, kManifestName), QStringLiteral("0"), 0, kManifestLimit);
+    const QByteArray signature =
+        OpenURL(downloadFileUrl(server, kSignatureName), QStringLiteral("0"), 0, kSignatureLimit);
+
+    const TrustedKeys keys = TrustedKeys::fromProgramFolder(m_services.programFolder);
+    tellStandardError(keys.skipped());
+    SignatureCheck check = checkServerSignature(manifest, signature, keys, signedServers.history(server));
+    if (check.state == SignatureState::Signed) {
+        // A server that signs once is held to it, and to its serial, even when this answer
+        // is refused below: the list itself is genuine. An unreadable memory was told already.
+        if (!signedServers.memoryUnreadable() && !signedServers.remember(server, check.manifest.serial)) {
+            tellStandardError({QStringLiteral("%1signed-servers cannot be written (%2)")
+                                   .arg(m_services.stateFolder, signedServers.memoryError())});
+            dialogs().messageBox(
+                platform::MessageIcon::Warning, platform::MessageButtons::Ok,
+                QStringLiteral("Signaturprüfung"),
+                lines({QStringLiteral(
+                           "Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt werden.")
+                           .arg(m_services.stateFolder),
+                       "",
+                       "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
+                       "nicht erkannt werden."}));
+        }
+        const QString mismatch = firstMismatch(check.manifest, files);
+        if (!mismatch.isEmpty()) {
+            check.state = SignatureState::Refused;
+            check.note = serverFilesMismatchNote();
+            check.reason =
+                QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(mismatch);
+        }
+    }
+    switch (check.state) {
+    case SignatureState::Signed:
+        setStatus(3, QStringLiteral("Signiert"),
+                  check.manifest.serial
+                      ? QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft.")
+                      : QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft "
+                                       "(ohne Seriennummer)."));
+        m_signedManifest = std::move(check.manifest);
+        return true;
+    case SignatureState::Unsigned:
+        setStatus(3, QStringLiteral("Nicht signiert"),
+                  QStringLiteral("Der Server signiert seine Dateien nicht."));
+        return true;
+    case SignatureState::Refused:
+        break;
+    }
+    reportNoConnection(nonEmptyLines({check.note, check.reason}));
+    setStatus(3, QStringLiteral("Nicht signiert"), check.note);
+    return false;
+}
+
+} // namespace norvane
