@@ -1,5 +1,9 @@
 #include "MainWindowFixture.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 #include "platform/Ansi.h"
 
 namespace norvane::test {
@@ -58,6 +62,12 @@ QStringList MainWindowTest::requestedPaths() const {
     for (const LoggedRequest& request : server.requests())
         paths << QString::fromLatin1(request.path);
     return paths;
+}
+
+void MainWindowTest::trustKey(const QString& name, const QByteArray& publicPem) {
+    const QString file = programFolder.writeFile(QStringLiteral("keys/") + name, publicPem);
+    ::chmod(QFile::encodeName(file).constData(), 0644);
+    ::chmod(QFile::encodeName(programFolder.filePath(QStringLiteral("keys"))).constData(), 0755);
 }
 
 } // namespace norvane::test

@@ -41,6 +41,9 @@ protected:
     }
     QString text(const char* labelName) { return child<QLabel>(labelName)->text(); }
     QStringList requestedPaths() const;
+    // Installs a public key the program trusts: keys count only when neither group nor
+    // others may change them, whatever the umask.
+    void trustKey(const QString& name, const QByteArray& publicPem);
 
     // Loopback requests must not go through a proxy of the machine the tests run on.
     NoProxyEnvironment noProxy;

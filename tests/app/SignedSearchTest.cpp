@@ -28,14 +28,8 @@ protected:
     void SetUp() override {
         catalogue = catalogueOf({catalogueRow(QStringLiteral("Q110"), QStringLiteral("q110.zip"))});
         serveSearch(kVersion, kNews, catalogue);
-        trustKey(QStringLiteral("distributor.pem"), key);
+        trustKey(QStringLiteral("distributor.pem"), key.publicPem());
         programFolder.writeFile(QStringLiteral("keys/README.pem"), "no key in here");
-    }
-    // Keys count only when neither group nor others may change them, whatever the umask.
-    void trustKey(const QString& name, const SigningKey& trusted) {
-        const QString file = programFolder.writeFile(QStringLiteral("keys/") + name, trusted.publicPem());
-        ::chmod(QFile::encodeName(file).constData(), 0644);
-        ::chmod(QFile::encodeName(programFolder.filePath(QStringLiteral("keys"))).constData(), 0755);
     }
     QByteArray genuineManifest() const {
         return manifestOf({{QStringLiteral("usb-version.txt"), kVersion},
@@ -172,7 +166,7 @@ TEST_F(SignedSearch, AValidSignatureIsRememberedAndThenRequired) {
 // one a key retired since signed: the serial the program remembers for the server refuses it.
 TEST_F(SignedSearch, AnOlderSignedFolderIsRefused) {
     SigningKey retired;
-    trustKey(QStringLiteral("retired.pem"), retired);
+    trustKey(QStringLiteral("retired.pem"), retired.publicPem());
     const QByteArray oldCatalogue =
         catalogueOf({catalogueRow(QStringLiteral("Q110 alt"), QStringLiteral("old.zip"))});
     const QByteArray current = "# serial 20260301000000\n", old = "# serial 20200101000000\n";

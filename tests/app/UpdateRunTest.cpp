@@ -276,7 +276,7 @@ class SignedUpdateRun : public UpdateRun {
 protected:
     void SetUp() override {
         UpdateRun::SetUp();
-        programFolder.writeFile(QStringLiteral("keys/distributor.pem"), key.publicPem());
+        trustKey(QStringLiteral("distributor.pem"), key.publicPem());
         QList<QPair<QString, QByteArray>> files;
         for (const QString& name : QDir(kDemo).entryList(QDir::Files, QDir::Name))
             files << qMakePair(name, bytesOf(kDemo + name));
