@@ -144,21 +144,15 @@ UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) 
     m_.view.hideRunProgress();
     if (m_.view.windowClosed())
         return refuse(UpdateOutcome::Stopped, {}, {});
-    if (result.digestMismatch) {
-        m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                              QStringLiteral("Das Update wurde abgebrochen."));
+    if (result.digestMismatch)
         return refuse(UpdateOutcome::NotSigned, QStringLiteral("Update abgebrochen"),
                       {packageMismatchText(file)});
-    }
     if (result.tooLarge)
         return refuseRoom(m_stagedBytes + onClusters(result.announced > 0 ? result.announced : room + 1));
-    if (!result.ok) {
-        m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                              QStringLiteral("Das Update wurde abgebrochen."));
+    if (!result.ok)
         return refuse(UpdateOutcome::DownloadFailed, QStringLiteral("Download fehlgeschlagen"),
                       {QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file),
                        StagedUpdate::targetOf(result.reason)});
-    }
     m_stagedBytes += onClusters(result.bytes);
     m_targets << file;
     return UpdateOutcome::Done;
@@ -275,6 +269,8 @@ UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const QString& title, QSt
     m_.view.hideRunProgress();
     if (outcome == UpdateOutcome::Stopped || m_.view.windowClosed())
         return UpdateOutcome::Stopped;
+    m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
+                          QStringLiteral("Das Update wurde abgebrochen."));
     text << nothingChanged();
     report(title, text);
     return outcome;

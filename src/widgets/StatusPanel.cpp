@@ -12,6 +12,9 @@ StatusPanel::StatusPanel(QWidget* parent)
     layout->setSpacing(4);
     layout->addWidget(m_picture);
     layout->addWidget(m_text, 1);
+    // A long text (the dots of a large download) is cut at the panel's edge; it never
+    // widens the status bar and with it the window.
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_picture->hide();
 }
 
