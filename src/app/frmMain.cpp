@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "platform/WorkerThread.h"
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
@@ -247,7 +248,7 @@ void frmMain::showDownloadStatus(const QString& text, const QString& toolTip) {
 }
 
 void frmMain::processPendingEvents() {
-    QApplication::processEvents();
+    platform::runPendingEvents();
 }
 
 platform::Dialogs& frmMain::dialogs() {

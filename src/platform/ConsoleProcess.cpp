@@ -1,6 +1,7 @@
 #include "platform/ConsoleProcess.h"
 
-#include <QEventLoop>
+#include "platform/WorkerThread.h"
+
 #include <QProcess>
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,18 +34,16 @@ ConsoleOutcome QtConsoleProcess::run(const QString& program, const QStringList& 
     QProcess process;
     // The child's messages on standard error go where ours go, uncollected.
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QEventLoop loop;
     bool failedToStart = false;
-    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop,
+    bool finished = false;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
                      [&] { outcome.output += process.readAllStandardOutput(); });
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart) {
+    QObject::connect(&process, &QProcess::finished, &process, [&finished] { finished = true; });
+    QObject::connect(&process, &QProcess::errorOccurred, &process, [&](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
             failedToStart = true;
-            loop.quit();
-        } else if (error == QProcess::ReadError) {
+        else if (error == QProcess::ReadError)
             ++outcome.failedReads;
-        }
     });
 
     process.start(program, arguments);
@@ -52,9 +51,12 @@ ConsoleOutcome QtConsoleProcess::run(const QString& program, const QStringList& 
         // Written once and closed: the child reads its answer, then end of input.
         process.write(input);
         process.closeWriteChannel();
-        loop.exec();
-        // The loop also ends when the application quits; a formatter stopped
-        // half-way would leave a broken disk, so it is waited for to the end.
+        // The window's events run meanwhile, clicks included, as they always did here.
+        WorkerWait wait;
+        wait.acceptUserInput = true;
+        runEventsUntil([&] { return finished || failedToStart; }, wait);
+        // Without an event loop (or once it stopped): a formatter stopped half-way would
+        // leave a broken disk, so it is waited for to the end.
         if (process.state() != QProcess::NotRunning)
             process.waitForFinished(-1);
     }

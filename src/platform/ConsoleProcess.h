@@ -1,7 +1,7 @@
 #pragma once
 // Runs a console program without a shell and collects its standard output.
-// QtConsoleProcess waits in a local event loop on the process's signals, so
-// pending window events run and no processor is kept busy meanwhile.
+// QtConsoleProcess waits on the process's signals through runEventsUntil, so pending
+// window events run and no processor is kept busy meanwhile.
 
 #include <QByteArray>
 #include <QString>

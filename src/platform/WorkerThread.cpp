@@ -1,6 +1,7 @@
 #include "platform/WorkerThread.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QObject>
 #include <QTimer>
@@ -37,6 +38,16 @@ void runOnWorkerAndWait(const std::function<void()>& work, const WorkerWait& wai
         }
     } joiner{worker, wait};
 
+    // Every pass handles at least one event: even when a nested loop of an event handler
+    // takes the end's call, the pass that ran the handler returns and sees the end here.
+    runEventsUntil([&ended] { return ended; }, wait);
+    joiner.normalEnd = true;
+}
+
+void runEventsUntil(const std::function<bool()>& ended, const WorkerWait& wait) {
+    if (QAbstractEventDispatcher::instance() == nullptr)
+        return;
+    QObject home;
     QTimer ticker;
     if (wait.onTick) {
         QObject::connect(&ticker, &QTimer::timeout, &home, [&wait] { wait.onTick(); });
@@ -46,12 +57,12 @@ void runOnWorkerAndWait(const std::function<void()>& work, const WorkerWait& wai
         QEventLoop::WaitForMoreEvents |
         (wait.acceptUserInput ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     QEventLoop loop;
-    // Every pass handles at least one event: even when a nested loop of an event handler
-    // takes the end's call, the pass that ran the handler returns and sees the end here.
-    while (!ended)
+    while (!ended())
         loop.processEvents(flags);
-    ticker.stop();
-    joiner.normalEnd = true;
+}
+
+void runPendingEvents() {
+    QCoreApplication::processEvents();
 }
 
 } // namespace norvane::platform

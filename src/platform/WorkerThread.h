@@ -20,6 +20,15 @@ struct WorkerWait {
     std::function<void()> stop;
 };
 
+// Runs this thread's events as `wait` says until ended() holds, asked after every pass;
+// onTick runs meanwhile. The one place the program waits with its window live: the
+// transfers, the extraction, the update run's flushes and the console runner all wait
+// here. A thread without an event dispatcher returns at once.
+void runEventsUntil(const std::function<bool()>& ended, const WorkerWait& wait = {});
+
+// Lets the events already waiting on this thread run once, and returns.
+void runPendingEvents();
+
 // Runs `work` on a new thread and returns once it has ended. Meanwhile this thread runs its
 // events as `wait` says; an event handler may start further work from here, which then runs
 // beside this one. A thread without an event dispatcher (no application object, a plain
