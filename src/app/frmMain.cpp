@@ -14,7 +14,6 @@
 #include "widgets/StatusPanel.h"
 #include "winproc/basDeklare.h"
 
-#include <QApplication>
 #include <QImageReader>
 #include <QProgressBar>
 #include <QSignalBlocker>
