@@ -3,7 +3,9 @@
 // whose root is a real folder.
 
 #include "MainWindowFixture.h"
+#include "app/frmAuswahl.h"
 #include "platform/Ansi.h"
+#include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 #include "support/NginxServer.h"
 #include "support/RawZip.h"
@@ -14,11 +16,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLineEdit>
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
 
@@ -269,6 +273,38 @@ TEST_F(UpdateRun, AnInterruptedUpdateIsFinishedWhenTheStickIsTakenIntoUse) {
     EXPECT_FALSE(QFileInfo::exists(stick.filePath(QStringLiteral(".norvane-update.commit"))));
     EXPECT_EQ(choose->text(), QStringLiteral("Suche Updates..."));
     EXPECT_FALSE(choose->isEnabled());
+}
+
+// Two sticks: the one chosen in the picker is the one the panel shows, the run writes to,
+// and "Benennen" and "Auswerfen" act on.
+TEST_F(UpdateRun, TheChosenStickIsTheOneTheRunRenameAndEjectUse) {
+    TempDir second;
+    drives.addStick(second.path(), 2'000'000'000, QStringLiteral("ZWEITER"));
+    frmMain& w = searched();
+    auto* picker = w.findChild<frmAuswahl*>();
+    ASSERT_NE(picker, nullptr);
+    auto* list = picker->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->topLevelItem(1)).center());
+    picker->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    ASSERT_EQ(text("lblLW"), second.path());
+
+    dialogs.clearShown();
+    w.cmdChoose_Click();
+    EXPECT_EQ(titles().last(), QStringLiteral("Update erfolgreich")) << texts();
+    EXPECT_TRUE(QFile::exists(second.filePath(kFirmware)));
+    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+
+    child<QLineEdit>("txtDT_Cap")->setText(QStringLiteral("NEU"));
+    child<QPushButton>("Command1")->click();
+    ASSERT_TRUE(waitUntil([&] { return !drives.renamed.isEmpty(); }));
+    EXPECT_EQ(drives.renamed, QStringList{second.path() + QStringLiteral("=NEU")});
+    auto* eject = child<QPushButton>("cmdEject");
+    ASSERT_TRUE(waitUntil([&] { return eject->isEnabled(); })); // once the rename has answered
+    eject->click();
+    ASSERT_TRUE(waitUntil([&] { return !ejector.asked.isEmpty(); }));
+    EXPECT_EQ(ejector.asked, QStringList{second.path()});
 }
 
 // The demo folder signed as it lies on disk, by a key the program trusts.
