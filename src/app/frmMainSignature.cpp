@@ -4,7 +4,7 @@
 
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
-#include "platform/StateFiles.h"
+#include "platform/files/StateFiles.h"
 #include "update/MessageText.h"
 #include "update/ServerSignature.h"
 #include "update/ServerUrls.h"

@@ -2,7 +2,7 @@
 // The two places a body can go while it arrives: memory, for the small server texts, and a
 // file, for packages, so that a package is never held in memory as a whole.
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 #include "update/HttpTransfer.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "update/HttpTransfer.h"
 
-#include "update/CurlLibrary.h"
+#include "platform/libraries/CurlLibrary.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "update/Sha256.h"
 
-#include "update/CryptoLibrary.h"
+#include "platform/libraries/CryptoLibrary.h"
 
 namespace norvane {
 

@@ -1,6 +1,6 @@
 #include "update/SignedServers.h"
 
-#include "platform/StateFiles.h"
+#include "platform/files/StateFiles.h"
 #include "update/Manifest.h"
 
 #include <QUrl>

@@ -1,7 +1,7 @@
 #include "update/TrustedKeys.h"
 
-#include "platform/ProgramFolder.h"
-#include "update/CryptoLibrary.h"
+#include "platform/libraries/CryptoLibrary.h"
+#include "platform/process/ProgramFolder.h"
 
 namespace norvane {
 

@@ -1,9 +1,9 @@
 #include "update/UpdateRun.h"
 
 #include "platform/Dialogs.h"
-#include "platform/Drives.h"
-#include "platform/StickSession.h"
 #include "platform/WorkerThread.h"
+#include "platform/drives/Drives.h"
+#include "platform/files/StickSession.h"
 #include "update/MessageText.h"
 #include "update/ServerSignature.h"
 #include "update/ServerUrls.h"

@@ -1,7 +1,7 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 #include "update/BodyReceivers.h"
 #include "update/DownloadProgress.h"
 #include "update/ServerUrls.h"

@@ -4,7 +4,7 @@
 // signing script's serial.
 
 #include "update/SignedServers.h"
-#include "platform/StateFiles.h"
+#include "platform/files/StateFiles.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SigningKey.h"
 #include "support/TempDir.h"
