@@ -14,7 +14,7 @@
 #include "support/FakeDialogs.h"
 #include "support/FakeShell.h"
 #include "support/ScopedEnvironment.h"
-#include "update/ProgramVersion.h"
+#include "update/catalogue/ProgramVersion.h"
 
 #include <httplib.h>
 

@@ -2,9 +2,9 @@
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
 #include "platform/files/Files.h"
-#include "update/BodyReceivers.h"
-#include "update/DownloadProgress.h"
 #include "update/ServerUrls.h"
+#include "update/http/BodyReceivers.h"
+#include "update/http/DownloadProgress.h"
 
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"

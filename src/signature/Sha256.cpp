@@ -1,4 +1,4 @@
-#include "update/Sha256.h"
+#include "signature/Sha256.h"
 
 #include "platform/libraries/CryptoLibrary.h"
 

@@ -1,4 +1,4 @@
-#include "update/TransferWorker.h"
+#include "update/http/TransferWorker.h"
 
 #include "platform/WorkerThread.h"
 

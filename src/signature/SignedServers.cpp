@@ -1,7 +1,7 @@
-#include "update/SignedServers.h"
+#include "signature/SignedServers.h"
 
 #include "platform/files/StateFiles.h"
-#include "update/Manifest.h"
+#include "signature/Manifest.h"
 
 #include <QUrl>
 

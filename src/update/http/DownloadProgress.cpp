@@ -1,4 +1,4 @@
-#include "update/DownloadProgress.h"
+#include "update/http/DownloadProgress.h"
 
 namespace norvane {
 

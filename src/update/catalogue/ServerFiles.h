@@ -11,7 +11,7 @@
 // no quoting. A line or field that the received text does not have reads as the
 // empty text, so a short or malformed file never leads to reading past the data.
 
-#include "update/ProgramVersion.h"
+#include "update/catalogue/ProgramVersion.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 // Progress is handed back to the calling thread at display rate; a registry lets any
 // thread cancel every running transfer.
 
-#include "update/HttpTransfer.h"
+#include "update/http/HttpTransfer.h"
 
 #include <functional>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "update/HttpTransfer.h"
+#include "update/http/HttpTransfer.h"
 
 #include "platform/libraries/CurlLibrary.h"
 

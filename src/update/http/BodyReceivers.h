@@ -3,7 +3,7 @@
 // file, for packages, so that a package is never held in memory as a whole.
 
 #include "platform/files/StickWriter.h"
-#include "update/HttpTransfer.h"
+#include "update/http/HttpTransfer.h"
 
 #include <QByteArray>
 #include <QString>

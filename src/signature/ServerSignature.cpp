@@ -1,6 +1,6 @@
-#include "update/ServerSignature.h"
+#include "signature/ServerSignature.h"
 
-#include "update/Sha256.h"
+#include "signature/Sha256.h"
 
 namespace norvane {
 

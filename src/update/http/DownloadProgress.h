@@ -7,7 +7,7 @@
 // block not yet shown. What the window shows is the same as with a status per block, and
 // the last text is exactly the last block's.
 
-#include "update/StatusSink.h"
+#include "update/http/StatusSink.h"
 
 #include <QString>
 #include <QtGlobal>

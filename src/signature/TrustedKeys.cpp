@@ -1,4 +1,4 @@
-#include "update/TrustedKeys.h"
+#include "signature/TrustedKeys.h"
 
 #include "platform/libraries/CryptoLibrary.h"
 #include "platform/process/ProgramFolder.h"

@@ -1,8 +1,8 @@
-#include "update/Manifest.h"
+#include "signature/Manifest.h"
 
 #include "platform/Ansi.h"
-#include "update/ServerFiles.h"
-#include "update/Sha256.h"
+#include "signature/Sha256.h"
+#include "update/catalogue/ServerFiles.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "update/BodyReceivers.h"
+#include "update/http/BodyReceivers.h"
 
 #include "platform/Memory.h"
 

@@ -9,9 +9,9 @@
 //                                         a list that breaks the format, or no list
 //                                         from a server that must sign (SignedServers.h)
 
-#include "update/Manifest.h"
-#include "update/SignedServers.h"
-#include "update/TrustedKeys.h"
+#include "signature/Manifest.h"
+#include "signature/SignedServers.h"
+#include "signature/TrustedKeys.h"
 
 #include <QByteArray>
 #include <QList>
