@@ -15,8 +15,8 @@
 //   bench_download [MiB]   (default 500)
 #include "BenchSupport.h"
 #include "support/ScopedEnvironment.h"
-#include "update/BodyReceivers.h"
 #include "update/Download.h"
+#include "update/http/BodyReceivers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

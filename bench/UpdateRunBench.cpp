@@ -9,12 +9,12 @@
 // The server streams every file from disk, so the process's memory is the program's own.
 #include "BenchSupport.h"
 #include "app/frmMain.h"
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderDrives.h"
 #include "storage/basINI.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeShell.h"
 #include "support/ScopedEnvironment.h"
-#include "update/ProgramVersion.h"
+#include "update/catalogue/ProgramVersion.h"
 
 #include <httplib.h>
 

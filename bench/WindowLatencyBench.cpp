@@ -5,8 +5,8 @@
 // A helper thread posts a request every 20 ms; the window thread repaints a widget when it
 // gets one, and the time from posting to the end of the repaint is recorded.
 #include "app/frmMain.h"
-#include "platform/UDisksEjector.h"
-#include "platform/UDisksLabeler.h"
+#include "platform/udisks/UDisksEjector.h"
+#include "platform/udisks/UDisksLabeler.h"
 #include "storage/basINI.h"
 #include "update/Download.h"
 

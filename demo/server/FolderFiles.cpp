@@ -1,7 +1,7 @@
 #include "FolderFiles.h"
 
 #include "platform/Ansi.h"
-#include "platform/Drives.h"
+#include "platform/drives/Drives.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

@@ -11,7 +11,7 @@
 // outside the root is ever served, and Windows-1252 names find their UTF-8 files.
 
 #include "FolderFiles.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 #include <httplib.h>
 

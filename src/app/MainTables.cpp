@@ -1,6 +1,6 @@
 #include "app/MainTables.h"
 
-#include "update/ServerFiles.h"
+#include "update/catalogue/ServerFiles.h"
 
 #include <QStringList>
 

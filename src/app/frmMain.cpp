@@ -3,8 +3,8 @@
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
-#include "platform/DeviceEvents.h"
 #include "platform/desktop/QtDialogs.h"
+#include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"

@@ -3,13 +3,13 @@
 // event handlers. Handlers stay short and hand the work to the logic folders.
 
 #include "app/MainWindowServices.h"
+#include "signature/Manifest.h"
+#include "signature/SignedServers.h"
 #include "stick/StickView.h"
 #include "update/Download.h"
-#include "update/Manifest.h"
-#include "update/ServerFiles.h"
-#include "update/SignedServers.h"
-#include "update/StatusSink.h"
 #include "update/UpdateRunView.h"
+#include "update/catalogue/ServerFiles.h"
+#include "update/http/StatusSink.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -5,7 +5,7 @@
 #include "app/MainTables.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
-#include "platform/Ejector.h"
+#include "platform/udisks/Ejector.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 

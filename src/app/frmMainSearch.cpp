@@ -6,9 +6,9 @@
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
+#include "signature/SignedServers.h"
 #include "ui_frmMain.h"
 #include "update/ServerUrls.h"
-#include "update/SignedServers.h"
 #include "widgets/OptionButton.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // unit, kept in Settings.ini from one run to the next.
 
 #include "app/frmMain.h"
-#include "platform/Files.h"
 #include "platform/SettingsLocation.h"
+#include "platform/files/Files.h"
 #include "storage/basINI.h"
 #include "ui_frmMain.h"
 

@@ -4,11 +4,11 @@
 
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
-#include "platform/StateFiles.h"
+#include "platform/files/StateFiles.h"
+#include "signature/ServerSignature.h"
+#include "signature/SignedServers.h"
 #include "update/MessageText.h"
-#include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
-#include "update/SignedServers.h"
 
 #include <QStringList>
 

@@ -4,7 +4,7 @@
 #include "app/frmAuswahl.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 #include "stick/cDrive.h"
 #include "storage/basINI.h"
 #include "ui_frmMain.h"

@@ -4,7 +4,7 @@
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
-#include "platform/StickSession.h"
+#include "platform/files/StickSession.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"

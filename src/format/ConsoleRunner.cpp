@@ -1,7 +1,7 @@
 #include "format/ConsoleRunner.h"
 
-#include "platform/ConsoleProcess.h"
 #include "platform/Dialogs.h"
+#include "platform/process/ConsoleProcess.h"
 
 namespace norvane {
 

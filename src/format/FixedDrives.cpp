@@ -1,6 +1,6 @@
 #include "format/FixedDrives.h"
 
-#include "platform/Drives.h"
+#include "platform/drives/Drives.h"
 
 namespace norvane {
 

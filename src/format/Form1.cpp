@@ -2,11 +2,11 @@
 
 #include "format/ConsoleRunner.h"
 #include "format/DiskLine.h"
-#include "platform/ConsoleProcess.h"
 #include "platform/Dialogs.h"
-#include "platform/Drives.h"
-#include "platform/Groups.h"
 #include "platform/Text.h"
+#include "platform/drives/Drives.h"
+#include "platform/process/ConsoleProcess.h"
+#include "platform/process/Groups.h"
 #include "ui_Form1.h"
 #include "widgets/WindowPlacement.h"
 

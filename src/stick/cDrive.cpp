@@ -1,7 +1,7 @@
 #include "stick/cDrive.h"
 
-#include "platform/DriveLetters.h"
-#include "platform/FileAttributes.h"
+#include "platform/drives/DriveLetters.h"
+#include "platform/files/FileAttributes.h"
 
 namespace norvane {
 

@@ -14,7 +14,7 @@
 // (p_GetDriveTyps(key) reads, p_GetDriveTyps(key, value) appends). The same goes
 // for mp_StandardPfad() / mp_StandardPfad(value). p_SetUSBInfos is write-only.
 
-#include "platform/Drives.h"
+#include "platform/drives/Drives.h"
 #include "stick/KeyedList.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "storage/ProfileFile.h"
 
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 #include "storage/ProfileEdit.h"
 
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // tools, so that a number shown to the user means what it has always meant. This
 // is the one place where codes are defined and where the failures map onto them.
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "unzip/UnzipEngine.h"
 
-#include "unzip/ArchiveLibrary.h"
+#include "platform/libraries/ArchiveLibrary.h"
 #include "unzip/UnzipCodes.h"
 #include "unzip/UnzipNames.h"
 

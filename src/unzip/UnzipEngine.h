@@ -7,7 +7,7 @@
 // member that fails midway leaves nothing behind and an existing file survives a
 // failed replacement. Member names are read the same under any locale.
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 #include "unzip/UnzipOptions.h"
 #include "unzip/UnzipPrompts.h"
 

@@ -1,6 +1,6 @@
 #include "unzip/UnzipVerify.h"
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 
 #include <zlib.h>
 

@@ -1,9 +1,9 @@
 #include "update/Download.h"
 
-#include "update/BodyReceivers.h"
-#include "update/DownloadProgress.h"
 #include "update/HashingBody.h"
 #include "update/StickMessages.h"
+#include "update/http/BodyReceivers.h"
+#include "update/http/DownloadProgress.h"
 
 #include <QFileInfo>
 

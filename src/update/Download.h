@@ -3,10 +3,10 @@
 // package downloads. Every transfer runs on a worker thread while the window's thread waits
 // in a local event loop.
 
-#include "update/HttpTransfer.h"
 #include "update/PackageDownloads.h"
-#include "update/StatusSink.h"
-#include "update/TransferWorker.h"
+#include "update/http/HttpTransfer.h"
+#include "update/http/StatusSink.h"
+#include "update/http/TransferWorker.h"
 
 #include <QByteArray>
 #include <QString>

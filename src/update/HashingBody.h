@@ -2,8 +2,8 @@
 // A body receiver that hashes every byte (SHA-256) on its way to another receiver,
 // so that a package can be checked against its signed digest before it is kept.
 
-#include "update/HttpTransfer.h"
-#include "update/Sha256.h"
+#include "signature/Sha256.h"
+#include "update/http/HttpTransfer.h"
 
 #include <QByteArray>
 

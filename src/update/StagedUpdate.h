@@ -13,7 +13,7 @@
 // run that ended during the moves is completed by recover() the next time the stick is
 // taken into use (every staged file was verified before the record was written).
 
-#include "platform/StickSession.h"
+#include "platform/files/StickSession.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // Copying a file of the program folder onto the stick.
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 // naming the file. The one table of these texts: the update run, the download and
 // the copies all take their words from here.
 
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 
 #include <QString>
 #include <QStringList>

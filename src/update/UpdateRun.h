@@ -5,8 +5,8 @@
 // only then put into place in one commit (see StagedUpdate). Whatever fails before the
 // commit leaves the stick's earlier files as they were.
 
+#include "signature/Manifest.h"
 #include "update/ArchiveExtraction.h"
-#include "update/Manifest.h"
 #include "update/PackageDownloads.h"
 #include "update/StagedUpdate.h"
 #include "update/UpdateRunView.h"

@@ -1,6 +1,6 @@
 #include "winproc/basDeklare.h"
 
-#include "platform/DeviceEvents.h"
+#include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
 
 namespace norvane {

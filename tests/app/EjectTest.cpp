@@ -3,11 +3,11 @@
 // while UDisks2 takes its time the window keeps running with the stick's buttons waiting.
 
 #include "MainWindowFixture.h"
-#include "platform/Ejector.h"
-#include "platform/FolderDrives.h"
-#include "platform/FolderEjector.h"
-#include "platform/UDisksEjector.h"
-#include "platform/UDisksLabeler.h"
+#include "platform/drives/FolderDrives.h"
+#include "platform/drives/FolderEjector.h"
+#include "platform/udisks/Ejector.h"
+#include "platform/udisks/UDisksEjector.h"
+#include "platform/udisks/UDisksLabeler.h"
 #include "stick/cDrive.h"
 #include "support/AsyncWait.h"
 #include "support/FakeUDisks.h"

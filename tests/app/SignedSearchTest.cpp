@@ -4,9 +4,9 @@
 // stripped server through.
 
 #include "MainWindowFixture.h"
+#include "signature/ServerSignature.h"
+#include "signature/SignedServers.h"
 #include "support/SigningKey.h"
-#include "update/ServerSignature.h"
-#include "update/SignedServers.h"
 #include "widgets/OptionButton.h"
 #include "widgets/StatusPanel.h"
 

@@ -1,7 +1,7 @@
 // Answers the administrator check for the user it runs as: exit code 0 for an
 // administrator, 1 for anyone else. The group tests run it as another user.
 
-#include "platform/Groups.h"
+#include "platform/process/Groups.h"
 
 int main() {
     return norvane::platform::currentUserIsAdministrator() ? 0 : 1;

@@ -4,7 +4,7 @@
 
 #include "format/ConsoleRunner.h"
 #include "FakeFormatter.h"
-#include "platform/ConsoleProcess.h"
+#include "platform/process/ConsoleProcess.h"
 #include "support/FakeDialogs.h"
 #include "support/TempDir.h"
 

@@ -1,7 +1,7 @@
 // The administrator decision, the group lookup in the system's database, and the
 // check run for real as an ordinary user in and out of the administrators' groups.
 
-#include "platform/Groups.h"
+#include "platform/process/Groups.h"
 #include "support/TempDir.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 // Labels and file systems probed from images made by the real formatters.
 
-#include "platform/BlkidVolume.h"
+#include "platform/drives/BlkidVolume.h"
 #include "VolumeImages.h"
 
 #include <gtest/gtest.h>

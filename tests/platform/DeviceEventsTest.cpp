@@ -1,9 +1,9 @@
 // Arrival and removal of removable volumes from the mount table and from the drive table.
 
-#include "platform/DeviceEvents.h"
+#include "platform/drives/DeviceEvents.h"
 #include "RecordedSystem.h"
-#include "platform/MountWatcher.h"
-#include "platform/TableWatcher.h"
+#include "platform/drives/MountWatcher.h"
+#include "platform/drives/TableWatcher.h"
 #include "support/ScopedEnvironment.h"
 
 #include <QElapsedTimer>

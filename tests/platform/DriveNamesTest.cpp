@@ -1,7 +1,7 @@
 // Drive names and roots, and the drive-letter rules.
 
-#include "platform/DriveLetters.h"
-#include "platform/Drives.h"
+#include "platform/drives/DriveLetters.h"
+#include "platform/drives/Drives.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The folder-drive table text: reading drives and rewriting one label.
 
-#include "platform/DriveTable.h"
+#include "platform/drives/DriveTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // recorded sysfs tree and mount table, and the folder-backed one over its table.
 
 #include "RecordedSystem.h"
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderDrives.h"
 #include "support/TempDir.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Windows attribute values of Linux files, and the directory search.
 
-#include "platform/FileAttributes.h"
+#include "platform/files/FileAttributes.h"
 #include "support/TempDir.h"
 
 #include <QFile>

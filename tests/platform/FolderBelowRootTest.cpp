@@ -1,5 +1,5 @@
 // The standard folder a stick names is opened only when it lies on the stick.
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 #include "support/TempDir.h"
 

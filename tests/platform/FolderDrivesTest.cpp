@@ -1,6 +1,6 @@
 // Folder-backed drives: what the table adds to the shared contract.
 
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderDrives.h"
 #include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 #include "support/TempDir.h"

@@ -1,9 +1,9 @@
 // Ejecting a folder-backed drive: its section leaves the table like a pulled stick,
 // every other byte of the table and every file of the folder stays.
 
-#include "platform/FolderEjector.h"
-#include "platform/DriveTable.h"
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderEjector.h"
+#include "platform/drives/DriveTable.h"
+#include "platform/drives/FolderDrives.h"
 #include "support/AsyncWait.h"
 #include "support/TempDir.h"
 

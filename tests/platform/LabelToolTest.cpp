@@ -1,8 +1,8 @@
 // Renaming image files with the real label tools.
 
-#include "platform/LabelTool.h"
+#include "platform/udisks/LabelTool.h"
 #include "VolumeImages.h"
-#include "platform/BlkidVolume.h"
+#include "platform/drives/BlkidVolume.h"
 #include "support/AsyncWait.h"
 #include "support/ScopedEnvironment.h"
 

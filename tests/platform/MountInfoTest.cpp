@@ -1,6 +1,6 @@
 // The mount table parser against mountinfo text recorded on real machines.
 
-#include "platform/MountInfo.h"
+#include "platform/drives/MountInfo.h"
 #include "RecordedSystem.h"
 
 #include <gtest/gtest.h>

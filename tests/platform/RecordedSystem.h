@@ -3,7 +3,7 @@
 // partitions, a mountinfo file whose mount points are real folders (so statvfs
 // works) and the udev properties of each device.
 
-#include "platform/SystemDrives.h"
+#include "platform/drives/SystemDrives.h"
 #include "support/TempDir.h"
 
 #include <QHash>

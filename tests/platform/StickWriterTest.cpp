@@ -1,6 +1,6 @@
 // Everything written through the stick writer stays below the stick's root, with
 // openat2 and with the folder-by-folder walk alike.
-#include "platform/StickWriter.h"
+#include "platform/files/StickWriter.h"
 
 #include "support/FileBytes.h"
 #include "support/ScopedEnvironment.h"

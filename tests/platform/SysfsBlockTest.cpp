@@ -1,6 +1,6 @@
 // Finding a mount's block device in a recorded sysfs tree, and the kind of drive.
 
-#include "platform/SysfsBlock.h"
+#include "platform/drives/SysfsBlock.h"
 #include "RecordedSystem.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 // Linux drives: what the recorded system adds to the shared contract.
 
-#include "platform/SystemDrives.h"
+#include "platform/drives/SystemDrives.h"
 #include "RecordedSystem.h"
 #include "platform/AsyncResult.h"
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderDrives.h"
 #include "support/AsyncWait.h"
 #include "support/FileBytes.h"
 

@@ -2,7 +2,7 @@
 // calls against a stand-in service on a private bus (also its error answers), and,
 // where the machine runs UDisks2 itself, a loop device held busy by an open file.
 
-#include "platform/UDisksEjector.h"
+#include "platform/udisks/UDisksEjector.h"
 
 #include "support/AsyncWait.h"
 #include "support/FakeUDisks.h"

@@ -1,6 +1,6 @@
 // Renaming through UDisks2, against a stand-in service on a private message bus.
 
-#include "platform/UDisksLabeler.h"
+#include "platform/udisks/UDisksLabeler.h"
 #include "support/AsyncWait.h"
 #include "support/FakeUDisks.h"
 #include "support/PrivateBus.h"

@@ -1,6 +1,6 @@
 // Labels and file-system names from udev properties recorded with `udevadm info`.
 
-#include "platform/UdevVolume.h"
+#include "platform/drives/UdevVolume.h"
 #include "RecordedSystem.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Replacing a file respects its owner's write bit, as root and as an ordinary user:
 // USB.ini and a folder drive's table made read-only stay; a writable file keeps its mode.
 
-#include "platform/FolderDrives.h"
+#include "platform/drives/FolderDrives.h"
 #include "storage/basINI.h"
 #include "support/AsNobody.h"
 #include "support/AsyncWait.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Waiting in a test for work that answers later (AsyncResult.h).
 
-#include "platform/Drives.h"
+#include "platform/drives/Drives.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

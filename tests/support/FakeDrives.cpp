@@ -1,7 +1,7 @@
 #include "FakeDrives.h"
 
 #include "platform/AsyncResult.h"
-#include "platform/DriveLetters.h"
+#include "platform/drives/DriveLetters.h"
 
 namespace norvane::test {
 

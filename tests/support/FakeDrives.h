@@ -3,8 +3,8 @@
 // to make calls fail; counters of every call. Drive-letter roots are found
 // regardless of case and trailing separator ("e:" finds "E:\"), as on Windows.
 
-#include "platform/Drives.h"
-#include "platform/VolumeLabeler.h"
+#include "platform/drives/Drives.h"
+#include "platform/udisks/VolumeLabeler.h"
 
 #include <QList>
 #include <memory>

@@ -3,7 +3,7 @@
 // answer comes from the event loop, as the system's would.
 
 #include "platform/AsyncResult.h"
-#include "platform/Ejector.h"
+#include "platform/udisks/Ejector.h"
 
 #include <QStringList>
 

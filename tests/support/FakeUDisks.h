@@ -3,7 +3,7 @@
 // objects it is given, and file systems and drives that answer Unmount, SetLabel and
 // PowerOff, with an error the test scripts and, when it says so, late.
 
-#include "platform/UDisksObjects.h"
+#include "platform/udisks/UDisksObjects.h"
 
 #include <QDBusContext>
 #include <QMutex>

@@ -1,7 +1,7 @@
 #include "support/LoopbackServer.h"
 
 #include "FolderFiles.h"
-#include "platform/Files.h"
+#include "platform/files/Files.h"
 
 #include <httplib.h>
 

@@ -1,7 +1,7 @@
 // Reading unpacked files back from the device.
 #include "UnzipTestSupport.h"
 
-#include "platform/FileFlush.h"
+#include "platform/files/FileFlush.h"
 
 namespace norvane::test {
 namespace {

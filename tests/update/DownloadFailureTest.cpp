@@ -1,7 +1,7 @@
 // Downloads that fail give the empty text, never an error page or a partial body.
-#include "update/BodyReceivers.h"
 #include "update/Download.h"
-#include "update/HttpTransfer.h"
+#include "update/http/BodyReceivers.h"
+#include "update/http/HttpTransfer.h"
 
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"

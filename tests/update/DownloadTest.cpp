@@ -1,10 +1,10 @@
 // Downloads that succeed: exact bytes, the running status, request headers, file names,
 // redirects, nested downloads and the proxy choice.
 #include "update/Download.h"
-#include "platform/Files.h"
-#include "update/BodyReceivers.h"
-#include "update/DownloadProgress.h"
+#include "platform/files/Files.h"
 #include "update/ServerUrls.h"
+#include "update/http/BodyReceivers.h"
+#include "update/http/DownloadProgress.h"
 
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"

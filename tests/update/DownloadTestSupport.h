@@ -3,7 +3,7 @@
 // (from support/) environment variables set for one test.
 
 #include "support/ScopedEnvironment.h"
-#include "update/StatusSink.h"
+#include "update/http/StatusSink.h"
 
 #include <QByteArray>
 #include <QList>

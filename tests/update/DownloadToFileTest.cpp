@@ -4,9 +4,9 @@
 #include "support/FileBytes.h"
 #include "update/Download.h"
 
+#include "signature/Sha256.h"
 #include "support/LoopbackServer.h"
 #include "update/DownloadTestSupport.h"
-#include "update/Sha256.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,10 +1,10 @@
 // The signed list of digests: its format and serial, the signature over its exact bytes,
 // which key files count, and when a server's answer is used, refused or taken as unsigned.
 
+#include "signature/ServerSignature.h"
+#include "signature/Sha256.h"
 #include "support/SigningKey.h"
 #include "support/TempDir.h"
-#include "update/ServerSignature.h"
-#include "update/Sha256.h"
 
 #include <QFile>
 

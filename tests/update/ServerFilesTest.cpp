@@ -1,4 +1,4 @@
-#include "update/ServerFiles.h"
+#include "update/catalogue/ServerFiles.h"
 #include "support/FileBytes.h"
 
 #include "platform/Ansi.h"

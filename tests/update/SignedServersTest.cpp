@@ -3,12 +3,12 @@
 // through a link, that an unreadable memory holds every server to signing, and the
 // signing script's serial.
 
-#include "update/SignedServers.h"
-#include "platform/StateFiles.h"
+#include "signature/SignedServers.h"
+#include "platform/files/StateFiles.h"
+#include "signature/ServerSignature.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SigningKey.h"
 #include "support/TempDir.h"
-#include "update/ServerSignature.h"
 #include "update/ServerUrls.h"
 
 #include <QDateTime>

@@ -3,7 +3,7 @@
 // (bytes and time stamps) after every failure, or the new ones after success.
 
 #include "update/UpdateRun.h"
-#include "platform/StickSession.h"
+#include "platform/files/StickSession.h"
 #include "support/AsNobody.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"

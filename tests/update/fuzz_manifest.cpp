@@ -2,8 +2,8 @@
 // sanitizers' checks it verifies that every accepted entry is a plain name with a
 // 32-byte digest, that no more entries come out than lines went in, and that a serial
 // comes only from the first line.
-#include "update/Manifest.h"
-#include "update/ServerFiles.h"
+#include "signature/Manifest.h"
+#include "update/catalogue/ServerFiles.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 // Feeds arbitrary server bodies to the parsers of the download folder's files. Besides
 // the sanitizers' checks it verifies that every text read is a piece of the input.
-#include "update/ServerFiles.h"
+#include "update/catalogue/ServerFiles.h"
 
 #include <QByteArray>
 

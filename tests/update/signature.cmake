@@ -5,7 +5,7 @@ if(NORVANE_TESTS)
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/ManifestTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/SignedServersTest.cpp
-    LIBS norvane_update)
+    LIBS norvane_signature norvane_update)
   target_compile_definitions(test_signature PRIVATE
     NORVANE_DEFAULT_SERVER_KEY="${NORVANE_DEFAULT_SERVER_KEY}"
     NORVANE_SIGN_SCRIPT="${PROJECT_SOURCE_DIR}/scripts/sign-download-folder.sh")
@@ -16,5 +16,5 @@ if(NORVANE_TESTS)
   set_tests_properties(SignedServersMemory.AsAnOrdinaryUser PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
 endif()
 if(NORVANE_FUZZ)
-  norvane_add_fuzzer(fuzz_manifest SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_manifest.cpp LIBS norvane_update)
+  norvane_add_fuzzer(fuzz_manifest SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz_manifest.cpp LIBS norvane_signature)
 endif()

@@ -16,7 +16,7 @@
 // /usr, /var, /home or swap, mounted now or named in fstab. The judgement is per
 // disk: one such partition protects the whole disk.
 
-#include "platform/DiskTransport.h"
+#include "platform/drives/DiskTransport.h"
 
 #include <QByteArray>
 #include <QHash>
