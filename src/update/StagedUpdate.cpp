@@ -163,6 +163,9 @@ StickStatus StagedUpdate::commit(const QStringList& targets, bool* recorded) {
         return there;
     QStringList moves;
     for (const QString& target : targets) {
+        // A member named like the staging folder or the record is not put in their place.
+        if (!isSafeName(target))
+            return {EINVAL, target, platform::StickFault::BadName};
         if (const StickStatus fits = placeable(target); !fits.ok())
             return fits;
         if (m_session.writer().entry(target).kind == StickEntry::Kind::File &&
