@@ -21,7 +21,7 @@ fail() {
 declare -A below=(
     [platform]=""
     [platform/libraries]=""
-    [platform/files]=""
+    [platform/files]="platform"
     [platform/udisks]="platform platform/files"
     [platform/drives]="platform platform/files platform/udisks"
     [platform/process]="platform/drives"

@@ -13,25 +13,11 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/Descriptor.h"
+
 namespace norvane::platform {
 
 namespace {
-
-// A descriptor closed with the object.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Another run holds the lock only while it rewrites a few lines; longer means it hangs.
 constexpr auto kLockPatience = std::chrono::seconds(2);

@@ -14,24 +14,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Descriptor.h"
+
 namespace norvane::platform {
 
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 QString systemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
