@@ -37,23 +37,12 @@ QByteArray bytesOf(const QString& path) {
     return fileBytes(path);
 }
 
-// Every file below a folder by its relative path, with its bytes.
-QMap<QString, QByteArray> treeOf(const QString& folder) {
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(folder).relativeFilePath(path), bytesOf(path));
-    }
-    return tree;
-}
-
 // What the stick must hold after a complete update: the packages, the archive's
 // members as bsdtar unpacks them, and the two files of the program folder.
 QMap<QString, QByteArray> expectedStick(const TempDir& reference) {
     QProcess::execute(QStringLiteral("bsdtar"), {QStringLiteral("-xf"), kDemo + kFirmware + ".txt",
                                                  QStringLiteral("-C"), reference.path()});
-    QMap<QString, QByteArray> tree = treeOf(reference.path());
+    QMap<QString, QByteArray> tree = filesBelow(reference.path());
     tree.insert(kFirmware, bytesOf(kDemo + kFirmware + ".txt"));
     tree.insert(kList, bytesOf(kDemo + kList + ".txt"));
     for (const char* name : {"autorun.inf", "norvstick.ico"})
@@ -109,7 +98,7 @@ TEST_F(UpdateRun, WholeUpdateFromARealWebServer) {
     window().cmdChoose_Click(); // a second run overwrites the unpacked members without a question
 
     TempDir reference;
-    EXPECT_EQ(treeOf(stick.path()), expectedStick(reference));
+    EXPECT_EQ(filesBelow(stick.path()), expectedStick(reference));
     EXPECT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update erfolgreich", "Wollen Sie updaten ?",
                                      "Update erfolgreich"}))
         << texts();
@@ -169,7 +158,7 @@ TEST_F(UpdateRun, FailuresTellTheUserAndLeaveNothingCutOnTheStick) {
         EXPECT_EQ(titles(), c.titles);
         EXPECT_TRUE(dialogs.shown().back().text.endsWith("Auf dem USB-Stick wurde nichts verändert."))
             << texts();
-        const QStringList files = treeOf(fresh.path()).keys();
+        const QStringList files = filesBelow(fresh.path()).keys();
         for (const QString& file : files)
             EXPECT_TRUE(complete.contains(file)) << "foreign or temporary file " << file.toStdString();
         for (const QString& file : c.present)
@@ -238,7 +227,7 @@ TEST_F(UpdateRun, ClosingTheWindowMidDownloadWritesNothing) {
     run();
     server.release();
     EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
-    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+    EXPECT_TRUE(filesBelow(stick.path()).isEmpty());
     EXPECT_TRUE(QFile::exists(programFolder.filePath(QStringLiteral("Settings.ini"))));
 }
 
@@ -253,7 +242,7 @@ TEST_F(UpdateRun, RefusedWithoutReceiverAndWhileRunning) {
     dialogs.whileOpen([this] { window().cmdChoose_Click(); });
     window().cmdChoose_Click();
     EXPECT_EQ(titles(), QStringList{"Wollen Sie updaten ?"});
-    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+    EXPECT_TRUE(filesBelow(stick.path()).isEmpty());
 }
 
 // A stick taken into use while it holds an update that was ended during its moves: the
@@ -294,7 +283,7 @@ TEST_F(UpdateRun, TheChosenStickIsTheOneTheRunRenameAndEjectUse) {
     w.cmdChoose_Click();
     EXPECT_EQ(titles().last(), QStringLiteral("Update erfolgreich")) << texts();
     EXPECT_TRUE(QFile::exists(second.filePath(kFirmware)));
-    EXPECT_TRUE(treeOf(stick.path()).isEmpty());
+    EXPECT_TRUE(filesBelow(stick.path()).isEmpty());
 
     child<QLineEdit>("txtDT_Cap")->setText(QStringLiteral("NEU"));
     child<QPushButton>("Command1")->click();
@@ -333,7 +322,7 @@ TEST_F(SignedUpdateRun, GenuinePackagesReachTheStickAndTheFocusMovesToEject) {
     });
     run();
     TempDir reference;
-    EXPECT_EQ(treeOf(stick.path()), expectedStick(reference));
+    EXPECT_EQ(filesBelow(stick.path()), expectedStick(reference));
     EXPECT_EQ(window().statusPanel(3).text(), QStringLiteral("Signiert"));
     EXPECT_EQ(enabledDuringRun, QList<bool>({false, false})); // confirmation and success message
     EXPECT_TRUE(eject->isEnabled());
@@ -345,14 +334,14 @@ TEST_F(SignedUpdateRun, ATamperedFirmwareLeavesTheStickUnchanged) {
     tampered[tampered.size() / 2] = char(tampered[tampered.size() / 2] ^ 0x20);
     server.serve(("/norvane/download/" + kFirmware + ".txt").toLatin1(), tampered);
     stick.writeFile(QStringLiteral("USB.ini"), "[Open]\r\nDir=\r\n");
-    const QMap<QString, QByteArray> before = treeOf(stick.path());
+    const QMap<QString, QByteArray> before = filesBelow(stick.path());
 
     run();
     EXPECT_EQ(titles(), (QStringList{"Wollen Sie updaten ?", "Update abgebrochen"})) << texts();
     EXPECT_EQ(dialogs.shown().back().text,
               "Das Paket „Q120_Firmware.zip“ stimmt nicht mit der Signatur des Servers überein.\r\n"
               "Auf dem USB-Stick wurde nichts verändert.");
-    EXPECT_EQ(treeOf(stick.path()), before);
+    EXPECT_EQ(filesBelow(stick.path()), before);
 }
 
 } // namespace

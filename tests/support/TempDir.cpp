@@ -7,7 +7,9 @@
 
 namespace norvane::test {
 
-TempDir::TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/norvane-test-XXXXXX")) {
+TempDir::TempDir(const QString& parent)
+    : m_dir((!parent.isEmpty() && QDir(parent).exists() ? parent : QDir::tempPath()) +
+            QStringLiteral("/norvane-test-XXXXXX")) {
     if (!m_dir.isValid())
         throw std::runtime_error("cannot create a temporary folder");
 }

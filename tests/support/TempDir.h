@@ -9,7 +9,8 @@ namespace norvane::test {
 
 class TempDir {
 public:
-    TempDir();
+    // Below the system's temporary folder, or below parent where it exists.
+    explicit TempDir(const QString& parent = {});
 
     bool isValid() const { return m_dir.isValid(); }
     // The folder, with a trailing '/'.

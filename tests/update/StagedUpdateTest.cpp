@@ -14,7 +14,6 @@
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -28,16 +27,6 @@ namespace {
 using platform::StickSession;
 using platform::StickStatus;
 using Files = QMap<QString, QByteArray>;
-
-Files treeOf(const QString& folder) {
-    Files tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(folder).relativeFilePath(path), fileBytes(path));
-    }
-    return tree;
-}
 
 // An earlier firmware and a newer one with the same names plus more; autorun.inf last.
 Files firmware(const QByteArray& version, int members) {
@@ -109,24 +98,9 @@ private:
     }
 };
 
-// A folder in memory where the machine has one: killing a process loses no page cache, so
-// the device's speed is beside the point, and a busy disk would only make the test slow.
-class FastDir {
-public:
-    FastDir()
-        : m_dir(QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm/norvane-kill-XXXXXX") : QString()) {}
-    QString path() const { return m_dir.path() + u'/'; }
-    QString writeFile(const QString& name, const QByteArray& bytes) const {
-        QDir().mkpath(QFileInfo(path() + name).path());
-        QFile file(path() + name);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-        return file.fileName();
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
+// In memory where the machine has it: killing a process loses no page cache, so the
+// device's speed is beside the point, and a busy disk would only make the test slow.
+const QString kInMemory = QStringLiteral("/dev/shm");
 
 // What the stick holds after the next start's recovery: exactly the old set or the new one.
 template <typename Dir>
@@ -134,7 +108,7 @@ void expectWholeAfterRecovery(const Dir& stick, const Files& old, const Files& f
     StickSession session(stick.path());
     const Recovery recovery = StagedUpdate::recover(session, QStringList{"flash"});
     EXPECT_TRUE(recovery.status.ok());
-    const Files now = treeOf(stick.path());
+    const Files now = filesBelow(stick.path());
     EXPECT_TRUE(now == old || now == fresh) << QStringList(now.keys()).join(' ').toStdString();
 }
 
@@ -171,7 +145,7 @@ TEST(StagedUpdate, TheRecordReachesTheDeviceBeforeTheFirstMoveAndTheMovesBeforeI
               (QStringList{"sync", "write .norvane-update.commit", "sync folder ", "move flash/part000.bin",
                            "move flash/part001.bin", "move autorun.inf", "sync",
                            "remove .norvane-update.commit", "remove tree .norvane-update", "sync"}));
-    EXPECT_EQ(treeOf(stick.path()), fresh);
+    EXPECT_EQ(filesBelow(stick.path()), fresh);
     // A constant number of flushes: the staging flush, the record, its folder, two after the moves.
     EXPECT_EQ(session.flushCalls(), 5);
 }
@@ -194,7 +168,7 @@ TEST(StagedUpdate, ARunEndedAtAnyStepIsWholeAfterTheNextStart) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         expectWholeAfterRecovery(stick, old, fresh);
         if (WEXITSTATUS(status) == 1) {
-            EXPECT_EQ(treeOf(stick.path()), fresh);
+            EXPECT_EQ(filesBelow(stick.path()), fresh);
             break;
         }
     }
@@ -202,7 +176,7 @@ TEST(StagedUpdate, ARunEndedAtAnyStepIsWholeAfterTheNextStart) {
 
 TEST(StagedUpdate, AProgramKilledAtRandomMomentsLeavesOneWholeSet) {
     const Files old = firmware("old", 120), fresh = firmware("new", 121);
-    FastDir timing;
+    TempDir timing(kInMemory);
     for (auto it = old.cbegin(); it != old.cend(); ++it)
         timing.writeFile(it.key(), *it);
     QElapsedTimer clock;
@@ -215,7 +189,7 @@ TEST(StagedUpdate, AProgramKilledAtRandomMomentsLeavesOneWholeSet) {
     int oldSets = 0, newSets = 0;
     for (int round = 0; round < 50; ++round) {
         SCOPED_TRACE(round);
-        FastDir stick;
+        TempDir stick(kInMemory);
         for (auto it = old.cbegin(); it != old.cend(); ++it)
             stick.writeFile(it.key(), *it);
         const pid_t child = ::fork();
@@ -228,7 +202,7 @@ TEST(StagedUpdate, AProgramKilledAtRandomMomentsLeavesOneWholeSet) {
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         expectWholeAfterRecovery(stick, old, fresh);
-        (treeOf(stick.path()) == old ? oldSets : newSets)++;
+        (filesBelow(stick.path()) == old ? oldSets : newSets)++;
     }
     // Both ends were seen, so kills fell before and after the commit.
     RecordProperty("old", oldSets);
@@ -259,7 +233,7 @@ TEST(StagedUpdate, LeftoversAreCompletedOrRemovedWithoutTouchingAnythingElse) {
             stick.writeFile(kCommitRecord, c.record);
         StickSession session(stick.path());
         EXPECT_TRUE(StagedUpdate::recover(session, QStringList{"flash"}).didSomething());
-        EXPECT_EQ(treeOf(stick.path()), c.expected);
+        EXPECT_EQ(filesBelow(stick.path()), c.expected);
     }
 }
 
@@ -279,7 +253,7 @@ TEST(StagedUpdate, AFileSystemMountedBelowTheStickIsLeftAlone) {
         EXPECT_FALSE(session.writer().writeWhole(StagedUpdate::staged("mounted/new.txt"), "x").ok());
     }
     QProcess::execute("umount", {mountPoint});
-    EXPECT_EQ(treeOf(elsewhere.path()), (Files{{"precious.txt", "keep"}}));
+    EXPECT_EQ(filesBelow(elsewhere.path()), (Files{{"precious.txt", "keep"}}));
 }
 
 TEST(StagedUpdate, AStagingNameTakenByAFileOrALinkIsRefusedAndNamed) {

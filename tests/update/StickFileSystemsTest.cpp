@@ -109,16 +109,6 @@ private:
     bool m_mounted = false;
 };
 
-Files treeOf(const QString& folder) {
-    Files tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        tree.insert(QDir(folder).relativeFilePath(path), fileBytes(path));
-    }
-    return tree;
-}
-
 void write(const QString& root, const Files& files) {
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QDir(root).mkpath(QFileInfo(root + it.key()).path());
@@ -186,7 +176,7 @@ TEST_P(StickFileSystems, StagingCommitAndRecoveryKeepOneWholeSet) {
     ASSERT_TRUE(update(root, fresh).ok());
     Files expected = fresh;
     expected.insert("flash/c.bin", "old c, not in the new package");
-    EXPECT_EQ(treeOf(root), expected);
+    EXPECT_EQ(filesBelow(root), expected);
 
     // A run that ended after its record: the next use completes it.
     const Files newer{{"autorun.inf", "newer autorun"}, {"flash/a.bin", "newer a"}};
@@ -202,7 +192,7 @@ TEST_P(StickFileSystems, StagingCommitAndRecoveryKeepOneWholeSet) {
     }
     expected.insert("autorun.inf", "newer autorun");
     expected.insert("flash/a.bin", "newer a");
-    EXPECT_EQ(treeOf(root), expected);
+    EXPECT_EQ(filesBelow(root), expected);
     EXPECT_EQ(stick.check(), "");
 }
 
@@ -231,7 +221,7 @@ TEST_P(StickFileSystems, AFullStickKeepsItsEarlierFiles) {
     // fusefat tells a full disk as EPERM, which reads as a write-protected stick.
     EXPECT_EQ(refused.fault,
               GetParam() == Kind::Fat32 ? platform::StickFault::ReadOnly : platform::StickFault::NoSpace);
-    EXPECT_EQ(treeOf(root), expected);
+    EXPECT_EQ(filesBelow(root), expected);
     EXPECT_EQ(stick.check(), "");
 }
 
@@ -267,7 +257,7 @@ TEST_P(StickFileSystems, TheArchiveIsUnpackedIntoTheStagingFolder) {
     Files expected{{"flash/a.bin", "A"}, {"LOADER.CFG", "L"}};
     if (!fat)
         expected.insert("Kanäle/Liste.txt", "K");
-    EXPECT_EQ(treeOf(stick.path()), expected);
+    EXPECT_EQ(filesBelow(stick.path()), expected);
     EXPECT_EQ(stick.check(), "");
 }
 
