@@ -1,6 +1,15 @@
 #pragma once
-// A file descriptor closed with the object.
+// A file descriptor closed with the object, and the words for why an open failed (for
+// standard error, in English).
 
+#include <QByteArray>
+#include <QString>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace norvane::platform {
@@ -19,5 +28,19 @@ public:
 private:
     int m_fd;
 };
+
+inline QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Why `name` in `dir` could not be opened; a link refused by O_NOFOLLOW says so, whether
+// the system answered ELOOP (a file) or ENOTDIR (a folder).
+inline QString openFailure(int dir, const QByteArray& name, int error) {
+    struct stat info {};
+    if ((error == ELOOP || error == ENOTDIR) &&
+        ::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+        return QStringLiteral("a symbolic link");
+    return systemError(error);
+}
 
 } // namespace norvane::platform

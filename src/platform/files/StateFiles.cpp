@@ -1,4 +1,5 @@
 #include "platform/files/StateFiles.h"
+#include "platform/Descriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,28 +14,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/Descriptor.h"
-
 namespace norvane::platform {
 
 namespace {
 
 // Another run holds the lock only while it rewrites a few lines; longer means it hangs.
 constexpr auto kLockPatience = std::chrono::seconds(2);
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Why `name` in `dir` could not be opened; a link refused by O_NOFOLLOW says so, whether
-// the system answered ELOOP (a file) or ENOTDIR (a folder).
-QString openFailure(int dir, const QByteArray& name, int error) {
-    struct stat info {};
-    if ((error == ELOOP || error == ENOTDIR) &&
-        ::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
-        return QStringLiteral("a symbolic link");
-    return systemError(error);
-}
 
 bool plainName(const QString& name) {
     return !name.isEmpty() && !name.contains(u'/') && name != QLatin1String(".") &&

@@ -1,4 +1,5 @@
 #include "platform/process/ProgramFolder.h"
+#include "platform/Descriptor.h"
 
 #include "platform/drives/Drives.h"
 
@@ -14,25 +15,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Descriptor.h"
-
 namespace norvane::platform {
 
 namespace {
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// Why `name` in `dir` could not be opened; a link refused by O_NOFOLLOW says so, whether
-// the system answered ELOOP (a file) or ENOTDIR (a folder).
-QString openFailure(int dir, const QByteArray& name, int error) {
-    struct stat info {};
-    if ((error == ELOOP || error == ENOTDIR) &&
-        ::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
-        return QStringLiteral("a symbolic link");
-    return systemError(error);
-}
 
 // Owned by root or the program folder's owner, writable by neither group nor others.
 QString ownerAndModeRefusal(const struct stat& info, uid_t programOwner) {
