@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(kMembers) * kMemberBytes);
 
     SilentDialogs dialogs;
-    std::vector<double> ours, reference, verify;
+    std::vector<double> ours, reference;
     for (int round = 0; round < kRounds; ++round) {
         const QString mine = work.filePath("ours");
         const QString theirs = work.filePath("bsdtar");
@@ -83,16 +83,12 @@ int main(int argc, char** argv) {
         timer.start();
         const int code = unz.UnzipArchive();
         ours.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        timer.restart();
-        const QStringList differing = unz.verifyExtracted();
-        verify.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
 
         timer.restart();
         const int bsdtar = QProcess::execute("bsdtar", {"-xf", zip, "-C", theirs});
         reference.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-        if (code != 0 || bsdtar != 0 || !differing.isEmpty() || unz.extractedFiles().size() != kMembers) {
-            std::fprintf(stderr, "round %d failed: code %d, bsdtar %d, %lld differing\n", round, code, bsdtar,
-                         static_cast<long long>(differing.size()));
+        if (code != 0 || bsdtar != 0 || unz.extractedFiles().size() != kMembers) {
+            std::fprintf(stderr, "round %d failed: code %d, bsdtar %d\n", round, code, bsdtar);
             return 1;
         }
         QDir(mine).removeRecursively();
@@ -103,6 +99,5 @@ int main(int argc, char** argv) {
     std::printf("UnzipArchive    median %8.1f ms\n", a);
     std::printf("bsdtar -xf      median %8.1f ms\n", b);
     std::printf("ratio UnzipArchive / bsdtar: %.2f\n", a / b);
-    std::printf("verifyExtracted median %8.1f ms (fsync, drop cache, read back)\n", median(verify));
     return 0;
 }

@@ -6,9 +6,7 @@
 #include "unzip/UnzipOptions.h"
 #include "unzip/UnzipPrompts.h"
 #include "unzip/UnzipThread.h"
-#include "unzip/UnzipVerify.h"
 
-#include <QDir>
 #include <QObject>
 
 namespace norvane {
@@ -35,7 +33,6 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
     request.exclude = excludeList;
     request.spaceLimitBytes = spaceLimitBytes;
     request.fatNames = unzip::isFatFamily(fileSystem);
-    m_folder = extractFolder.isEmpty() ? QDir::currentPath() : extractFolder;
 
     // Lives on the calling thread: the worker's questions and progress run through it.
     QObject home;
@@ -66,12 +63,6 @@ QStringList VBUnzBas::extractedFiles() const {
     for (const unzip::ExtractedFile& file : m_files)
         paths << file.path;
     return paths;
-}
-
-QStringList VBUnzBas::verifyExtracted() const {
-    QStringList differing;
-    platform::runOnWorkerAndWait([&] { differing = unzip::filesDifferingOnDevice(m_folder, m_files); });
-    return differing;
 }
 
 } // namespace norvane

@@ -53,10 +53,6 @@ public:
     // Full paths of the files the last run wrote (names below the writer's root when one
     // was given).
     QStringList extractedFiles() const;
-    // Flushes each file of the last run to the device, drops it from the page cache and
-    // reads it back; full paths of those whose CRC-32 or size differs from the archive's
-    // (or that cannot be read any more).
-    QStringList verifyExtracted() const;
     // What the stick refused in the last run, and the member (for a name clash: the two
     // members) it concerns; StickFault::None when nothing was refused.
     platform::StickFault lastFault() const { return m_fault; }
@@ -66,7 +62,6 @@ public:
 private:
     platform::Dialogs& m_dialogs;
     std::vector<unzip::ExtractedFile> m_files;
-    QString m_folder;
     platform::StickFault m_fault = platform::StickFault::None;
     QString m_member;
     QString m_otherMember;

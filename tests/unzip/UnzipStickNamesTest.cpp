@@ -116,7 +116,6 @@ TEST_F(UnzipFixture, LongPathsUnpackWithoutChangingTheWorkingFolder) {
     EXPECT_EQ(unz.UnzipArchive(), unzip::Ok);
     EXPECT_EQ(QDir::currentPath(), cwd);
     EXPECT_EQ(stickFile(path300 + "datei.bin"), "kurz");
-    EXPECT_EQ(unz.verifyExtracted(), QStringList());
     QDirIterator temporaries(unz.extractFolder, {".~*"}, QDir::Files | QDir::Hidden,
                              QDirIterator::Subdirectories);
     EXPECT_FALSE(temporaries.hasNext());
