@@ -35,10 +35,4 @@ StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick,
     return result;
 }
 
-bool copyReplacing(const QString& source, const QString& target) {
-    const QFileInfo info(target);
-    platform::StickWriter folder(info.path());
-    return copyToStick(source, folder, info.fileName()).ok;
-}
-
 } // namespace norvane

@@ -20,7 +20,4 @@ struct StickCopyResult {
 // the target and renamed once complete, so a failed copy leaves the old target in place.
 StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick, const QString& name);
 
-// The same with the target's folder as the root.
-bool copyReplacing(const QString& source, const QString& target);
-
 } // namespace norvane
