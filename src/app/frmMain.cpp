@@ -3,6 +3,7 @@
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
+#include "app/Messages.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
@@ -242,8 +243,9 @@ void frmMain::setStatus(int panel, const QString& text, const QString& toolTip) 
     target.setToolTip(toolTip);
 }
 
-void frmMain::showDownloadStatus(const QString& text, const QString& toolTip) {
-    setStatus(2, text, toolTip);
+void frmMain::showDownloadStatus(PackageKind kind, int dots) {
+    const messages::PanelText said = messages::downloadStatus(kind, dots);
+    setStatus(2, said.text, said.toolTip);
 }
 
 void frmMain::processPendingEvents() {

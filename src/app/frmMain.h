@@ -164,7 +164,7 @@ private:
     void recoverStick(const QString& root);
 
     // StatusSink: the running status of package downloads.
-    void showDownloadStatus(const QString& text, const QString& toolTip) override;
+    void showDownloadStatus(PackageKind kind, int dots) override;
     // StatusSink and UpdateRunView.
     void processPendingEvents() override;
 

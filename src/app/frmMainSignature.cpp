@@ -2,6 +2,7 @@
 // state folder and the program folder's keys/servers), the signed list of digests against
 // the trusted keys, and what the window shows of it.
 
+#include "app/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/files/StateFiles.h"
@@ -26,15 +27,6 @@ void tellStandardError(const QStringList& lines) {
     for (const QString& line : lines)
         std::fprintf(stderr, "norvane-usbtool: %s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
-}
-
-QString nonEmptyLines(const QStringList& texts) {
-    QStringList kept;
-    for (const QString& text : texts) {
-        if (!text.isEmpty())
-            kept << text;
-    }
-    return kept.join(NewLine);
 }
 
 } // namespace
@@ -111,9 +103,7 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
         const QString mismatch = firstMismatch(check.manifest, files);
         if (!mismatch.isEmpty()) {
             check.state = SignatureState::Refused;
-            check.note = serverFilesMismatchNote();
-            check.reason =
-                QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(mismatch);
+            check.failure = {FailureKind::ServerFileMismatch, mismatch};
         }
     }
     switch (check.state) {
@@ -132,8 +122,10 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
     case SignatureState::Refused:
         break;
     }
-    reportNoConnection(nonEmptyLines({check.note, check.reason}));
-    setStatus(3, QStringLiteral("Nicht signiert"), check.note);
+    // The headline goes below the connection message and into the panel's tool tip.
+    const QStringList said = messages::failureLines(check.failure);
+    reportNoConnection(said.join(NewLine));
+    setStatus(3, QStringLiteral("Nicht signiert"), said.value(0));
     return false;
 }
 

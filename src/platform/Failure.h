@@ -26,6 +26,17 @@ enum class FailureKind {
     EjectBusy,       // something still uses the volume; other: another mounted file system of the drive
     EjectFailed,     // the system refused for another reason; other: as for EjectBusy
     EjectNotOffered, // no way to eject this volume here
+
+    // The signed list of a download server; subject: the file concerned, where one is.
+    SignatureMissing,       // a server seen signing before sent no list
+    SignatureRequired,      // a server that must always sign sent no list
+    SignatureRequiredBlind, // no list, and the memory of signed servers cannot be read
+    SignatureIncomplete,    // the list's signature is missing or cut short
+    SignatureUntrusted,     // no trusted key confirms the signature
+    SignedListDamaged,      // the signed list breaks its format
+    SignedListOlder,        // the list is older than the last one accepted (a replay)
+    ServerFileMismatch,     // a server file does not match its digest in the list
+    PackageMismatch,        // a package does not match the list, or the list lacks it
 };
 
 struct Failure {

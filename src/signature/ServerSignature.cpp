@@ -6,22 +6,21 @@ namespace norvane {
 
 namespace {
 
-SignatureCheck refused(const QString& reason) {
-    return {SignatureState::Refused, {}, serverFilesMismatchNote(), reason};
+SignatureCheck refused(FailureKind kind) {
+    return {SignatureState::Refused, {}, {kind}};
 }
 
-QString missingSignatureReason(ServerHistory::MustSign why) {
+FailureKind missingSignature(ServerHistory::MustSign why) {
     switch (why) {
     case ServerHistory::MustSign::Listed:
-        return QStringLiteral("Der Server muss seine Dateien immer signieren, jetzt fehlt die Signatur.");
+        return FailureKind::SignatureRequired;
     case ServerHistory::MustSign::MemoryUnreadable:
-        return QStringLiteral("Solange die zuletzt geprüften Server nicht gelesen werden können, "
-                              "muss jeder Server seine Dateien signieren.");
+        return FailureKind::SignatureRequiredBlind;
     case ServerHistory::MustSign::No:
     case ServerHistory::MustSign::SeenSigned:
         break;
     }
-    return QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur.");
+    return FailureKind::SignatureMissing;
 }
 
 } // namespace
@@ -30,20 +29,20 @@ SignatureCheck checkServerSignature(const QByteArray& manifest, const QByteArray
                                     const TrustedKeys& keys, const ServerHistory& history) {
     if (manifest.isEmpty()) {
         if (history.mustSign != ServerHistory::MustSign::No)
-            return refused(missingSignatureReason(history.mustSign));
-        return {SignatureState::Unsigned, {}, {}, {}};
+            return refused(missingSignature(history.mustSign));
+        return {SignatureState::Unsigned, {}, {}};
     }
     if (signature.size() != kEd25519SignatureBytes)
-        return refused(QStringLiteral("Die Signatur der Prüfsummenliste fehlt oder ist unvollständig."));
+        return refused(FailureKind::SignatureIncomplete);
     if (!keys.verify(manifest, signature))
-        return refused(QStringLiteral("Kein vertrauenswürdiger Schlüssel bestätigt die Signatur."));
+        return refused(FailureKind::SignatureUntrusted);
     std::optional<Manifest> parsed = parseManifest(manifest);
     if (!parsed)
-        return refused(QStringLiteral("Die Prüfsummenliste des Servers ist fehlerhaft."));
+        return refused(FailureKind::SignedListDamaged);
     // Once a server's lists carry a serial, one without is as old as the first of them.
     if (history.serial && (!parsed->serial || *parsed->serial < *history.serial))
-        return {SignatureState::Refused, {}, olderServerFilesNote(), {}};
-    return {SignatureState::Signed, std::move(*parsed), {}, {}};
+        return refused(FailureKind::SignedListOlder);
+    return {SignatureState::Signed, std::move(*parsed), {}};
 }
 
 QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByteArray>>& files) {
@@ -53,18 +52,6 @@ QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByte
             return name;
     }
     return {};
-}
-
-QString serverFilesMismatchNote() {
-    return QStringLiteral("Die Dateien des Servers stimmen nicht mit ihrer Signatur überein.");
-}
-
-QString olderServerFilesNote() {
-    return QStringLiteral("Die Dateien des Servers sind älter als die zuletzt geprüften.");
-}
-
-QString packageMismatchText(const QString& package) {
-    return QStringLiteral("Das Paket „%1“ stimmt nicht mit der Signatur des Servers überein.").arg(package);
 }
 
 } // namespace norvane

@@ -9,6 +9,7 @@
 //                                         a list that breaks the format, or no list
 //                                         from a server that must sign (SignedServers.h)
 
+#include "platform/Failure.h"
 #include "signature/Manifest.h"
 #include "signature/SignedServers.h"
 #include "signature/TrustedKeys.h"
@@ -25,8 +26,7 @@ enum class SignatureState { Unsigned, Signed, Refused };
 struct SignatureCheck {
     SignatureState state = SignatureState::Refused;
     Manifest manifest; // the verified list when Signed
-    QString note;      // the headline, in German, when Refused
-    QString reason;    // why, in German, when Refused; may be empty
+    Failure failure;   // why, when Refused
 };
 
 // manifest and signature are the bodies fetched; empty when the server had none
@@ -37,10 +37,5 @@ SignatureCheck checkServerSignature(const QByteArray& manifest, const QByteArray
 // The name of the first file whose bytes do not have the digest the list gives it
 // (a file the list does not name counts as not matching); empty when all match.
 QString firstMismatch(const Manifest& manifest, const QList<QPair<QString, QByteArray>>& files);
-
-// The German texts shown when a signed server's files do not match.
-QString serverFilesMismatchNote();
-QString olderServerFilesNote();
-QString packageMismatchText(const QString& package);
 
 } // namespace norvane

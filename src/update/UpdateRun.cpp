@@ -29,6 +29,10 @@ constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connect
 constexpr qint64 kMegabyte = 1024 * 1024;
 const QString kDistributorAddress = QStringLiteral("www.norvane.de");
 
+QString packageMismatchText(const QString& package) {
+    return QStringLiteral("Das Paket „%1“ stimmt nicht mit der Signatur des Servers überein.").arg(package);
+}
+
 QString nothingChanged() {
     return QStringLiteral("Auf dem USB-Stick wurde nichts verändert.");
 }

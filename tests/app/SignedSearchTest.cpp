@@ -57,8 +57,12 @@ protected:
         serveSigned(manifest, signer.sign(manifest));
     }
 
+    static QString mismatchNote() {
+        return QStringLiteral("Die Dateien des Servers stimmen nicht mit ihrer Signatur überein.");
+    }
+
     // The refusal is the last of `boxes` message boxes.
-    void expectRefused(frmMain& w, const char* name, const QString& note = serverFilesMismatchNote(),
+    void expectRefused(frmMain& w, const char* name, const QString& note = mismatchNote(),
                        std::size_t boxes = 1) {
         ASSERT_EQ(dialogs.shown().size(), boxes) << name;
         const ShownMessage& shown = dialogs.shown().back();
@@ -212,7 +216,7 @@ TEST_F(SignedSearch, ALooseOrBrokenMemoryNeverLetsAStrippedServerThrough) {
     stateFolder.mkdir(QStringLiteral("signed-servers")); // exists, but no file
     dialogs.clearShown();
     frmMain& w = searched();
-    expectRefused(w, "an unreadable memory", serverFilesMismatchNote(), 2);
+    expectRefused(w, "an unreadable memory", mismatchNote(), 2);
     const ShownMessage& told = dialogs.shown().front();
     EXPECT_EQ(told.title, QStringLiteral("Signaturprüfung"));
     EXPECT_TRUE(told.text.contains(QStringLiteral("„%1“").arg(stateFolder.path())))

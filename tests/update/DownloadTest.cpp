@@ -191,7 +191,6 @@ TEST_F(DownloadTest, FirmwareStatusEndsWithTheTextOfTheLastBlock) {
     const QList<RecordingStatusSink::Call> statuses = sink.statuses();
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last().text, "Firmware-Update ...");
-    EXPECT_EQ(statuses.last().toolTip, QString::fromUtf8("Firmwareupdate läuft..."));
     EXPECT_EQ(sink.eventRuns(), statuses.size());
     EXPECT_FALSE(sink.calls.last().isStatus) << "the last status is followed by a run of events";
 }

@@ -25,15 +25,15 @@ class RecordingStatusSink : public StatusSink {
 public:
     struct Call {
         bool isStatus = false; // false: processPendingEvents
-        QString text;
-        QString toolTip;
+        QString text;          // the package's kind as the panel starts it, and the dots
     };
 
-    void showDownloadStatus(const QString& text, const QString& toolTip) override {
-        calls.append({true, text, toolTip});
+    void showDownloadStatus(PackageKind kind, int dots) override {
+        const QString label = kind == PackageKind::Firmware ? "Firmware-Update " : "Settings-Update ";
+        calls.append(Call{true, label + QString(dots, QLatin1Char('.'))});
     }
     void processPendingEvents() override {
-        calls.append({false, {}, {}});
+        calls.append(Call{false, {}});
         if (onEvents)
             onEvents();
     }

@@ -100,7 +100,6 @@ TEST_F(DownloadToFileTest, ShowsTheSameRunningStatusAsOpenUrl) {
     const QList<RecordingStatusSink::Call> statuses = sink.statuses();
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last().text, "Settings-Update ...");
-    EXPECT_EQ(statuses.last().toolTip, QString::fromUtf8("Settingsupdate läuft..."));
 }
 
 struct BadDownload {

@@ -13,13 +13,11 @@ DownloadProgress::DownloadProgress(StatusSink& sink, const QString& kind, Clock 
     : sink_(sink), clock_(std::move(clock)) {
     switch (kind.trimmed().toInt()) {
     case 1:
-        label_ = QStringLiteral("Firmware-Update ");
-        toolTip_ = QStringLiteral("Firmwareupdate läuft...");
+        kind_ = PackageKind::Firmware;
         dotEvery_ = 20;
         break;
     case 2:
-        label_ = QStringLiteral("Settings-Update ");
-        toolTip_ = QStringLiteral("Settingsupdate läuft...");
+        kind_ = PackageKind::Settings;
         dotEvery_ = 2;
         break;
     default:
@@ -51,9 +49,9 @@ void DownloadProgress::countBlocksUpTo(qsizetype blocks) {
     while (blocksRead_ < blocks) {
         ++blocksRead_;
         ++counter_;
-        latestDots_ = dots_.size();
+        latestDots_ = dots_;
         if (counter_ == dotEvery_) {
-            dots_ += QLatin1Char('.');
+            ++dots_;
             counter_ = 0;
         }
         unshown_ = true;
@@ -62,7 +60,7 @@ void DownloadProgress::countBlocksUpTo(qsizetype blocks) {
 
 void DownloadProgress::show() {
     unshown_ = false;
-    sink_.showDownloadStatus(label_ + dots_.left(latestDots_), toolTip_);
+    sink_.showDownloadStatus(kind_, latestDots_);
     sink_.processPendingEvents();
 }
 

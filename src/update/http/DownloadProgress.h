@@ -1,6 +1,7 @@
 #pragma once
 // The running status of a package download: counted per 2048-byte block of the body,
-// "Firmware-Update ." growing by a dot every 20 blocks, "Settings-Update ." every 2 blocks.
+// one dot growing to two after 20 blocks of firmware, after 2 blocks of a channel list,
+// and so on; the window words it.
 //
 // The window is told at display rate: the status of the latest block is shown and the
 // window's events are run at most once per frame (16 ms), and once more at the end for a
@@ -41,14 +42,13 @@ private:
 
     StatusSink& sink_;
     Clock clock_;
-    QString label_;
-    QString toolTip_;
+    PackageKind kind_ = PackageKind::Firmware;
     qint16 dotEvery_ = 0;
-    QString dots_ = QStringLiteral(".");
+    int dots_ = 1;
     qint16 counter_ = 0;
     qsizetype blocksRead_ = 0;
     // How many dots the latest block's text carries; the text is set before the dots grow.
-    qsizetype latestDots_ = 1;
+    int latestDots_ = 1;
     bool unshown_ = false;
     std::optional<std::chrono::milliseconds> lastShown_;
 };
