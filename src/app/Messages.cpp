@@ -1,5 +1,7 @@
 #include "app/Messages.h"
 
+#include "update/MessageText.h"
+
 namespace norvane::messages {
 
 namespace {
@@ -39,6 +41,53 @@ QStringList signatureLines(const Failure& failure) {
 }
 
 } // namespace
+
+Box noConnection(const Failure& why) {
+    QString text = lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
+                          "Die Internet Updatefunktion kann nicht verwendet werden!",
+                          "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."});
+    const QStringList note = failureLines(why);
+    if (!note.isEmpty())
+        text += NewLine + NewLine + note.join(NewLine);
+    return {.title = QStringLiteral("Verbindungs-Fehler"), .text = text};
+}
+
+Box programOutdated() {
+    return {.title = QStringLiteral("Version abgelaufen."),
+            .text = lines({"Eine neue Version des Programmes ist verfügbar!", "",
+                           "Installieren Sie die aktuelle Version des Programmes.",
+                           "Die Updateseite wird automatisch geöffnet."})};
+}
+
+Box signedServersUnreadable(const QString& folder) {
+    return {
+        .icon = platform::MessageIcon::Warning,
+        .title = QStringLiteral("Signaturprüfung"),
+        .text = lines(
+            {QStringLiteral("Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen werden.")
+                 .arg(folder),
+             "", "Solange das so bleibt, muss jeder Server seine Dateien signieren.",
+             "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und "
+             "beginnt von vorn."})};
+}
+
+Box signedServersUnwritable(const QString& folder) {
+    return {.icon = platform::MessageIcon::Warning,
+            .title = QStringLiteral("Signaturprüfung"),
+            .text = lines({QStringLiteral(
+                               "Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt werden.")
+                               .arg(folder),
+                           "",
+                           "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
+                           "nicht erkannt werden."})};
+}
+
+Box saveChangesQuestion(const QString& title) {
+    return {.icon = platform::MessageIcon::Information,
+            .buttons = platform::MessageButtons::YesNo,
+            .title = title,
+            .text = QStringLiteral("Sie haben Informationen abgeändert.\r\nWollen Sie speichern?")};
+}
 
 PanelText downloadStatus(PackageKind kind, int dots) {
     const QString grown(dots, u'.');

@@ -252,6 +252,10 @@ void frmMain::processPendingEvents() {
     platform::runPendingEvents();
 }
 
+platform::MessageResult frmMain::showBox(const messages::Box& box) {
+    return dialogs().messageBox(box.icon, box.buttons, box.title, box.text);
+}
+
 platform::Dialogs& frmMain::dialogs() {
     if (m_services.dialogs)
         return *m_services.dialogs;

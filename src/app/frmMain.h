@@ -3,6 +3,7 @@
 // event handlers. Handlers stay short and hand the work to the logic folders.
 
 #include "app/MainWindowServices.h"
+#include "platform/Failure.h"
 #include "signature/Manifest.h"
 #include "signature/SignedServers.h"
 #include "stick/StickView.h"
@@ -30,8 +31,12 @@ namespace norvane {
 class OptionButton;
 class StatusPanel;
 class cDrive;
+namespace messages {
+struct Box;
+}
 namespace platform {
 class Dialogs;
+enum class MessageResult;
 struct EjectOutcome;
 } // namespace platform
 
@@ -106,7 +111,7 @@ private:
     void takeCatalogue(const QByteArray& body);
     void preselectReceiver(int row);
     void showReceiverPicture(int row);
-    void reportNoConnection(const QString& note = {});
+    void reportNoConnection(const Failure& why = {});
     SignedServers loadSignedServers();
     bool acceptServerFiles(SignedServers& signedServers, const QList<QPair<QString, QByteArray>>& files);
     void reportOutdated();
@@ -161,6 +166,8 @@ private:
 
     void setStatus(int panel, const QString& text, const QString& toolTip);
     platform::Dialogs& dialogs();
+    // Shows a box of the table of messages and returns the button pressed.
+    platform::MessageResult showBox(const messages::Box& box);
     void recoverStick(const QString& root);
 
     // StatusSink: the running status of package downloads.

@@ -1,6 +1,7 @@
 // The end of the main window: the question for an edited standard path, the
 // program settings, the window procedure and the program's objects.
 
+#include "app/Messages.h"
 #include "app/frmMain.h"
 #include "format/Form1.h"
 #include "platform/Dialogs.h"
@@ -27,9 +28,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_QueryUnload() {
     m_closed = true;
     if (m_PathChanged) {
-        const platform::MessageResult answer = dialogs().messageBox(
-            platform::MessageIcon::Information, platform::MessageButtons::YesNo, windowTitle(),
-            QStringLiteral("Sie haben Informationen abgeändert.\r\nWollen Sie speichern?"));
+        const platform::MessageResult answer = showBox(messages::saveChangesQuestion(windowTitle()));
         if (answer == platform::MessageResult::Yes)
             SavePath();
     }

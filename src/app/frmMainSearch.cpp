@@ -3,6 +3,7 @@
 // (frmMainSignature.cpp), and the preselection of the first receiver and channel list.
 
 #include "app/MainTables.h"
+#include "app/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
@@ -65,14 +66,8 @@ void frmMain::SearchUpdates() {
     ui->cmdChoose->setText(QStringLiteral("Starte Update"));
 }
 
-void frmMain::reportNoConnection(const QString& note) {
-    QString text = lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
-                          "Die Internet Updatefunktion kann nicht verwendet werden!",
-                          "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."});
-    if (!note.isEmpty())
-        text += NewLine + NewLine + note;
-    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
-                         QStringLiteral("Verbindungs-Fehler"), text);
+void frmMain::reportNoConnection(const Failure& why) {
+    showBox(messages::noConnection(why));
     setStatus(2, QStringLiteral("Keine Internetverbindung"),
               QStringLiteral("Überprüfen Sie Ihren Internetanschluss."));
     ui->cmdChoose->setText(QStringLiteral("Keine Verbindung"));
@@ -80,11 +75,7 @@ void frmMain::reportNoConnection(const QString& note) {
 }
 
 void frmMain::reportOutdated() {
-    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
-                         QStringLiteral("Version abgelaufen."),
-                         lines({"Eine neue Version des Programmes ist verfügbar!", "",
-                                "Installieren Sie die aktuelle Version des Programmes.",
-                                "Die Updateseite wird automatisch geöffnet."}));
+    showBox(messages::programOutdated());
     m_services.shell.openUrl(productCatalogueUrl(m_services.serverAddress));
     if (m_services.endProgram)
         m_services.endProgram();

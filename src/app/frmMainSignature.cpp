@@ -58,14 +58,7 @@ SignedServers frmMain::loadSignedServers() {
     if (signedServers.memoryUnreadable()) {
         tellStandardError({QStringLiteral("%1signed-servers cannot be read (%2): every server must sign")
                                .arg(m_services.stateFolder, signedServers.memoryError())});
-        dialogs().messageBox(
-            platform::MessageIcon::Warning, platform::MessageButtons::Ok, QStringLiteral("Signaturprüfung"),
-            lines({QStringLiteral(
-                       "Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen werden.")
-                       .arg(m_services.stateFolder),
-                   "", "Solange das so bleibt, muss jeder Server seine Dateien signieren.",
-                   "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und beginnt "
-                   "von vorn."}));
+        showBox(messages::signedServersUnreadable(m_services.stateFolder));
     }
     return signedServers;
 }
@@ -90,15 +83,7 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
         if (!signedServers.memoryUnreadable() && !signedServers.remember(server, check.manifest.serial)) {
             tellStandardError({QStringLiteral("%1signed-servers cannot be written (%2)")
                                    .arg(m_services.stateFolder, signedServers.memoryError())});
-            dialogs().messageBox(
-                platform::MessageIcon::Warning, platform::MessageButtons::Ok,
-                QStringLiteral("Signaturprüfung"),
-                lines({QStringLiteral(
-                           "Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt werden.")
-                           .arg(m_services.stateFolder),
-                       "",
-                       "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
-                       "nicht erkannt werden."}));
+            showBox(messages::signedServersUnwritable(m_services.stateFolder));
         }
         const QString mismatch = firstMismatch(check.manifest, files);
         if (!mismatch.isEmpty()) {
@@ -123,9 +108,8 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
         break;
     }
     // The headline goes below the connection message and into the panel's tool tip.
-    const QStringList said = messages::failureLines(check.failure);
-    reportNoConnection(said.join(NewLine));
-    setStatus(3, QStringLiteral("Nicht signiert"), said.value(0));
+    reportNoConnection(check.failure);
+    setStatus(3, QStringLiteral("Nicht signiert"), messages::failureLines(check.failure).value(0));
     return false;
 }
 
