@@ -20,6 +20,7 @@ enum class FailureKind {
     StickNotAFile,    // a folder stands where a file goes, or a file where a folder goes
     StickBadName,     // a name the file system does not allow
     StickNameClash,   // two names that are one on the stick; other: the second name
+    StickDamaged,     // a file read back from the stick differs from what was written
     StickOther,
 
     // Ejecting a stick; subject: its root.

@@ -53,18 +53,14 @@ public:
     // Full paths of the files the last run wrote (names below the writer's root when one
     // was given).
     QStringList extractedFiles() const;
-    // What the stick refused in the last run, and the member (for a name clash: the two
-    // members) it concerns; StickFault::None when nothing was refused.
-    platform::StickFault lastFault() const { return m_fault; }
-    const QString& lastMember() const { return m_member; }
-    const QString& lastOtherMember() const { return m_otherMember; }
+    // What the stick refused in the last run, naming the member (for a name clash: the two
+    // members) it concerns; no failure when nothing was refused.
+    const Failure& lastFailure() const { return m_failure; }
 
 private:
     platform::Dialogs& m_dialogs;
     std::vector<unzip::ExtractedFile> m_files;
-    platform::StickFault m_fault = platform::StickFault::None;
-    QString m_member;
-    QString m_otherMember;
+    Failure m_failure;
     bool m_running = false;
 };
 

@@ -105,7 +105,7 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     const HttpGetRequest get = request(url, accessType, maxBytes);
     qint64 written = 0;
     qint64 announced = -1;
-    platform::StickStatus stick;
+    Failure stick;
     bool digestMismatch = false;
     // The file is opened, written, committed and closed on the worker thread.
     const auto job = [&](TransferControl& control) -> TransferOutcome {
@@ -138,7 +138,7 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     FileDownloadResult result;
     result.ok = outcome.ok();
     result.bytes = result.ok ? written : 0;
-    result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.fault, stick.name).join(u' ');
+    result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.kind, stick.subject).join(u' ');
     result.stickRefused = !stick.ok();
     result.tooLarge = outcome.error == TransferError::TooLarge;
     result.announced = announced;

@@ -12,7 +12,7 @@ struct StickCopyResult {
     // The source in the program folder is missing or cannot be read.
     bool sourceMissing = false;
     // Why the stick refused the copy.
-    platform::StickStatus stick;
+    Failure stick;
 };
 
 // Copies source to `name` below the stick's root, replacing an existing file; a link at

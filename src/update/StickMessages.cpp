@@ -18,22 +18,21 @@ QString stickFaultTitle() {
     return QStringLiteral("Update fehlgeschlagen");
 }
 
-QStringList stickFaultLines(platform::StickFault fault, const QString& name, const QString& other) {
-    using platform::StickFault;
+QStringList stickFaultLines(FailureKind fault, const QString& name, const QString& other) {
     const QString file = quoted(name);
     switch (fault) {
-    case StickFault::Link:
+    case FailureKind::StickLink:
         return {QStringLiteral("%1 auf dem USB-Stick ist eine Verknüpfung auf eine andere Stelle.").arg(file),
                 QStringLiteral("Aus Sicherheitsgründen wird sie nicht überschrieben. Entfernen Sie die "
                                "Verknüpfung vom USB-Stick und versuchen Sie es nochmal.")};
-    case StickFault::NameTooLong:
+    case FailureKind::StickNameTooLong:
         return {QStringLiteral("Der Name %1 ist für das Dateisystem des USB-Sticks zu lang.").arg(file),
                 QStringLiteral("Die Datei wurde nicht geschrieben.")};
-    case StickFault::BadName:
+    case FailureKind::StickBadName:
         return {QStringLiteral("Der Name %1 ist auf dem USB-Stick nicht erlaubt.").arg(file),
                 QStringLiteral("FAT erlaubt in Namen keines der Zeichen : * ? \" < > | und keinen Punkt "
                                "und kein Leerzeichen am Ende. Es wurde nichts entpackt.")};
-    case StickFault::NameClash:
+    case FailureKind::StickNameClash:
         if (name != other && name.toCaseFolded() == other.toCaseFolded())
             return {
                 QStringLiteral("Die Namen %1 und %2 unterscheiden sich nur in der Groß- und "
@@ -43,23 +42,22 @@ QStringList stickFaultLines(platform::StickFault fault, const QString& name, con
         return {QStringLiteral("Das Archiv enthält %1 und %2, die auf dem USB-Stick derselbe Name wären.")
                     .arg(file, quoted(other)),
                 QStringLiteral("Auf dem USB-Stick wären beide dieselbe Datei. Es wurde nichts entpackt.")};
-    case StickFault::NoSpace:
+    case FailureKind::StickNoSpace:
         return {QStringLiteral("Auf dem USB-Stick ist nicht genügend Speicherplatz für %1.").arg(file),
                 QStringLiteral("Löschen Sie unbenötigte Daten und versuchen Sie es nochmal.")};
-    case StickFault::ReadOnly:
+    case FailureKind::StickReadOnly:
         return {QStringLiteral("Der USB-Stick ist schreibgeschützt: %1 konnte nicht geschrieben werden.")
                     .arg(file),
                 QStringLiteral("Heben Sie den Schreibschutz auf und versuchen Sie es nochmal.")};
-    case StickFault::Gone:
+    case FailureKind::StickGone:
         return {QStringLiteral("Der USB-Stick wurde während des Updates entfernt: %1 konnte nicht "
                                "geschrieben werden.")
                     .arg(file),
                 QStringLiteral("Stecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal.")};
-    case StickFault::NotAFile:
+    case FailureKind::StickNotAFile:
         return {QStringLiteral("Auf dem USB-Stick steht ein Ordner, wo die Datei %1 hingehört.").arg(file),
                 QStringLiteral("Entfernen Sie den Ordner und versuchen Sie es nochmal.")};
-    case StickFault::None:
-    case StickFault::Other:
+    default:
         break;
     }
     return {QStringLiteral("Die Datei %1 konnte nicht auf den USB-Stick geschrieben werden.").arg(file),

@@ -17,7 +17,7 @@ QString stickFaultTitle();
 
 // The lines of the message for a fault at `name` (a file or member below the stick's
 // root); `other` is the second name of a name clash.
-QStringList stickFaultLines(platform::StickFault fault, const QString& name, const QString& other = {});
+QStringList stickFaultLines(FailureKind fault, const QString& name, const QString& other = {});
 
 // One line that says what was done with the remains of an interrupted update found on the
 // stick; empty when nothing was.

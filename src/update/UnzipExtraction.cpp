@@ -32,9 +32,10 @@ QStringList UnzipExtraction::extractedFiles() const {
 }
 
 QStringList UnzipExtraction::problem() const {
-    if (m_unzip.lastFault() == platform::StickFault::None)
+    const Failure& failure = m_unzip.lastFailure();
+    if (failure.ok())
         return {};
-    return stickFaultLines(m_unzip.lastFault(), m_unzip.lastMember(), m_unzip.lastOtherMember());
+    return stickFaultLines(failure.kind, failure.subject, failure.other);
 }
 
 } // namespace norvane

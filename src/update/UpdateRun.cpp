@@ -22,8 +22,6 @@ namespace {
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::MessageResult;
-using platform::StickFault;
-using platform::StickStatus;
 
 constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connection check
 constexpr qint64 kMegabyte = 1024 * 1024;
@@ -102,7 +100,7 @@ UpdateOutcome UpdateRun::run() {
 }
 
 UpdateOutcome UpdateRun::stageAndCommit() {
-    if (const StickStatus prepared = m_staging.prepare(); !prepared.ok())
+    if (const Failure prepared = m_staging.prepare(); !prepared.ok())
         return refuseStick(prepared);
 
     // The firmware is staged, unpacked and checked before the channel list is fetched.
@@ -129,7 +127,7 @@ UpdateOutcome UpdateRun::stageAndCommit() {
 // the server announces more than the stick can take.
 UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) {
     if (stickGone())
-        return refuseStick({ENODEV, QString(), StickFault::Gone});
+        return refuseStick(platform::stickFailure(FailureKind::StickGone, QString(), ENODEV));
     m_.view.showRunProgress(0, -1);
     const qint64 room = freeBytes();
     // Hashed while it streams: a package that does not match its signed digest is dropped
@@ -163,7 +161,7 @@ UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) 
 UpdateOutcome UpdateRun::unpackFirmware() {
     const QString archive = StagedUpdate::staged(m_plan.firmFile);
     if (stickGone())
-        return refuseStick({ENODEV, QString(), StickFault::Gone});
+        return refuseStick(platform::stickFailure(FailureKind::StickGone, QString(), ENODEV));
     const std::optional<qint64> unpacked =
         m_.extraction.unpackedBytes(m_.stick.writer(), archive, m_.stick.clusterBytes());
     if (unpacked && *unpacked > freeBytes())
@@ -225,25 +223,24 @@ UpdateOutcome UpdateRun::copyFromProgramFolder(const QString& name) {
 UpdateOutcome UpdateRun::commit() {
     if (m_.view.windowClosed())
         return refuse(UpdateOutcome::Stopped, {}, {});
-    QString damaged;
-    const StickStatus verified = onWorker([&] { return m_staging.verify(m_targets, &damaged); });
-    if (!damaged.isEmpty())
+    const Failure verified = onWorker([&] { return m_staging.verify(m_targets); });
+    if (verified.kind == FailureKind::StickDamaged)
         return refuse(
             UpdateOutcome::Damaged, stickFaultTitle(),
             {QStringLiteral("Die Datei „%1“ wurde auf dem USB-Stick fehlerhaft gespeichert.")
-                 .arg(QDir::toNativeSeparators(damaged)),
+                 .arg(QDir::toNativeSeparators(verified.subject)),
              QStringLiteral(
                  "Der USB-Stick ist möglicherweise defekt. Verwenden Sie einen anderen USB-Stick.")});
     if (!verified.ok())
         return refuseStick(verified);
 
     bool recorded = false;
-    const StickStatus committed = onWorker([&] { return m_staging.commit(m_targets, &recorded); });
+    const Failure committed = onWorker([&] { return m_staging.commit(m_targets, &recorded); });
     if (!committed.ok() && !recorded)
         return refuseStick(committed);
     if (!committed.ok()) {
         // The record is on the stick: the next time the stick is used the update is finished.
-        QStringList text = stickFaultLines(committed.fault, StagedUpdate::targetOf(committed.name));
+        QStringList text = stickFaultLines(committed.kind, StagedUpdate::targetOf(committed.subject));
         text << QStringLiteral("Das Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen.");
         m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok,
                               QStringLiteral("Update unvollständig"), text.join(NewLine));
@@ -276,16 +273,16 @@ UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const QString& title, QSt
     return outcome;
 }
 
-UpdateOutcome UpdateRun::refuseStick(const StickStatus& status) {
-    const QString name = StagedUpdate::targetOf(status.name);
+UpdateOutcome UpdateRun::refuseStick(const Failure& status) {
+    const QString name = StagedUpdate::targetOf(status.subject);
     QStringList text;
-    if (status.fault == StickFault::Gone && name.isEmpty())
+    if (status.kind == FailureKind::StickGone && name.isEmpty())
         text = {QStringLiteral("Der USB-Stick wurde während des Updates entfernt."),
                 QStringLiteral("Stecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal.")};
-    else if (status.fault == StickFault::NoSpace && name.isEmpty())
+    else if (status.kind == FailureKind::StickNoSpace && name.isEmpty())
         return refuseRoom(m_stagedBytes);
     else
-        text = stickFaultLines(status.fault, name.isEmpty() ? m_plan.root : name);
+        text = stickFaultLines(status.kind, name.isEmpty() ? m_plan.root : name);
     return refuse(UpdateOutcome::Refused, stickFaultTitle(), text);
 }
 

@@ -77,7 +77,7 @@ private:
     UpdateOutcome commit();
     // Ends the run before the commit: the staging folder goes, the message says nothing changed.
     UpdateOutcome refuse(UpdateOutcome outcome, const QString& title, QStringList text);
-    UpdateOutcome refuseStick(const platform::StickStatus& status);
+    UpdateOutcome refuseStick(const Failure& status);
     UpdateOutcome refuseRoom(qint64 neededBytes);
     bool stickGone();
     qint64 freeBytes() const;

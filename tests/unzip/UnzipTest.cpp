@@ -104,8 +104,8 @@ TEST_F(UnzipFixture, RefusesMembersThatWouldLeaveTheFolder) {
 
     // The link on the stick stops the run and is named.
     EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
-    EXPECT_EQ(unz.lastFault(), platform::StickFault::Link);
-    EXPECT_EQ(unz.lastMember(), "outside/planted");
+    EXPECT_EQ(unz.lastFailure().kind, FailureKind::StickLink);
+    EXPECT_EQ(unz.lastFailure().subject, "outside/planted");
 
     EXPECT_EQ(onStick(), QStringList({"ok.bin", "outside"}));
     EXPECT_EQ(entriesBelow(elsewhere), QStringList());

@@ -8,25 +8,25 @@
 namespace norvane {
 namespace {
 
-using platform::StickFault;
-
 TEST(StickMessages, EachFaultHasItsOwnTextNamingTheFile) {
     QSet<QString> texts;
-    for (const StickFault fault : {StickFault::Link, StickFault::NameTooLong, StickFault::NoSpace,
-                                   StickFault::ReadOnly, StickFault::Gone, StickFault::NotAFile,
-                                   StickFault::BadName, StickFault::NameClash, StickFault::Other}) {
+    for (const FailureKind fault :
+         {FailureKind::StickLink, FailureKind::StickNameTooLong, FailureKind::StickNoSpace,
+          FailureKind::StickReadOnly, FailureKind::StickGone, FailureKind::StickNotAFile,
+          FailureKind::StickBadName, FailureKind::StickNameClash, FailureKind::StickOther}) {
         const QString text = stickFaultLines(fault, "fw/a:b.txt", "fw/A:B.TXT").join('\n');
         EXPECT_TRUE(text.contains(QString::fromUtf8("„fw/a:b.txt“"))) << text.toStdString();
         texts.insert(text);
     }
     EXPECT_EQ(texts.size(), 9);
-    EXPECT_TRUE(stickFaultLines(StickFault::NameClash, "Readme.TXT", "README.txt")
+    EXPECT_TRUE(stickFaultLines(FailureKind::StickNameClash, "Readme.TXT", "README.txt")
                     .join('\n')
                     .contains(QString::fromUtf8("„Readme.TXT“ und „README.txt“")));
     // Two spellings of one name that differ in more than case are not called a case clash.
     const QString composed = QString::fromUtf8("Kan\u00e4le.txt"),
                   decomposed = QString::fromUtf8("Kana\u0308le.txt");
-    EXPECT_FALSE(stickFaultLines(StickFault::NameClash, composed, decomposed).join('\n').contains("Groß"));
+    EXPECT_FALSE(
+        stickFaultLines(FailureKind::StickNameClash, composed, decomposed).join('\n').contains("Groß"));
 }
 
 } // namespace

@@ -88,9 +88,10 @@ public:
         if (body.size() > maxBytes)
             return {false, 0, {}, false, false, true, body.size()};
         platform::StickFile out = stick.create(name);
-        const platform::StickStatus done = out.write(body.constData(), std::size_t(body.size()));
+        const Failure done = out.write(body.constData(), std::size_t(body.size()));
         if (!done.ok() || !out.commit(std::nullopt, true).ok())
-            return {false, 0, stickFaultLines(out.status().fault, out.status().name).join(' '), false, true};
+            return {false, 0, stickFaultLines(out.status().kind, out.status().subject).join(' '), false,
+                    true};
         return {true, body.size(), {}};
     }
 
