@@ -23,6 +23,28 @@ enum class FailureKind {
     StickDamaged,     // a file read back from the stick differs from what was written
     StickOther,
 
+    // Downloading a file from the server; subject: its address.
+    DownloadNoConnection,   // no connection to the server
+    DownloadHttpStatus,     // an HTTP status outside 200-299; code: the status
+    DownloadInterrupted,    // the connection broke off, or the body was cut short
+    DownloadStalled,        // the server stopped answering
+    DownloadTooLarge,       // the body was announced, or grew, beyond the room allowed
+    DownloadWrite,          // the body could not be written
+    DownloadOutOfMemory,    // no memory for the body
+    DownloadCancelled,      // the download was cancelled
+    DownloadEmpty,          // the server sent an empty body
+    DownloadDigestMismatch, // the whole body arrived, but not with the signed digest
+
+    // Unpacking an archive; subject: the archive, code: the archive's result code.
+    ArchiveFailed,
+
+    // The update run; what it names in subject and code is said per kind.
+    UpdateBelowMinimum,       // less free room on the stick than any update needs
+    UpdateNeedsRoom,          // too little room for this update; code: the megabytes it needs
+    UpdateNoConnection,       // the server could not be reached before anything was written
+    UpdatePackageNotSigned,   // a package the signed list does not name or match; subject: the package
+    UpdateProgramFileMissing, // subject: the file missing in the program folder
+
     // Ejecting a stick; subject: its root.
     EjectBusy,       // something still uses the volume; other: another mounted file system of the drive
     EjectFailed,     // the system refused for another reason; other: as for EjectBusy

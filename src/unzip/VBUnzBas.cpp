@@ -34,7 +34,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
 
     // Lives on the calling thread: the worker's questions and progress run through it.
     QObject home;
-    unzip::Prompts prompts(m_dialogs, SkipPassword);
+    unzip::Prompts prompts(m_questions, SkipPassword);
     unzip::ExtractHooks hooks;
     hooks.askReplace = [&](const QString& name) {
         return unzip::callOnThreadOf(home, [&] { return prompts.askReplace(name); });
