@@ -40,7 +40,7 @@ struct Recovery {
     int completed = 0;      // files moved into place from a leftover commit record
     bool discarded = false; // a leftover staging folder (or a broken record) was removed
     int strays = 0;         // temporary files of earlier runs removed
-    Failure status;
+    Failure status = {};
     bool didSomething() const { return completed > 0 || discarded || strays > 0; }
 };
 

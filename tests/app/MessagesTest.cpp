@@ -1,0 +1,114 @@
+// The one table of the program's words: the exact German text of every failure the stick,
+// the downloads and the update run report, and of the run's other boxes; and the
+// extraction's boxes as the user answers them.
+#include "app/Messages.h"
+#include "app/UnzipDialogs.h"
+#include "support/FakeDialogs.h"
+#include "update/StagedUpdate.h"
+#include "update/UpdateRunView.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace norvane {
+namespace {
+
+using K = FailureKind;
+using messages::BoxText;
+
+BoxText run(const Failure& failure, RunEnd end = RunEnd::NotStarted) {
+    return messages::runFailureBox(failure, end);
+}
+BoxText reason(const Failure& failure) {
+    return {{}, messages::downloadReason(failure)};
+}
+
+TEST(Messages, EveryKindHasItsExactGermanWords) {
+    const QString file = QStringLiteral("fw/a.bin");
+    const QString failed = QStringLiteral("Update fehlgeschlagen"),
+                  room = QStringLiteral("Zuwenig Speicher verfügbar !");
+    const QString unchanged = QStringLiteral("\r\nAuf dem USB-Stick wurde nichts verändert.");
+    // clang-format off
+    const struct {
+        const char* what;
+        std::function<BoxText()> box;
+        QString title;
+        QString text;
+    } rows[] = {
+        {"link", [&] { return run({K::StickLink, file}); }, failed, "„fw/a.bin“ auf dem USB-Stick ist eine Verknüpfung auf eine andere Stelle.\r\nAus Sicherheitsgründen wird sie nicht überschrieben. Entfernen Sie die Verknüpfung vom USB-Stick und versuchen Sie es nochmal."},
+        {"name too long", [&] { return run({K::StickNameTooLong, file}); }, failed, "Der Name „fw/a.bin“ ist für das Dateisystem des USB-Sticks zu lang.\r\nDie Datei wurde nicht geschrieben."},
+        {"bad name", [&] { return run({K::StickBadName, "fw/a:b.txt"}); }, failed, "Der Name „fw/a:b.txt“ ist auf dem USB-Stick nicht erlaubt.\r\nFAT erlaubt in Namen keines der Zeichen : * ? \" < > | und keinen Punkt und kein Leerzeichen am Ende. Es wurde nichts entpackt."},
+        {"names that differ in case", [&] { return run({K::StickNameClash, "Readme.TXT", "README.txt"}); }, failed, "Die Namen „Readme.TXT“ und „README.txt“ unterscheiden sich nur in der Groß- und Kleinschreibung.\r\nAuf dem USB-Stick wären beide dieselbe Datei. Es wurde nichts entpackt."},
+        // Two spellings of one name that differ in more than case are not called a case clash.
+        {"two spellings of one name", [&] { return run({K::StickNameClash, "Kan\u00e4le.txt", "Kana\u0308le.txt"}); }, failed, "Das Archiv enthält „Kan\u00e4le.txt“ und „Kana\u0308le.txt“, die auf dem USB-Stick derselbe Name wären.\r\nAuf dem USB-Stick wären beide dieselbe Datei. Es wurde nichts entpackt."},
+        {"no space", [&] { return run({K::StickNoSpace, file}); }, failed, "Auf dem USB-Stick ist nicht genügend Speicherplatz für „fw/a.bin“.\r\nLöschen Sie unbenötigte Daten und versuchen Sie es nochmal."},
+        {"read-only", [&] { return run({K::StickReadOnly, file}); }, failed, "Der USB-Stick ist schreibgeschützt: „fw/a.bin“ konnte nicht geschrieben werden.\r\nHeben Sie den Schreibschutz auf und versuchen Sie es nochmal."},
+        {"pulled while writing a file", [&] { return run({K::StickGone, file}); }, failed, "Der USB-Stick wurde während des Updates entfernt: „fw/a.bin“ konnte nicht geschrieben werden.\r\nStecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal."},
+        {"pulled", [&] { return run({K::StickGone}); }, failed, "Der USB-Stick wurde während des Updates entfernt.\r\nStecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal."},
+        {"a folder in the way", [&] { return run({K::StickNotAFile, file}); }, failed, "Auf dem USB-Stick steht ein Ordner, wo die Datei „fw/a.bin“ hingehört.\r\nEntfernen Sie den Ordner und versuchen Sie es nochmal."},
+        {"read back damaged", [&] { return run({K::StickDamaged, file}); }, failed, "Die Datei „fw/a.bin“ wurde auf dem USB-Stick fehlerhaft gespeichert.\r\nDer USB-Stick ist möglicherweise defekt. Verwenden Sie einen anderen USB-Stick."},
+        {"other stick failure", [&] { return run({K::StickOther, file}); }, failed, "Die Datei „fw/a.bin“ konnte nicht auf den USB-Stick geschrieben werden.\r\nPrüfen Sie den USB-Stick und versuchen Sie es nochmal."},
+        {"below 5 MB", [] { return run({K::UpdateBelowMinimum}); }, room, "Sie benötigen mindestens 5 MB freien Speicherplatz am USB-Stick!\r\nLöschen Sie unbenötigte Daten und versuchen Sie es nochmal."},
+        {"needs room", [] { return run({K::UpdateNeedsRoom, {}, {}, 7}, RunEnd::NothingChanged); }, room, "Für dieses Update werden 7 MB freier Speicherplatz am USB-Stick benötigt." + unchanged},
+        {"no connection", [] { return run({K::UpdateNoConnection}); }, "Verbindungs-Fehler", "Es konnte keine Verbindung hergestellt werden!\r\nPrüfen Sie Ihre Internetverbindung oder versuchen es später nochmal."},
+        {"not signed", [] { return run({K::UpdatePackageNotSigned, "Q120.zip"}, RunEnd::NothingChanged); }, "Update abgebrochen", "Das Paket „Q120.zip“ stimmt nicht mit der Signatur des Servers überein." + unchanged},
+        {"program file missing", [] { return run({K::UpdateProgramFileMissing, "norvstick.ico"}, RunEnd::NothingChanged); }, failed, "Die Datei „norvstick.ico“ fehlt im Programmordner.\r\nInstallieren Sie das Programm neu." + unchanged},
+        {"archive code", [] { return run({K::ArchiveFailed, "Q120.zip", {}, 51}, RunEnd::NothingChanged); }, failed, "Das Firmware-Paket „Q120.zip“ konnte nicht entpackt werden (Fehler 51)." + unchanged},
+        {"commit completed later", [&] { return run({K::StickReadOnly, file}, RunEnd::CompletedLater); }, "Update unvollständig", "Der USB-Stick ist schreibgeschützt: „fw/a.bin“ konnte nicht geschrieben werden.\r\nHeben Sie den Schreibschutz auf und versuchen Sie es nochmal.\r\nDas Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen."},
+        {"download failed", [] { return messages::downloadFailedBox("Q120.zip", {K::DownloadHttpStatus, "http://x/", {}, 404}); }, "Download fehlgeschlagen", "Das Paket „Q120.zip“ konnte nicht geladen werden.\r\nDer Server meldet den Fehler 404." + unchanged},
+        {"no server", [] { return reason({K::DownloadNoConnection}); }, {}, "Keine Verbindung zum Server."},
+        {"interrupted", [] { return reason({K::DownloadInterrupted}); }, {}, "Die Verbindung wurde unterbrochen."},
+        {"stalled", [] { return reason({K::DownloadStalled}); }, {}, "Der Server antwortet nicht."},
+        {"too large", [] { return reason({K::DownloadTooLarge}); }, {}, "Die Datei ist größer als der freie Speicherplatz."},
+        {"write", [] { return reason({K::DownloadWrite}); }, {}, "Die Datei konnte nicht geschrieben werden."},
+        {"out of memory", [] { return reason({K::DownloadOutOfMemory}); }, {}, "Nicht genügend Arbeitsspeicher."},
+        {"cancelled", [] { return reason({K::DownloadCancelled}); }, {}, "Der Download wurde abgebrochen."},
+        {"empty", [] { return reason({K::DownloadEmpty}); }, {}, "Der Server hat eine leere Datei geschickt."},
+        {"digest", [] { return reason({K::DownloadDigestMismatch}); }, {}, "Die Datei stimmt nicht mit der Signatur des Servers überein."},
+        {"the stick refused the download", [] { return reason({K::StickNoSpace, "Sett_AT.txt"}); }, {}, "Auf dem USB-Stick ist nicht genügend Speicherplatz für „Sett_AT.txt“. Löschen Sie unbenötigte Daten und versuchen Sie es nochmal."},
+        {"question", [] { return messages::confirmUpdateBox("Q120", "Österreich"); }, "Wollen Sie updaten ?", "Sie haben folgende Update Optionen gewählt:\r\nReceiver: Norvane Q120\r\nSettings: Österreich\r\n\r\nUpdaten mit OK ?"},
+        {"success", [] { return messages::updateDoneBox(); }, "Update erfolgreich", "Update abgeschlossen\r\n\r\nDieser Service wird KOSTENLOS zur Verfügung gestellt von\r\nTELVANO AUSTRIA - www.norvane.de\r\n\r\n"},
+        {"unpacking", [] { return messages::runPhaseStatus(RunPhase::Unpacking); }, "Firmware wird entpackt...", "Firmware wird entpackt."},
+        {"staged", [] { return messages::runPhaseStatus(RunPhase::Staged); }, "Update abgeschlossen", "Update abgeschlossen."},
+        {"run cancelled", [] { return messages::runPhaseStatus(RunPhase::Cancelled); }, "Update abgebrochen", "Das Update wurde abgebrochen."},
+        {"completed and swept", [] { return BoxText{{}, messages::recoveryText({1, false, 3})}; }, {}, "Ein unterbrochenes Update wurde auf dem USB-Stick abgeschlossen. 3 unvollständige Dateien früherer Updates wurden entfernt."},
+        {"discarded", [] { return BoxText{{}, messages::recoveryText({0, true, 0})}; }, {}, "Reste eines abgebrochenen Updates wurden vom USB-Stick entfernt."},
+        {"replace", [] { return messages::unzipReplaceBox("/stick/a.txt"); }, "VBUnZip32 - File Already Exists!", "Overwrite /stick/a.txt?"},
+        {"password", [] { return BoxText{messages::unzipPasswordPrompt(), {}}; }, "Please Enter The Password!", {}},
+        {"archive result", [] { return messages::unzipResultBox(82); }, "Norvane USB-Stick Updatetool", "82"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const BoxText box = row.box();
+        EXPECT_EQ(box.title, row.title);
+        EXPECT_EQ(box.text, row.text);
+    }
+}
+
+// The extraction's boxes: the question with its icon and buttons and what each answer
+// means, the password's input box, and the result under the program's title.
+TEST(Messages, UnzipBoxesAskAndAnswerAsTheyAlwaysDid) {
+    test::FakeDialogs dialogs;
+    UnzipDialogs questions(dialogs);
+    dialogs.answerNext(platform::MessageResult::Yes);
+    dialogs.answerNext(platform::MessageResult::No);
+    dialogs.answerNext(platform::MessageResult::Cancel);
+    EXPECT_EQ(questions.askReplace("a"), unzip::ReplaceAnswer::Overwrite);
+    EXPECT_EQ(questions.askReplace("a"), unzip::ReplaceAnswer::Keep);
+    EXPECT_EQ(questions.askReplace("a"), unzip::ReplaceAnswer::OverwriteNone);
+    dialogs.cancelNextInput();
+    EXPECT_EQ(questions.askPassword(), std::nullopt);
+    EXPECT_EQ(dialogs.prompts(), QStringList{"Please Enter The Password!"});
+    questions.showResult(51);
+    ASSERT_EQ(dialogs.shown().size(), 4u);
+    EXPECT_EQ(dialogs.shown()[0].icon, platform::MessageIcon::Warning);
+    EXPECT_EQ(dialogs.shown()[0].buttons, platform::MessageButtons::YesNoCancel);
+    EXPECT_EQ(dialogs.shown()[3].icon, platform::MessageIcon::None);
+    EXPECT_EQ(dialogs.shown()[3].buttons, platform::MessageButtons::Ok);
+    EXPECT_EQ(dialogs.shown()[3].text, "51");
+}
+
+} // namespace
+} // namespace norvane
