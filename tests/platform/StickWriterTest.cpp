@@ -181,7 +181,7 @@ TEST_P(StickWriterTest, PulledStickIsToldApartFromOtherFailures) {
 }
 
 // A write-protected stick, as an ordinary user meets it: the folder refuses new files, and
-// the fault says so. Root passes every permission check, so as root the test runs itself
+// the failure says so. Root passes every permission check, so as root the test runs itself
 // again as nobody.
 TEST(StickWriterRights, WriteProtectedStickIsToldAsSuch) {
     QString stick = qEnvironmentVariable("NORVANE_READ_ONLY_STICK");

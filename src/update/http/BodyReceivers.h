@@ -47,7 +47,7 @@ public:
     bool open();
     TransferError receive(const char* data, std::size_t size) noexcept override;
     bool commit();
-    // Why open, receive or commit failed (errno, fault and the name).
+    // Why open, receive or commit failed: a stick kind with errno and the name.
     const Failure& status() const { return status_; }
     // true after a commit that kept an identical file.
     bool keptExisting() const { return file_.keptExisting(); }
