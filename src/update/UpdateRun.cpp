@@ -187,12 +187,12 @@ UpdateOutcome UpdateRun::unpackFirmware() {
 }
 
 UpdateOutcome UpdateRun::copyFromProgramFolder(const QString& name) {
-    const StickCopyResult copied =
+    const Failure copied =
         copyToStick(m_.programFolder + name, m_.stick.writer(), StagedUpdate::staged(name));
-    if (copied.sourceMissing)
+    if (copied.kind == FailureKind::UpdateProgramFileMissing)
         return refuse(UpdateOutcome::Refused, {FailureKind::UpdateProgramFileMissing, name});
-    if (!copied.ok)
-        return refuseStick(copied.stick);
+    if (!copied.ok())
+        return refuseStick(copied);
     m_targets << name;
     return UpdateOutcome::Done;
 }
