@@ -2,7 +2,6 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Text.h"
-#include "signature/ServerSignature.h"
 #include "update/StagedUpdate.h"
 #include "update/UpdateRunView.h"
 
@@ -37,11 +36,13 @@ QStringList failureLines(const Failure& failure) {
     case FailureKind::DownloadEmpty:
     case FailureKind::DownloadDigestMismatch:
         return {downloadReason(failure)};
+    case FailureKind::PackageMismatch:
+        return {QStringLiteral("Das Paket „%1“ stimmt nicht mit der Signatur des Servers überein.")
+                    .arg(failure.subject)};
     case FailureKind::ArchiveFailed:
     case FailureKind::UpdateBelowMinimum:
     case FailureKind::UpdateNeedsRoom:
     case FailureKind::UpdateNoConnection:
-    case FailureKind::UpdatePackageNotSigned:
     case FailureKind::UpdateProgramFileMissing:
         return runFailureBox(failure, RunEnd::NotStarted).text.split(NewLine);
     default:
@@ -154,8 +155,9 @@ QString downloadReason(const Failure& failure) {
     return stickFailureLines(failure).join(u' ');
 }
 
-BoxText confirmUpdateBox(const QString& firmName, const QString& settName) {
-    return {QStringLiteral("Wollen Sie updaten ?"),
+Box confirmUpdateBox(const QString& firmName, const QString& settName) {
+    return {platform::MessageIcon::None, platform::MessageButtons::OkCancel,
+            QStringLiteral("Wollen Sie updaten ?"),
             QStringList{QStringLiteral("Sie haben folgende Update Optionen gewählt:"),
                         QStringLiteral("Receiver: Norvane ") + firmName,
                         QStringLiteral("Settings: ") + settName, QString(),
@@ -163,7 +165,7 @@ BoxText confirmUpdateBox(const QString& firmName, const QString& settName) {
                 .join(NewLine)};
 }
 
-BoxText runFailureBox(const Failure& failure, RunEnd end) {
+Box runFailureBox(const Failure& failure, RunEnd end) {
     QString title = kUpdateFailed;
     QStringList text;
     switch (failure.kind) {
@@ -182,9 +184,9 @@ BoxText runFailureBox(const Failure& failure, RunEnd end) {
         text = {QStringLiteral("Es konnte keine Verbindung hergestellt werden!"),
                 QStringLiteral("Prüfen Sie Ihre Internetverbindung oder versuchen es später nochmal.")};
         break;
-    case FailureKind::UpdatePackageNotSigned:
+    case FailureKind::PackageMismatch:
         title = QStringLiteral("Update abgebrochen");
-        text = {packageMismatchText(failure.subject)};
+        text = failureLines(failure);
         break;
     case FailureKind::UpdateProgramFileMissing:
         text = {QStringLiteral("Die Datei %1 fehlt im Programmordner.").arg(quoted(failure.subject)),
@@ -205,18 +207,18 @@ BoxText runFailureBox(const Failure& failure, RunEnd end) {
         title = QStringLiteral("Update unvollständig");
         text << QStringLiteral("Das Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen.");
     }
-    return {title, text.join(NewLine)};
+    return {.title = title, .text = text.join(NewLine)};
 }
 
-BoxText downloadFailedBox(const QString& package, const Failure& failure) {
-    return {QStringLiteral("Download fehlgeschlagen"),
-            QStringList{QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(package),
-                        downloadReason(failure), nothingChanged()}
-                .join(NewLine)};
+Box downloadFailedBox(const QString& package, const Failure& failure) {
+    return {.title = QStringLiteral("Download fehlgeschlagen"),
+            .text = QStringList{QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(package),
+                                downloadReason(failure), nothingChanged()}
+                        .join(NewLine)};
 }
 
-BoxText updateDoneBox() {
-    return {QStringLiteral("Update erfolgreich"),
+Box updateDoneBox() {
+    return {platform::MessageIcon::None, platform::MessageButtons::Ok, QStringLiteral("Update erfolgreich"),
             QStringList{QStringLiteral("Update abgeschlossen"), QString(),
                         QStringLiteral("Dieser Service wird KOSTENLOS zur Verfügung gestellt von"),
                         QStringLiteral("TELVANO AUSTRIA - www.norvane.de")}
@@ -224,7 +226,7 @@ BoxText updateDoneBox() {
                 NewLine + NewLine};
 }
 
-BoxText runPhaseStatus(RunPhase phase) {
+PanelText runPhaseStatus(RunPhase phase) {
     switch (phase) {
     case RunPhase::Unpacking:
         return {QStringLiteral("Firmware wird entpackt..."), QStringLiteral("Firmware wird entpackt.")};
@@ -248,8 +250,9 @@ QString recoveryText(const Recovery& recovery) {
     return said.join(u' ');
 }
 
-BoxText unzipReplaceBox(const QString& fileName) {
-    return {QStringLiteral("VBUnZip32 - File Already Exists!"),
+Box unzipReplaceBox(const QString& fileName) {
+    return {platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel,
+            QStringLiteral("VBUnZip32 - File Already Exists!"),
             QStringLiteral("Overwrite ") + fileName + u'?'};
 }
 
@@ -257,8 +260,9 @@ QString unzipPasswordPrompt() {
     return QStringLiteral("Please Enter The Password!");
 }
 
-BoxText unzipResultBox(int code) {
-    return {QString::fromUtf8(platform::kProgramTitle), QString::number(code)};
+Box unzipResultBox(int code) {
+    return {platform::MessageIcon::None, platform::MessageButtons::Ok,
+            QString::fromUtf8(platform::kProgramTitle), QString::number(code)};
 }
 
 } // namespace norvane::messages

@@ -3,6 +3,7 @@
 // failure value (platform/Failure.h) and the program's questions and notices into the
 // texts of its message boxes, status panels and tool tips.
 
+#include "platform/Dialogs.h"
 #include "platform/Failure.h"
 
 #include <QString>
@@ -19,14 +20,22 @@ namespace norvane::messages {
 // The lines of the message for a failure.
 QStringList failureLines(const Failure& failure);
 
-// ---------------------------------------------------------------------------------------
-// Writing to the stick, downloads and the update run
-
-// A message box's title and text (its lines joined with NewLine).
-struct BoxText {
+// A message box as the user sees it.
+struct Box {
+    platform::MessageIcon icon = platform::MessageIcon::Critical;
+    platform::MessageButtons buttons = platform::MessageButtons::Ok;
     QString title;
     QString text;
 };
+
+// A status panel's text and tool tip.
+struct PanelText {
+    QString text;
+    QString toolTip;
+};
+
+// ---------------------------------------------------------------------------------------
+// Writing to the stick, downloads and the update run
 
 // The lines for a failure of a stick kind, naming the file (subject) below the stick's
 // root; other: the second name of a name clash. A pulled stick without a name is told
@@ -38,19 +47,19 @@ QString downloadReason(const Failure& failure);
 
 // The boxes of the update run: the question before it starts, a failure and how the run
 // ended with it, a package that could not be downloaded, and the success.
-BoxText confirmUpdateBox(const QString& firmName, const QString& settName);
-BoxText runFailureBox(const Failure& failure, RunEnd end);
-BoxText downloadFailedBox(const QString& package, const Failure& failure);
-BoxText updateDoneBox();
-// The status panel's text and tool tip for a phase of the run.
-BoxText runPhaseStatus(RunPhase phase);
+Box confirmUpdateBox(const QString& firmName, const QString& settName);
+Box runFailureBox(const Failure& failure, RunEnd end);
+Box downloadFailedBox(const QString& package, const Failure& failure);
+Box updateDoneBox();
+// The status panel for a phase of the run.
+PanelText runPhaseStatus(RunPhase phase);
 // One line that says what was done with the remains of an interrupted update found on
 // the stick; empty when nothing was.
 QString recoveryText(const Recovery& recovery);
 
 // The archive extraction's questions and its result box.
-BoxText unzipReplaceBox(const QString& fileName);
+Box unzipReplaceBox(const QString& fileName);
 QString unzipPasswordPrompt();
-BoxText unzipResultBox(int code);
+Box unzipResultBox(int code);
 
 } // namespace norvane::messages

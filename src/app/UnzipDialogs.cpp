@@ -5,9 +5,8 @@
 namespace norvane {
 
 unzip::ReplaceAnswer UnzipDialogs::askReplace(const QString& fileName) {
-    const messages::BoxText box = messages::unzipReplaceBox(fileName);
-    switch (m_dialogs.messageBox(platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel,
-                                 box.title, box.text)) {
+    const messages::Box box = messages::unzipReplaceBox(fileName);
+    switch (m_dialogs.messageBox(box.icon, box.buttons, box.title, box.text)) {
     case platform::MessageResult::Yes:
         return unzip::ReplaceAnswer::Overwrite;
     case platform::MessageResult::Cancel:
@@ -22,8 +21,8 @@ std::optional<QString> UnzipDialogs::askPassword() {
 }
 
 void UnzipDialogs::showResult(int code) {
-    const messages::BoxText box = messages::unzipResultBox(code);
-    m_dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::Ok, box.title, box.text);
+    const messages::Box box = messages::unzipResultBox(code);
+    m_dialogs.messageBox(box.icon, box.buttons, box.title, box.text);
 }
 
 } // namespace norvane

@@ -22,6 +22,15 @@
 
 namespace norvane {
 
+namespace {
+
+// Shows a box of the table of messages; the button the user pressed.
+platform::MessageResult showBox(platform::Dialogs& dialogs, const messages::Box& box) {
+    return dialogs.messageBox(box.icon, box.buttons, box.title, box.text);
+}
+
+} // namespace
+
 void frmMain::cmdChoose_Click() {
     if (m_updateRunning || m_stickBusy)
         return; // the button stays usable during a run; a second click starts nothing
@@ -107,14 +116,12 @@ bool frmMain::windowClosed() const {
 }
 
 bool frmMain::confirmUpdate(const QString& firmName, const QString& settName) {
-    const messages::BoxText box = messages::confirmUpdateBox(firmName, settName);
-    return dialogs().messageBox(platform::MessageIcon::None, platform::MessageButtons::OkCancel, box.title,
-                                box.text) == platform::MessageResult::Ok;
+    return showBox(dialogs(), messages::confirmUpdateBox(firmName, settName)) == platform::MessageResult::Ok;
 }
 
 void frmMain::showRunPhase(RunPhase phase) {
-    const messages::BoxText status = messages::runPhaseStatus(phase);
-    setStatus(2, status.title, status.text);
+    const messages::PanelText status = messages::runPhaseStatus(phase);
+    setStatus(2, status.text, status.toolTip);
 }
 
 void frmMain::showRecovery(const Recovery& recovery) {
@@ -123,18 +130,15 @@ void frmMain::showRecovery(const Recovery& recovery) {
 }
 
 void frmMain::tellFailure(const Failure& failure, RunEnd end) {
-    const messages::BoxText box = messages::runFailureBox(failure, end);
-    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok, box.title, box.text);
+    showBox(dialogs(), messages::runFailureBox(failure, end));
 }
 
 void frmMain::tellDownloadFailed(const QString& package, const Failure& failure) {
-    const messages::BoxText box = messages::downloadFailedBox(package, failure);
-    dialogs().messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok, box.title, box.text);
+    showBox(dialogs(), messages::downloadFailedBox(package, failure));
 }
 
 void frmMain::tellDone() {
-    const messages::BoxText box = messages::updateDoneBox();
-    dialogs().messageBox(platform::MessageIcon::None, platform::MessageButtons::Ok, box.title, box.text);
+    showBox(dialogs(), messages::updateDoneBox());
 }
 
 // The determinate bar beside the status text; a busy bar while the size is unknown.

@@ -11,7 +11,8 @@ namespace norvane {
 enum class FailureKind {
     None,
 
-    // Writing below a stick's root; subject: the name below the root.
+    // Writing below a stick's root; subject: the name below the root (or the member of an
+    // archive being unpacked), code: errno (an archive's result code while unpacking).
     StickLink,        // a symbolic link on the way or at the name
     StickNameTooLong, // a name or path longer than the file system takes
     StickNoSpace,     // the stick is full
@@ -38,12 +39,12 @@ enum class FailureKind {
     // Unpacking an archive; subject: the archive, code: the archive's result code.
     ArchiveFailed,
 
-    // The update run; what it names in subject and code is said per kind.
-    UpdateBelowMinimum,       // less free room on the stick than any update needs
-    UpdateNeedsRoom,          // too little room for this update; code: the megabytes it needs
-    UpdateNoConnection,       // the server could not be reached before anything was written
-    UpdatePackageNotSigned,   // a package the signed list does not name or match; subject: the package
-    UpdateProgramFileMissing, // subject: the file missing in the program folder
+    // The update run.
+    UpdateBelowMinimum,       // less free room on the stick than any update needs; subject: its root
+    UpdateNeedsRoom,          // too little room for this update; subject: the root, code: megabytes
+    UpdateNoConnection,       // the server could not be reached; subject: the address tried
+    PackageMismatch,          // a package the signed list does not name or match; subject: the package
+    UpdateProgramFileMissing, // a file of the program folder is missing or unreadable; subject: its name
 
     // Ejecting a stick; subject: its root.
     EjectBusy,       // something still uses the volume; other: another mounted file system of the drive

@@ -53,7 +53,7 @@ UpdateOutcome UpdateRun::run() {
     if (m_plan.digests) {
         for (const QString& file : {m_plan.firmFile, m_plan.settFile}) {
             if (!file.isEmpty() && !m_plan.digests->digestOf(file + QStringLiteral(".txt"))) {
-                m_.view.tellFailure({FailureKind::UpdatePackageNotSigned, file}, RunEnd::NothingChanged);
+                m_.view.tellFailure({FailureKind::PackageMismatch, file}, RunEnd::NothingChanged);
                 m_.view.showRunPhase(RunPhase::Cancelled);
                 return UpdateOutcome::NotSigned;
             }
@@ -116,7 +116,7 @@ UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) 
     if (m_.view.windowClosed())
         return refuse(UpdateOutcome::Stopped, {});
     if (result.failure.kind == FailureKind::DownloadDigestMismatch)
-        return refuse(UpdateOutcome::NotSigned, {FailureKind::UpdatePackageNotSigned, file});
+        return refuse(UpdateOutcome::NotSigned, {FailureKind::PackageMismatch, file});
     if (result.failure.kind == FailureKind::DownloadTooLarge)
         return refuseRoom(m_stagedBytes + onClusters(result.announced > 0 ? result.announced : room + 1));
     if (!result.ok()) {

@@ -1,5 +1,5 @@
-// Unpacking end to end: what lands on the stick, the result codes and boxes, and the
-// questions, for good archives and hostile ones.
+// Unpacking end to end: what lands on the stick, the result codes and the questions (as
+// values; their boxes: tests/app/MessagesTest.cpp), for good archives and hostile ones.
 #include "UnzipTestSupport.h"
 #include "support/FileBytes.h"
 

@@ -354,7 +354,7 @@ TEST(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
         EXPECT_EQ(script.log.contains("done"), c.outcome == UpdateOutcome::Done);
         if (c.outcome == UpdateOutcome::NotSigned) {
             ASSERT_EQ(script.told.size(), 1);
-            EXPECT_EQ(script.told[0].failure, (Failure{FailureKind::UpdatePackageNotSigned, c.package}));
+            EXPECT_EQ(script.told[0].failure, (Failure{FailureKind::PackageMismatch, c.package}));
             EXPECT_EQ(script.told[0].end, RunEnd::NothingChanged);
             EXPECT_EQ(script.lastPhase, RunPhase::Cancelled);
             EXPECT_EQ(treeOf(t.stick.path()), before);

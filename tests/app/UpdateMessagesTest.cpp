@@ -1,6 +1,6 @@
-// The one table of the program's words: the exact German text of every failure the stick,
-// the downloads and the update run report, and of the run's other boxes; and the
-// extraction's boxes as the user answers them.
+// The table of the program's words for writing to the stick, downloads and the update
+// run: the exact German text, icon and buttons of every failure they report and of the
+// run's other boxes; and the extraction's boxes as the user answers them.
 #include "app/Messages.h"
 #include "app/UnzipDialogs.h"
 #include "support/FakeDialogs.h"
@@ -15,13 +15,18 @@ namespace norvane {
 namespace {
 
 using K = FailureKind;
-using messages::BoxText;
+using messages::Box;
 
-BoxText run(const Failure& failure, RunEnd end = RunEnd::NotStarted) {
+Box run(const Failure& failure, RunEnd end = RunEnd::NotStarted) {
     return messages::runFailureBox(failure, end);
 }
-BoxText reason(const Failure& failure) {
-    return {{}, messages::downloadReason(failure)};
+// A status panel's text and tool tip, as a box's title and text.
+Box panel(RunPhase phase) {
+    const messages::PanelText status = messages::runPhaseStatus(phase);
+    return {.title = status.text, .text = status.toolTip};
+}
+Box reason(const Failure& failure) {
+    return {.title = {}, .text = messages::downloadReason(failure)};
 }
 
 TEST(Messages, EveryKindHasItsExactGermanWords) {
@@ -32,9 +37,11 @@ TEST(Messages, EveryKindHasItsExactGermanWords) {
     // clang-format off
     const struct {
         const char* what;
-        std::function<BoxText()> box;
+        std::function<Box()> box;
         QString title;
         QString text;
+        platform::MessageIcon icon = platform::MessageIcon::Critical;
+        platform::MessageButtons buttons = platform::MessageButtons::Ok;
     } rows[] = {
         {"link", [&] { return run({K::StickLink, file}); }, failed, "„fw/a.bin“ auf dem USB-Stick ist eine Verknüpfung auf eine andere Stelle.\r\nAus Sicherheitsgründen wird sie nicht überschrieben. Entfernen Sie die Verknüpfung vom USB-Stick und versuchen Sie es nochmal."},
         {"name too long", [&] { return run({K::StickNameTooLong, file}); }, failed, "Der Name „fw/a.bin“ ist für das Dateisystem des USB-Sticks zu lang.\r\nDie Datei wurde nicht geschrieben."},
@@ -52,7 +59,7 @@ TEST(Messages, EveryKindHasItsExactGermanWords) {
         {"below 5 MB", [] { return run({K::UpdateBelowMinimum}); }, room, "Sie benötigen mindestens 5 MB freien Speicherplatz am USB-Stick!\r\nLöschen Sie unbenötigte Daten und versuchen Sie es nochmal."},
         {"needs room", [] { return run({K::UpdateNeedsRoom, {}, {}, 7}, RunEnd::NothingChanged); }, room, "Für dieses Update werden 7 MB freier Speicherplatz am USB-Stick benötigt." + unchanged},
         {"no connection", [] { return run({K::UpdateNoConnection}); }, "Verbindungs-Fehler", "Es konnte keine Verbindung hergestellt werden!\r\nPrüfen Sie Ihre Internetverbindung oder versuchen es später nochmal."},
-        {"not signed", [] { return run({K::UpdatePackageNotSigned, "Q120.zip"}, RunEnd::NothingChanged); }, "Update abgebrochen", "Das Paket „Q120.zip“ stimmt nicht mit der Signatur des Servers überein." + unchanged},
+        {"not signed", [] { return run({K::PackageMismatch, "Q120.zip"}, RunEnd::NothingChanged); }, "Update abgebrochen", "Das Paket „Q120.zip“ stimmt nicht mit der Signatur des Servers überein." + unchanged},
         {"program file missing", [] { return run({K::UpdateProgramFileMissing, "norvstick.ico"}, RunEnd::NothingChanged); }, failed, "Die Datei „norvstick.ico“ fehlt im Programmordner.\r\nInstallieren Sie das Programm neu." + unchanged},
         {"archive code", [] { return run({K::ArchiveFailed, "Q120.zip", {}, 51}, RunEnd::NothingChanged); }, failed, "Das Firmware-Paket „Q120.zip“ konnte nicht entpackt werden (Fehler 51)." + unchanged},
         {"commit completed later", [&] { return run({K::StickReadOnly, file}, RunEnd::CompletedLater); }, "Update unvollständig", "Der USB-Stick ist schreibgeschützt: „fw/a.bin“ konnte nicht geschrieben werden.\r\nHeben Sie den Schreibschutz auf und versuchen Sie es nochmal.\r\nDas Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen."},
@@ -67,28 +74,30 @@ TEST(Messages, EveryKindHasItsExactGermanWords) {
         {"empty", [] { return reason({K::DownloadEmpty}); }, {}, "Der Server hat eine leere Datei geschickt."},
         {"digest", [] { return reason({K::DownloadDigestMismatch}); }, {}, "Die Datei stimmt nicht mit der Signatur des Servers überein."},
         {"the stick refused the download", [] { return reason({K::StickNoSpace, "Sett_AT.txt"}); }, {}, "Auf dem USB-Stick ist nicht genügend Speicherplatz für „Sett_AT.txt“. Löschen Sie unbenötigte Daten und versuchen Sie es nochmal."},
-        {"question", [] { return messages::confirmUpdateBox("Q120", "Österreich"); }, "Wollen Sie updaten ?", "Sie haben folgende Update Optionen gewählt:\r\nReceiver: Norvane Q120\r\nSettings: Österreich\r\n\r\nUpdaten mit OK ?"},
-        {"success", [] { return messages::updateDoneBox(); }, "Update erfolgreich", "Update abgeschlossen\r\n\r\nDieser Service wird KOSTENLOS zur Verfügung gestellt von\r\nTELVANO AUSTRIA - www.norvane.de\r\n\r\n"},
-        {"unpacking", [] { return messages::runPhaseStatus(RunPhase::Unpacking); }, "Firmware wird entpackt...", "Firmware wird entpackt."},
-        {"staged", [] { return messages::runPhaseStatus(RunPhase::Staged); }, "Update abgeschlossen", "Update abgeschlossen."},
-        {"run cancelled", [] { return messages::runPhaseStatus(RunPhase::Cancelled); }, "Update abgebrochen", "Das Update wurde abgebrochen."},
-        {"completed and swept", [] { return BoxText{{}, messages::recoveryText({1, false, 3})}; }, {}, "Ein unterbrochenes Update wurde auf dem USB-Stick abgeschlossen. 3 unvollständige Dateien früherer Updates wurden entfernt."},
-        {"discarded", [] { return BoxText{{}, messages::recoveryText({0, true, 0})}; }, {}, "Reste eines abgebrochenen Updates wurden vom USB-Stick entfernt."},
-        {"replace", [] { return messages::unzipReplaceBox("/stick/a.txt"); }, "VBUnZip32 - File Already Exists!", "Overwrite /stick/a.txt?"},
-        {"password", [] { return BoxText{messages::unzipPasswordPrompt(), {}}; }, "Please Enter The Password!", {}},
-        {"archive result", [] { return messages::unzipResultBox(82); }, "Norvane USB-Stick Updatetool", "82"},
+        {"question", [] { return messages::confirmUpdateBox("Q120", "Österreich"); }, "Wollen Sie updaten ?", "Sie haben folgende Update Optionen gewählt:\r\nReceiver: Norvane Q120\r\nSettings: Österreich\r\n\r\nUpdaten mit OK ?", platform::MessageIcon::None, platform::MessageButtons::OkCancel},
+        {"success", [] { return messages::updateDoneBox(); }, "Update erfolgreich", "Update abgeschlossen\r\n\r\nDieser Service wird KOSTENLOS zur Verfügung gestellt von\r\nTELVANO AUSTRIA - www.norvane.de\r\n\r\n", platform::MessageIcon::None},
+        {"unpacking", [] { return panel(RunPhase::Unpacking); }, "Firmware wird entpackt...", "Firmware wird entpackt."},
+        {"staged", [] { return panel(RunPhase::Staged); }, "Update abgeschlossen", "Update abgeschlossen."},
+        {"run cancelled", [] { return panel(RunPhase::Cancelled); }, "Update abgebrochen", "Das Update wurde abgebrochen."},
+        {"completed and swept", [] { return Box{.title = {}, .text = messages::recoveryText({1, false, 3})}; }, {}, "Ein unterbrochenes Update wurde auf dem USB-Stick abgeschlossen. 3 unvollständige Dateien früherer Updates wurden entfernt."},
+        {"discarded", [] { return Box{.title = {}, .text = messages::recoveryText({0, true, 0})}; }, {}, "Reste eines abgebrochenen Updates wurden vom USB-Stick entfernt."},
+        {"replace", [] { return messages::unzipReplaceBox("/stick/a.txt"); }, "VBUnZip32 - File Already Exists!", "Overwrite /stick/a.txt?", platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel},
+        {"password", [] { return Box{.title = messages::unzipPasswordPrompt(), .text = {}}; }, "Please Enter The Password!", {}},
+        {"archive result", [] { return messages::unzipResultBox(82); }, "Norvane USB-Stick Updatetool", "82", platform::MessageIcon::None},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const BoxText box = row.box();
+        const Box box = row.box();
         EXPECT_EQ(box.title, row.title);
         EXPECT_EQ(box.text, row.text);
+        EXPECT_EQ(box.icon, row.icon);
+        EXPECT_EQ(box.buttons, row.buttons);
     }
 }
 
-// The extraction's boxes: the question with its icon and buttons and what each answer
-// means, the password's input box, and the result under the program's title.
+// The extraction's boxes as shown: what each answer to the question means, the password's
+// input box, and the result box.
 TEST(Messages, UnzipBoxesAskAndAnswerAsTheyAlwaysDid) {
     test::FakeDialogs dialogs;
     UnzipDialogs questions(dialogs);
@@ -103,10 +112,7 @@ TEST(Messages, UnzipBoxesAskAndAnswerAsTheyAlwaysDid) {
     EXPECT_EQ(dialogs.prompts(), QStringList{"Please Enter The Password!"});
     questions.showResult(51);
     ASSERT_EQ(dialogs.shown().size(), 4u);
-    EXPECT_EQ(dialogs.shown()[0].icon, platform::MessageIcon::Warning);
     EXPECT_EQ(dialogs.shown()[0].buttons, platform::MessageButtons::YesNoCancel);
-    EXPECT_EQ(dialogs.shown()[3].icon, platform::MessageIcon::None);
-    EXPECT_EQ(dialogs.shown()[3].buttons, platform::MessageButtons::Ok);
     EXPECT_EQ(dialogs.shown()[3].text, "51");
 }
 
