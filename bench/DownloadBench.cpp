@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
         const norvane::FileDownloadResult file =
             downloader.DownloadToFile(server.url(), QStringLiteral("1"), 1, ours, size);
         toFile.push_back(secondsOf(clock));
-        const bool fileComplete = file.ok && QFileInfo(ours).size() == size;
+        const bool fileComplete = file.ok() && QFileInfo(ours).size() == size;
         QFile::remove(ours);
         const QString theirs = folder.filePath(QStringLiteral("curl.zip"));
         const norvane::bench::CurlRun toDisk = norvane::bench::runCurl(server.url(), theirs);

@@ -54,7 +54,7 @@ Round stagedUpdate(const QString& stick, const QString& package) {
     QStringList targets;
     for (const unzip::ExtractedFile& file : result.files)
         targets << file.name;
-    round.ok = result.code == 0 && staging.verify(targets, nullptr).ok() && staging.commit(targets).ok();
+    round.ok = result.code == 0 && staging.verify(targets).ok() && staging.commit(targets).ok();
     round.flushes = session.flushCalls();
     round.ms = clock.elapsed();
     return round;

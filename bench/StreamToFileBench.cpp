@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         downloader.DownloadToFile(server.url(), QStringLiteral("1"), 1, folder.filePath("package.zip"), size,
                                   [&](qint64, qint64) { ++progressCalls; });
     const qint64 ours = clock.elapsed();
-    const bool complete = result.ok && QFileInfo(folder.filePath("package.zip")).size() == size;
+    const bool complete = result.ok() && QFileInfo(folder.filePath("package.zip")).size() == size;
     QFile::remove(folder.filePath("package.zip"));
 
     clock.restart();

@@ -24,15 +24,13 @@ constexpr int kMembers = 2000;
 constexpr int kMemberBytes = 100 * 1000;
 constexpr int kRounds = 3;
 
-class SilentDialogs final : public norvane::platform::Dialogs {
+class SilentQuestions final : public norvane::unzip::Questions {
 public:
-    norvane::platform::MessageResult messageBox(norvane::platform::MessageIcon,
-                                                norvane::platform::MessageButtons, const QString&,
-                                                const QString& text) override {
-        std::fprintf(stderr, "UnzipArchive reported %s\n", qPrintable(text));
-        return norvane::platform::MessageResult::Ok;
+    norvane::unzip::ReplaceAnswer askReplace(const QString&) override {
+        return norvane::unzip::ReplaceAnswer::Keep;
     }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> askPassword() override { return {}; }
+    void showResult(int code) override { std::fprintf(stderr, "UnzipArchive reported %d\n", code); }
 };
 
 QByteArray memberBytes(int member) {
@@ -66,7 +64,7 @@ int main(int argc, char** argv) {
                 static_cast<long long>(QFile(zip).size()), kMembers,
                 static_cast<long long>(kMembers) * kMemberBytes);
 
-    SilentDialogs dialogs;
+    SilentQuestions questions;
     std::vector<double> ours, reference;
     for (int round = 0; round < kRounds; ++round) {
         const QString mine = work.filePath("ours");
@@ -74,7 +72,7 @@ int main(int argc, char** argv) {
         QDir().mkpath(mine);
         QDir().mkpath(theirs);
 
-        norvane::VBUnzBas unz(dialogs);
+        norvane::VBUnzBas unz(questions);
         unz.UnzipOptions[9] = 1;
         unz.UnzipOptions[10] = 1;
         unz.archivePath = zip;

@@ -10,6 +10,12 @@
 #include <QString>
 #include <QStringList>
 
+namespace norvane {
+struct Recovery;
+enum class RunEnd;
+enum class RunPhase;
+} // namespace norvane
+
 namespace norvane::messages {
 
 // The lines of the message for a failure.
@@ -41,5 +47,32 @@ struct PanelText {
 
 // A package on its way, with dots that grow as its body arrives.
 PanelText downloadStatus(PackageKind kind, int dots);
+// ---------------------------------------------------------------------------------------
+// Writing to the stick, downloads and the update run
+
+// The lines for a failure of a stick kind, naming the file (subject) below the stick's
+// root; other: the second name of a name clash. A pulled stick without a name is told
+// without one.
+QStringList stickFailureLines(const Failure& failure);
+// The one-line reason of a failed download: a download kind, or the stick kind that
+// refused the file.
+QString downloadReason(const Failure& failure);
+
+// The boxes of the update run: the question before it starts, a failure and how the run
+// ended with it, a package that could not be downloaded, and the success.
+Box confirmUpdateBox(const QString& firmName, const QString& settName);
+Box runFailureBox(const Failure& failure, RunEnd end);
+Box downloadFailedBox(const QString& package, const Failure& failure);
+Box updateDoneBox();
+// The status panel for a phase of the run.
+PanelText runPhaseStatus(RunPhase phase);
+// One line that says what was done with the remains of an interrupted update found on
+// the stick; empty when nothing was.
+QString recoveryText(const Recovery& recovery);
+
+// The archive extraction's questions and its result box.
+Box unzipReplaceBox(const QString& fileName);
+QString unzipPasswordPrompt();
+Box unzipResultBox(int code);
 
 } // namespace norvane::messages

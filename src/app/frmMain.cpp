@@ -4,6 +4,7 @@
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
 #include "app/Messages.h"
+#include "app/UnzipDialogs.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
@@ -162,7 +163,8 @@ void frmMain::Form_Load() {
         std::make_unique<cDrive>(m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini,
                                                                m_services.shell, m_services.programFolder});
     m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
-    m_unzip = std::make_unique<VBUnzBas>(dialogs());
+    m_unzipDialogs = std::make_unique<UnzipDialogs>(dialogs());
+    m_unzip = std::make_unique<VBUnzBas>(*m_unzipDialogs);
     m_SettName = settNames();
     m_Reihenfolge = reihenfolgen();
     m_SelFirm = -1;

@@ -41,6 +41,7 @@ struct EjectOutcome;
 } // namespace platform
 
 class basDeklare;
+class UnzipDialogs;
 class VBUnzBas;
 
 class frmMain : public QMainWindow, private StatusSink, private StickView, private UpdateRunView {
@@ -159,9 +160,14 @@ private:
     // UpdateRunView: what the update run shows.
     void refreshStickCapacity() override;
     bool windowClosed() const override;
-    void showRunStatus(const QString& text, const QString& toolTip) override;
+    bool confirmUpdate(const QString& firmName, const QString& settName) override;
+    void showRunPhase(RunPhase phase) override;
+    void showRecovery(const Recovery& recovery) override;
     void showRunProgress(qint64 done, qint64 total) override;
     void hideRunProgress() override;
+    void tellFailure(const Failure& failure, RunEnd end) override;
+    void tellDownloadFailed(const QString& package, const Failure& failure) override;
+    void tellDone() override;
     void openWebPage(const QString& url) override;
 
     void setStatus(int panel, const QString& text, const QString& toolTip);
@@ -182,6 +188,7 @@ private:
     std::unique_ptr<basDeklare> m_winProc;
     Downloader m_downloader;
     // One extraction object for the program run: a refused password stays refused.
+    std::unique_ptr<UnzipDialogs> m_unzipDialogs;
     std::unique_ptr<VBUnzBas> m_unzip;
 
     std::array<OptionButton*, 11> Firm_Option{};

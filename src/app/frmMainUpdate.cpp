@@ -1,6 +1,7 @@
 // "Starte Update": the plan of the update run from the choice and the stick, and what
 // the window shows of the run.
 
+#include "app/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
@@ -8,7 +9,6 @@
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
 #include "unzip/VBUnzBas.h"
-#include "update/StickMessages.h"
 #include "update/UnzipExtraction.h"
 #include "update/UpdateRun.h"
 #include "widgets/StatusPanel.h"
@@ -56,7 +56,6 @@ void frmMain::cmdChoose_Click() {
     platform::StickSession stick(plan.root);
     UnzipExtraction extraction(*m_unzip, m_drive->mp_FileSystem());
     UpdateRun run(UpdateRunServices{.view = *this,
-                                    .dialogs = dialogs(),
                                     .drives = m_services.drives,
                                     .downloads = m_downloader,
                                     .extraction = extraction,
@@ -91,7 +90,7 @@ void frmMain::recoverStick(const QString& root) {
     m_stickRecovery = thread;
     connect(thread, &QThread::finished, this, [this, thread, root, result] {
         thread->deleteLater();
-        const QString said = recoveryText(*result);
+        const QString said = messages::recoveryText(*result);
         StatusPanel& panel = statusPanel(1);
         if (!said.isEmpty() && ui->lblLW->text() == root)
             panel.setToolTip(panel.toolTip() + u' ' + said);
@@ -107,8 +106,30 @@ bool frmMain::windowClosed() const {
     return m_closed;
 }
 
-void frmMain::showRunStatus(const QString& text, const QString& toolTip) {
-    setStatus(2, text, toolTip);
+bool frmMain::confirmUpdate(const QString& firmName, const QString& settName) {
+    return showBox(messages::confirmUpdateBox(firmName, settName)) == platform::MessageResult::Ok;
+}
+
+void frmMain::showRunPhase(RunPhase phase) {
+    const messages::PanelText status = messages::runPhaseStatus(phase);
+    setStatus(2, status.text, status.toolTip);
+}
+
+void frmMain::showRecovery(const Recovery& recovery) {
+    const QString said = messages::recoveryText(recovery);
+    setStatus(2, said, said);
+}
+
+void frmMain::tellFailure(const Failure& failure, RunEnd end) {
+    showBox(messages::runFailureBox(failure, end));
+}
+
+void frmMain::tellDownloadFailed(const QString& package, const Failure& failure) {
+    showBox(messages::downloadFailedBox(package, failure));
+}
+
+void frmMain::tellDone() {
+    showBox(messages::updateDoneBox());
 }
 
 // The determinate bar beside the status text; a busy bar while the size is unknown.

@@ -11,7 +11,8 @@ namespace norvane {
 enum class FailureKind {
     None,
 
-    // Writing below a stick's root; subject: the name below the root.
+    // Writing below a stick's root; subject: the name below the root (or the member of an
+    // archive being unpacked), code: errno (an archive's result code while unpacking).
     StickLink,        // a symbolic link on the way or at the name
     StickNameTooLong, // a name or path longer than the file system takes
     StickNoSpace,     // the stick is full
@@ -20,7 +21,29 @@ enum class FailureKind {
     StickNotAFile,    // a folder stands where a file goes, or a file where a folder goes
     StickBadName,     // a name the file system does not allow
     StickNameClash,   // two names that are one on the stick; other: the second name
+    StickDamaged,     // a file read back from the stick differs from what was written
     StickOther,
+
+    // Downloading a file from the server; subject: its address.
+    DownloadNoConnection,   // no connection to the server
+    DownloadHttpStatus,     // an HTTP status outside 200-299; code: the status
+    DownloadInterrupted,    // the connection broke off, or the body was cut short
+    DownloadStalled,        // the server stopped answering
+    DownloadTooLarge,       // the body was announced, or grew, beyond the room allowed
+    DownloadWrite,          // the body could not be written
+    DownloadOutOfMemory,    // no memory for the body
+    DownloadCancelled,      // the download was cancelled
+    DownloadEmpty,          // the server sent an empty body
+    DownloadDigestMismatch, // the whole body arrived, but not with the signed digest
+
+    // Unpacking an archive; subject: the archive, code: the archive's result code.
+    ArchiveFailed,
+
+    // The update run.
+    UpdateBelowMinimum,       // less free room on the stick than any update needs; subject: its root
+    UpdateNeedsRoom,          // too little room for this update; subject: the root, code: megabytes
+    UpdateNoConnection,       // the server could not be reached; subject: the address tried
+    UpdateProgramFileMissing, // a file of the program folder is missing or unreadable; subject: its name
 
     // Ejecting a stick; subject: its root.
     EjectBusy,       // something still uses the volume; other: another mounted file system of the drive

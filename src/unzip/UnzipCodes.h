@@ -3,7 +3,7 @@
 // tools, so that a number shown to the user means what it has always meant. This
 // is the one place where codes are defined and where the failures map onto them.
 
-#include "platform/files/StickWriter.h"
+#include "platform/Failure.h"
 
 #include <algorithm>
 #include <array>
@@ -59,28 +59,27 @@ inline int worse(int a, int b) {
     return std::max(a, b);
 }
 
-// The code of a failure of the stick.
-inline int codeOf(platform::StickFault fault) {
-    using platform::StickFault;
-    switch (fault) {
-    case StickFault::None:
+// The code of a failure of the stick; DiskFull for a full stick and for any failure that
+// none of the codes names.
+inline int codeOf(FailureKind kind) {
+    switch (kind) {
+    case FailureKind::None:
         return Ok;
-    case StickFault::Link:
+    case FailureKind::StickLink:
         return LinkOnStick;
-    case StickFault::NameTooLong:
+    case FailureKind::StickNameTooLong:
         return PathTooLong;
-    case StickFault::ReadOnly:
+    case FailureKind::StickReadOnly:
         return ReadOnly;
-    case StickFault::Gone:
+    case FailureKind::StickGone:
         return StickGone;
-    case StickFault::NotAFile:
+    case FailureKind::StickNotAFile:
         return Warning;
-    case StickFault::BadName:
+    case FailureKind::StickBadName:
         return BadName;
-    case StickFault::NameClash:
+    case FailureKind::StickNameClash:
         return NameClash;
-    case StickFault::NoSpace:
-    case StickFault::Other:
+    default:
         break;
     }
     return DiskFull;

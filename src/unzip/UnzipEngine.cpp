@@ -164,9 +164,7 @@ struct Step {
 struct Survey {
     int selected = 0;
     int code = Ok;
-    platform::StickFault fault = platform::StickFault::None;
-    QString member;
-    QString other;
+    Failure failure; // the name the stick cannot hold, or the two names that would be one
 };
 
 class Extraction {
@@ -188,7 +186,7 @@ private:
     // Reads the member's data to its end; sink receives each block and may refuse it.
     Step readData(const std::function<Step(const char*, std::size_t)>& sink);
     Step readFailure(la_ssize_t status);
-    Step writeFailure(const platform::StickStatus& status, const QString& member);
+    Step writeFailure(const Failure& status, const QString& member);
     qint64 room() const;
 
     const ArchiveLibrary& m_archive;
@@ -219,8 +217,8 @@ ExtractResult Extraction::run() {
         m_prefix = m_request.extractFolder.isEmpty() ? QString() : m_request.extractFolder + u'/';
         if (m_plan.mode == Mode::Extract && !m_prefix.isEmpty() &&
             m_stick->entry(m_request.extractFolder).kind != platform::StickEntry::Kind::Folder) {
-            m_result.fault = platform::StickFault::Gone;
-            m_result.code = codeOf(m_result.fault);
+            m_result.failure = {FailureKind::StickGone};
+            m_result.code = codeOf(m_result.failure.kind);
             return std::move(m_result);
         }
     } else if (m_plan.mode == Mode::Extract) {
@@ -230,8 +228,8 @@ ExtractResult Extraction::run() {
         m_ownStick = std::make_unique<platform::StickWriter>(m_folder, m_request.resolution);
         m_stick = m_ownStick.get();
         if (!m_stick->rootStatus().ok()) {
-            m_result.fault = m_stick->rootStatus().fault;
-            m_result.code = codeOf(m_result.fault);
+            m_result.failure = m_stick->rootStatus();
+            m_result.code = codeOf(m_result.failure.kind);
             return std::move(m_result);
         }
         m_folder = QFileInfo(m_folder).canonicalFilePath();
@@ -247,9 +245,7 @@ ExtractResult Extraction::run() {
     const Survey found = survey();
     if (found.code != Ok) {
         m_result.code = found.code;
-        m_result.fault = found.fault;
-        m_result.member = found.member;
-        m_result.otherMember = found.other;
+        m_result.failure = found.failure;
         return std::move(m_result);
     }
     const int total = found.selected;
@@ -316,9 +312,9 @@ Survey Extraction::survey() const {
         const FatName problem = fat ? fatNameProblem(*relative) : FatName::Fits;
         if (problem != FatName::Fits) {
             found.code = problem == FatName::TooLong ? PathTooLong : BadName;
-            found.fault = problem == FatName::TooLong ? platform::StickFault::NameTooLong
-                                                      : platform::StickFault::BadName;
-            found.member = name;
+            found.failure = {problem == FatName::TooLong ? FailureKind::StickNameTooLong
+                                                         : FailureKind::StickBadName,
+                             name};
             continue;
         }
         if (type != AE_IFREG)
@@ -331,9 +327,7 @@ Survey Extraction::survey() const {
             taken.insert(key, *relative);
         } else {
             found.code = NameClash;
-            found.fault = platform::StickFault::NameClash;
-            found.member = *first;
-            found.other = *relative;
+            found.failure = {FailureKind::StickNameClash, *first, *relative};
         }
     }
     return found;
@@ -373,7 +367,7 @@ Step Extraction::extractFolder(const QString& name) {
     const std::optional<QString> relative = targetRelativePath(name, true, m_plan.spacesToUnderscores);
     if (!relative)
         return {Warning, false};
-    const platform::StickStatus made = m_stick->makeFolders(m_prefix + *relative);
+    const Failure made = m_stick->makeFolders(m_prefix + *relative);
     return made.ok() ? Step{} : writeFailure(made, name);
 }
 
@@ -390,7 +384,7 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
     // The header's size may lie, so the bytes are counted as they come too; but a member
     // that announces more than there is room for is not started at all.
     if (m_archive.entry_size_is_set(entry) && m_archive.entry_size(entry) > room())
-        return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
+        return writeFailure(platform::stickFailure(FailureKind::StickNoSpace, *relative, ENOSPC), name);
 
     const qint64 replacedBytes = existing.kind == platform::StickEntry::Kind::File ? existing.size : 0;
     platform::StickFile file = m_stick->create(target);
@@ -399,9 +393,9 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
     const qint64 writtenBefore = m_written;
     Step step = readData([&](const char* data, std::size_t size) {
         if (static_cast<qint64>(size) > room())
-            return writeFailure({ENOSPC, *relative, platform::StickFault::NoSpace}, name);
+            return writeFailure(platform::stickFailure(FailureKind::StickNoSpace, *relative, ENOSPC), name);
         m_written += static_cast<qint64>(size);
-        const platform::StickStatus wrote = file.write(data, size);
+        const Failure wrote = file.write(data, size);
         return wrote.ok() ? Step{} : writeFailure(wrote, name);
     });
     if (step.code != Ok) {
@@ -412,7 +406,7 @@ Step Extraction::extractFile(archive_entry* entry, const QString& name) {
     const std::optional<std::time_t> mtime = m_archive.entry_mtime_is_set(entry)
                                                  ? std::optional<std::time_t>(m_archive.entry_mtime(entry))
                                                  : std::nullopt;
-    const platform::StickStatus committed = file.commit(mtime);
+    const Failure committed = file.commit(mtime);
     if (!committed.ok()) {
         m_written = writtenBefore;
         return writeFailure(committed, name);
@@ -471,14 +465,14 @@ Step Extraction::readFailure(la_ssize_t status) {
 
 // A folder where a file goes (or the other way round) leaves that member out; every other
 // failure of the stick ends the run, with the member and what happened kept for the message.
-Step Extraction::writeFailure(const platform::StickStatus& status, const QString& member) {
-    if (status.fault == platform::StickFault::NotAFile)
+Step Extraction::writeFailure(const Failure& status, const QString& member) {
+    if (status.kind == FailureKind::StickNotAFile)
         return {Warning, false};
-    if (m_result.fault == platform::StickFault::None) {
-        m_result.fault = status.fault;
-        m_result.member = member;
+    if (m_result.failure.ok()) {
+        m_result.failure = status;
+        m_result.failure.subject = member;
     }
-    return {codeOf(status.fault), true};
+    return {codeOf(status.kind), true};
 }
 
 qint64 Extraction::room() const {

@@ -63,10 +63,9 @@ struct ExtractedFile {
 struct ExtractResult {
     int code = 0;
     std::vector<ExtractedFile> files;
-    // What the stick refused, and the member it refused (for a name clash, both members).
-    platform::StickFault fault = platform::StickFault::None;
-    QString member;
-    QString otherMember;
+    // What the stick refused, with the member it refused in the subject (for a name clash,
+    // the second member in other).
+    Failure failure;
 };
 
 ExtractResult extractArchive(const ExtractRequest& request, const ExtractHooks& hooks);

@@ -4,25 +4,10 @@
 
 namespace norvane::unzip {
 
-ReplaceAnswer Prompts::askReplace(const QString& fileName) {
-    const platform::MessageResult answer = m_dialogs.messageBox(
-        platform::MessageIcon::Warning, platform::MessageButtons::YesNoCancel,
-        QStringLiteral("VBUnZip32 - File Already Exists!"), QStringLiteral("Overwrite ") + fileName + u'?');
-    switch (answer) {
-    case platform::MessageResult::Yes:
-        return ReplaceAnswer::Overwrite;
-    case platform::MessageResult::Cancel:
-        return ReplaceAnswer::OverwriteNone;
-    default:
-        return ReplaceAnswer::Keep;
-    }
-}
-
 std::optional<QByteArray> Prompts::askPassword() {
     if (m_skip != 0)
         return std::nullopt;
-    const std::optional<QString> answer =
-        m_dialogs.inputBox(QStringLiteral("Please Enter The Password!"), QString(), QString());
+    const std::optional<QString> answer = m_questions.askPassword();
     if (!answer || answer->isEmpty()) {
         m_skip = 1;
         return std::nullopt;
@@ -31,10 +16,8 @@ std::optional<QByteArray> Prompts::askPassword() {
 }
 
 void Prompts::showResult(int code) {
-    if (code == 0)
-        return;
-    m_dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::Ok,
-                         QString::fromUtf8(platform::kProgramTitle), QString::number(code));
+    if (code != 0)
+        m_questions.showResult(code);
 }
 
 } // namespace norvane::unzip

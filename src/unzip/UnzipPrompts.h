@@ -1,8 +1,7 @@
 #pragma once
-// The questions and the result box of an extraction, in the classic words. Call
-// these on the window thread only.
-
-#include "platform/Dialogs.h"
+// The questions an extraction asks and the result it shows, as values: the caller
+// implements Questions and words them (the windows, in their one table of messages).
+// Call these on the window thread only.
 
 #include <QByteArray>
 #include <QString>
@@ -18,21 +17,34 @@ enum class ReplaceAnswer : int { Keep = 100, Overwrite = 102, OverwriteNone = 10
 // Passwords longer than this many bytes are cut.
 inline constexpr qsizetype kMaxPasswordBytes = 256;
 
+class Questions {
+public:
+    virtual ~Questions() = default;
+    // Whether to replace the file at fileName (its full path), to keep it, or to keep it
+    // and every further one.
+    virtual ReplaceAnswer askReplace(const QString& fileName) = 0;
+    // The password as the user typed it; nothing when the user cancelled.
+    virtual std::optional<QString> askPassword() = 0;
+    // Shows a run's non-zero result code (unzip/UnzipCodes.h).
+    virtual void showResult(int code) = 0;
+};
+
+// The questions of one run, with the rule that a password left empty is never asked
+// for again.
 class Prompts {
 public:
     // skipPassword belongs to the caller and outlives the run: once the user leaves a
     // password empty, no later run of the program asks again.
-    Prompts(platform::Dialogs& dialogs, qint16& skipPassword) : m_dialogs(dialogs), m_skip(skipPassword) {}
+    Prompts(Questions& questions, qint16& skipPassword) : m_questions(questions), m_skip(skipPassword) {}
 
-    // "Overwrite <name>?" with Yes, No and Cancel.
-    ReplaceAnswer askReplace(const QString& fileName);
+    ReplaceAnswer askReplace(const QString& fileName) { return m_questions.askReplace(fileName); }
     // The password's bytes in the system code page, or nothing when asking is skipped.
     std::optional<QByteArray> askPassword();
-    // A non-zero result as a bare number under the program's title.
+    // A non-zero result; nothing for 0.
     void showResult(int code);
 
 private:
-    platform::Dialogs& m_dialogs;
+    Questions& m_questions;
     qint16& m_skip;
 };
 

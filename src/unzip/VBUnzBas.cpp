@@ -20,9 +20,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
         return unzip::Aborted;
     m_running = true;
     m_files.clear();
-    m_fault = platform::StickFault::None;
-    m_member.clear();
-    m_otherMember.clear();
+    m_failure = {};
 
     unzip::ExtractRequest request;
     request.archivePath = archivePath;
@@ -36,7 +34,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
 
     // Lives on the calling thread: the worker's questions and progress run through it.
     QObject home;
-    unzip::Prompts prompts(m_dialogs, SkipPassword);
+    unzip::Prompts prompts(m_questions, SkipPassword);
     unzip::ExtractHooks hooks;
     hooks.askReplace = [&](const QString& name) {
         return unzip::callOnThreadOf(home, [&] { return prompts.askReplace(name); });
@@ -50,9 +48,7 @@ int VBUnzBas::UnzipArchive(const unzip::Plan& plan) {
     unzip::ExtractResult result;
     platform::runOnWorkerAndWait([&] { result = unzip::extractArchive(request, hooks); });
     m_files = std::move(result.files);
-    m_fault = result.fault;
-    m_member = result.member;
-    m_otherMember = result.otherMember;
+    m_failure = result.failure;
     m_running = false;
     prompts.showResult(result.code);
     return result.code;

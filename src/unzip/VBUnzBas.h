@@ -1,13 +1,13 @@
 #pragma once
 // Unpacks one zip archive into a folder, with the classic option record, questions
 // and result box. The work runs on a worker thread while the window thread waits in
-// a local event loop that repaints but takes no input; questions and progress are
-// shown on the window thread. Result codes: unzip/UnzipCodes.h; what each option
-// does here: unzip/UnzipOptions.h.
+// a local event loop that repaints but takes no input; questions (asked through the
+// caller's unzip::Questions) and progress are shown on the window thread. Result codes: unzip/UnzipCodes.h;
+// what each option does here: unzip/UnzipOptions.h.
 
-#include "platform/Dialogs.h"
 #include "unzip/UnzipEngine.h"
 #include "unzip/UnzipOptions.h"
+#include "unzip/UnzipPrompts.h"
 
 #include <QString>
 #include <QStringList>
@@ -21,7 +21,7 @@ namespace norvane {
 
 class VBUnzBas {
 public:
-    explicit VBUnzBas(platform::Dialogs& dialogs) : m_dialogs(dialogs) {}
+    explicit VBUnzBas(unzip::Questions& questions) : m_questions(questions) {}
 
     std::array<qint16, 15> UnzipOptions{}; // [0] = option 1 ... [14] = option 15
     QString archivePath;
@@ -45,7 +45,7 @@ public:
     // on the stick by the caller; archivePath and extractFolder are names below its root.
     platform::StickWriter* stick = nullptr;
 
-    // Unpacks archivePath under the options; shows a non-zero result as a bare number
+    // Unpacks archivePath under the options; shows a non-zero result through the questions
     // and returns it. A call while one is running returns 80 at once.
     int UnzipArchive();
     // The same with the typed plan in place of the fifteen option values.
@@ -53,18 +53,14 @@ public:
     // Full paths of the files the last run wrote (names below the writer's root when one
     // was given).
     QStringList extractedFiles() const;
-    // What the stick refused in the last run, and the member (for a name clash: the two
-    // members) it concerns; StickFault::None when nothing was refused.
-    platform::StickFault lastFault() const { return m_fault; }
-    const QString& lastMember() const { return m_member; }
-    const QString& lastOtherMember() const { return m_otherMember; }
+    // What the stick refused in the last run, naming the member (for a name clash: the two
+    // members) it concerns; no failure when nothing was refused.
+    const Failure& lastFailure() const { return m_failure; }
 
 private:
-    platform::Dialogs& m_dialogs;
+    unzip::Questions& m_questions;
     std::vector<unzip::ExtractedFile> m_files;
-    platform::StickFault m_fault = platform::StickFault::None;
-    QString m_member;
-    QString m_otherMember;
+    Failure m_failure;
     bool m_running = false;
 };
 

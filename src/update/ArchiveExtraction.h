@@ -2,6 +2,7 @@
 // Unpacking the firmware package on the stick. UnzipExtraction (over VBUnzBas) is the
 // implementation; tests script the result.
 
+#include "platform/Failure.h"
 #include "unzip/UnzipOptions.h"
 
 #include <QString>
@@ -25,16 +26,14 @@ public:
                                                 qint64 clusterBytes) = 0;
     // Unpacks every member of archiveName below folderName as plan asks, both names below
     // the writer's root, adding at most spaceLimitBytes (-1: no limit); onMember after each
-    // member, on the calling thread. A non-zero result code has already been shown to the
-    // user when this returns it.
-    virtual int extract(platform::StickWriter& stick, const QString& archiveName, const QString& folderName,
-                        const unzip::Plan& plan, qint64 spaceLimitBytes,
-                        std::function<void(int done, int total)> onMember) = 0;
+    // member, on the calling thread. No failure when every member was written; else the
+    // stick's failure naming the member it refused, or ArchiveFailed naming the archive,
+    // the archive's result code in code either way.
+    virtual Failure extract(platform::StickWriter& stick, const QString& archiveName,
+                            const QString& folderName, const unzip::Plan& plan, qint64 spaceLimitBytes,
+                            std::function<void(int done, int total)> onMember) = 0;
     // The names below the writer's root of the files the last extract wrote.
     virtual QStringList extractedFiles() const = 0;
-    // The lines of a German message that tell what the stick refused in the last extract,
-    // naming the member; empty when it refused nothing.
-    virtual QStringList problem() const { return {}; }
 };
 
 } // namespace norvane

@@ -1,7 +1,6 @@
 #include "update/Download.h"
 
 #include "update/HashingBody.h"
-#include "update/StickMessages.h"
 #include "update/http/BodyReceivers.h"
 #include "update/http/DownloadProgress.h"
 
@@ -13,30 +12,31 @@ namespace {
 
 constexpr int kDirectAccess = 1;
 
-QString reasonFor(const TransferOutcome& outcome) {
+// The failure of a transfer, for the file at url.
+Failure failureOf(const TransferOutcome& outcome, const QString& url) {
     switch (outcome.error) {
     case TransferError::None:
         return {};
     case TransferError::Connection:
-        return QStringLiteral("Keine Verbindung zum Server.");
+        return {FailureKind::DownloadNoConnection, url};
     case TransferError::HttpStatus:
-        return QStringLiteral("Der Server meldet den Fehler %1.").arg(outcome.httpStatus);
+        return {FailureKind::DownloadHttpStatus, url, {}, static_cast<int>(outcome.httpStatus)};
     case TransferError::Interrupted:
-        return QStringLiteral("Die Verbindung wurde unterbrochen.");
+        return {FailureKind::DownloadInterrupted, url};
     case TransferError::Stalled:
-        return QStringLiteral("Der Server antwortet nicht.");
+        return {FailureKind::DownloadStalled, url};
     case TransferError::TooLarge:
-        return QStringLiteral("Die Datei ist größer als der freie Speicherplatz.");
+        return {FailureKind::DownloadTooLarge, url};
     case TransferError::Write:
-        return QStringLiteral("Die Datei konnte nicht geschrieben werden.");
+        return {FailureKind::DownloadWrite, url};
     case TransferError::OutOfMemory:
-        return QStringLiteral("Nicht genügend Arbeitsspeicher.");
+        return {FailureKind::DownloadOutOfMemory, url};
     case TransferError::Cancelled:
-        return QStringLiteral("Der Download wurde abgebrochen.");
+        return {FailureKind::DownloadCancelled, url};
     case TransferError::Empty:
-        return QStringLiteral("Der Server hat eine leere Datei geschickt.");
+        return {FailureKind::DownloadEmpty, url};
     }
-    return {};
+    return {FailureKind::DownloadWrite, url};
 }
 
 } // namespace
@@ -77,14 +77,19 @@ HttpGetRequest Downloader::request(const QString& url, int accessType, qint64 ma
 }
 
 QByteArray Downloader::OpenURL(const QString& url, const QString& kind, int accessType, qint64 maxBytes) {
+    return fetch(url, kind, accessType, maxBytes).body;
+}
+
+Downloader::Fetched Downloader::fetch(const QString& url, const QString& kind, int accessType,
+                                      qint64 maxBytes) {
     const HttpGetRequest get =
         request(url, accessType, maxBytes == kDefaultLimit ? limits_.maxBodyBytes : maxBytes);
     MemoryBody body;
     const TransferOutcome outcome =
         run(kind, [&](TransferControl& control) { return runHttpGet(get, body, control); }, {});
     if (!outcome.ok())
-        return {};
-    return body.take();
+        return {{}, failureOf(outcome, url)};
+    return {body.take(), {}};
 }
 
 FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString& kind, int accessType,
@@ -105,7 +110,7 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     const HttpGetRequest get = request(url, accessType, maxBytes);
     qint64 written = 0;
     qint64 announced = -1;
-    platform::StickStatus stick;
+    Failure stick;
     bool digestMismatch = false;
     // The file is opened, written, committed and closed on the worker thread.
     const auto job = [&](TransferControl& control) -> TransferOutcome {
@@ -136,16 +141,14 @@ FileDownloadResult Downloader::DownloadToFile(const QString& url, const QString&
     };
     const TransferOutcome outcome = run(kind, job, onProgress);
     FileDownloadResult result;
-    result.ok = outcome.ok();
-    result.bytes = result.ok ? written : 0;
-    result.reason = stick.ok() ? reasonFor(outcome) : stickFaultLines(stick.fault, stick.name).join(u' ');
-    result.stickRefused = !stick.ok();
-    result.tooLarge = outcome.error == TransferError::TooLarge;
+    result.bytes = outcome.ok() ? written : 0;
     result.announced = announced;
-    if (digestMismatch) {
-        result.digestMismatch = true;
-        result.reason = QStringLiteral("Die Datei stimmt nicht mit der Signatur des Servers überein.");
-    }
+    if (!stick.ok())
+        result.failure = stick;
+    else if (digestMismatch)
+        result.failure = {FailureKind::DownloadDigestMismatch, url};
+    else
+        result.failure = failureOf(outcome, url);
     return result;
 }
 

@@ -35,6 +35,13 @@ public:
     // accessType 1 connects directly; any other value uses the proxies named in the environment.
     QByteArray OpenURL(const QString& url, const QString& kind, int accessType,
                        qint64 maxBytes = kDefaultLimit) override;
+    // The same with what went wrong: the body, or a failure of a download kind and an
+    // empty body.
+    struct Fetched {
+        QByteArray body;
+        Failure failure;
+    };
+    Fetched fetch(const QString& url, const QString& kind, int accessType, qint64 maxBytes = kDefaultLimit);
 
     // Streams the body into targetPath: into a temporary file in the target's folder, renamed
     // to targetPath only when the whole body has arrived and was written; on any failure the

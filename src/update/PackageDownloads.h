@@ -2,6 +2,8 @@
 // The downloads an update run makes: a server file into memory and a package into a
 // file. Downloader is the implementation; tests script the answers.
 
+#include "platform/Failure.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,13 +16,12 @@ class StickWriter;
 }
 
 struct FileDownloadResult {
-    bool ok = false;
-    qint64 bytes = 0;
-    QString reason;              // a short German text when ok is false; names the file the stick refused
-    bool digestMismatch = false; // the whole body arrived but its SHA-256 was not the one expected
-    bool stickRefused = false;   // the stick could not take the file (full, read-only, pulled, ...)
-    bool tooLarge = false;       // the body was announced, or grew, beyond maxBytes
-    qint64 announced = -1;       // the server's Content-Length, -1 when it sent none
+    // A download kind, or a stick kind naming the file when the stick refused it; none when
+    // the file was stored.
+    Failure failure = {};
+    qint64 bytes = 0;      // the bytes stored
+    qint64 announced = -1; // the server's Content-Length, -1 when it sent none
+    bool ok() const { return failure.ok(); }
 };
 
 class PackageDownloads {

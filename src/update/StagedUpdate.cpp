@@ -10,7 +10,6 @@ namespace norvane {
 namespace {
 
 using platform::StickEntry;
-using platform::StickStatus;
 
 const QByteArray kRecordHeader = QByteArrayLiteral("norvane-update-commit 1");
 const QByteArray kRecordEnd = QByteArrayLiteral("end ");
@@ -30,7 +29,7 @@ bool isSafeName(const QString& name) {
                         [](const QString& part) { return part.isEmpty() || part == u"." || part == u".."; });
 }
 
-QByteArray readSmallFile(platform::StickSession& session, const QString& name, StickStatus* status) {
+QByteArray readSmallFile(platform::StickSession& session, const QString& name, Failure* status) {
     const int fd = session.writer().openForReading(name, status);
     if (fd < 0)
         return {};
@@ -105,43 +104,45 @@ QString StagedUpdate::targetOf(const QString& name) {
     return name.startsWith(prefix) ? name.mid(prefix.size()) : name;
 }
 
-StickStatus StagedUpdate::prepare() {
-    if (const StickStatus there = m_session.stillThere(); !there.ok())
+Failure StagedUpdate::prepare() {
+    if (const Failure there = m_session.stillThere(); !there.ok())
         return there;
     const StickEntry::Kind kind = m_session.writer().entry(kStagingFolder).kind;
     if (kind == StickEntry::Kind::Link)
-        return {ELOOP, kStagingFolder, platform::StickFault::Link};
+        return platform::stickFailure(FailureKind::StickLink, kStagingFolder, ELOOP);
     if (kind == StickEntry::Kind::File || kind == StickEntry::Kind::Other)
-        return {EEXIST, kStagingFolder, platform::StickFault::NotAFile};
+        return platform::stickFailure(FailureKind::StickNotAFile, kStagingFolder, EEXIST);
     // A folder left by an earlier run holds nothing that was committed.
     if (kind == StickEntry::Kind::Folder)
-        if (const StickStatus removed = m_session.removeTree(kStagingFolder); !removed.ok())
+        if (const Failure removed = m_session.removeTree(kStagingFolder); !removed.ok())
             return removed;
     return m_session.writer().makeFolders(kStagingFolder);
 }
 
-StickStatus StagedUpdate::verify(const QStringList& targets, QString* damaged) {
-    if (const StickStatus there = m_session.stillThere(); !there.ok())
+Failure StagedUpdate::verify(const QStringList& targets) {
+    if (const Failure there = m_session.stillThere(); !there.ok())
         return there;
-    if (const StickStatus flushed = m_session.syncAll(); !flushed.ok())
-        return {flushed.error, targetOf(flushed.name), flushed.fault};
+    if (Failure flushed = m_session.syncAll(); !flushed.ok()) {
+        flushed.subject = targetOf(flushed.subject);
+        return flushed;
+    }
     for (const QString& target : targets) {
         const std::optional<platform::WrittenFile> written = m_session.writer().writtenFile(staged(target));
         const platform::ReadBack back = m_session.readBack(staged(target));
-        if (!back.status.ok())
-            return {back.status.error, target, back.status.fault};
-        if (!written || back.size != written->size || back.crc32 != written->crc32) {
-            if (damaged != nullptr)
-                *damaged = target;
-            return {EIO, target, platform::StickFault::Other};
+        if (!back.status.ok()) {
+            Failure failed = back.status;
+            failed.subject = target;
+            return failed;
         }
+        if (!written || back.size != written->size || back.crc32 != written->crc32)
+            return {FailureKind::StickDamaged, target};
     }
     return {};
 }
 
 // A target can take its staged file when nothing but folders lies on its way and nothing
 // but a file (or nothing) at its name.
-StickStatus StagedUpdate::placeable(const QString& target) {
+Failure StagedUpdate::placeable(const QString& target) {
     const QStringList ways = waysTo(target);
     for (const QString& way : ways) {
         const StickEntry::Kind kind = m_session.writer().entry(way).kind;
@@ -149,24 +150,24 @@ StickStatus StagedUpdate::placeable(const QString& target) {
         if (kind == StickEntry::Kind::Missing)
             return {};
         if (kind == StickEntry::Kind::Link)
-            return {ELOOP, way, platform::StickFault::Link};
+            return platform::stickFailure(FailureKind::StickLink, way, ELOOP);
         if (kind != (last ? StickEntry::Kind::File : StickEntry::Kind::Folder))
-            return {last ? EISDIR : ENOTDIR, way, platform::StickFault::NotAFile};
+            return platform::stickFailure(FailureKind::StickNotAFile, way, last ? EISDIR : ENOTDIR);
     }
     return {};
 }
 
-StickStatus StagedUpdate::commit(const QStringList& targets, bool* recorded) {
+Failure StagedUpdate::commit(const QStringList& targets, bool* recorded) {
     if (recorded != nullptr)
         *recorded = false;
-    if (const StickStatus there = m_session.stillThere(); !there.ok())
+    if (const Failure there = m_session.stillThere(); !there.ok())
         return there;
     QStringList moves;
     for (const QString& target : targets) {
         // A member named like the staging folder or the record is not put in their place.
         if (!isSafeName(target))
-            return {EINVAL, target, platform::StickFault::BadName};
-        if (const StickStatus fits = placeable(target); !fits.ok())
+            return platform::stickFailure(FailureKind::StickBadName, target, EINVAL);
+        if (const Failure fits = placeable(target); !fits.ok())
             return fits;
         if (m_session.writer().entry(target).kind == StickEntry::Kind::File &&
             m_session.sameBytes(staged(target), target))
@@ -176,24 +177,24 @@ StickStatus StagedUpdate::commit(const QStringList& targets, bool* recorded) {
     // The record reaches the device before the first move, so a stick pulled during the
     // moves is completed on its next use, never left half old and half new.
     if (!moves.isEmpty()) {
-        if (const StickStatus written = m_session.writeWhole(kCommitRecord, commitRecordText(moves));
+        if (const Failure written = m_session.writeWhole(kCommitRecord, commitRecordText(moves));
             !written.ok())
             return written;
         if (recorded != nullptr)
             *recorded = true;
-        if (const StickStatus flushed = m_session.syncFolder(QString()); !flushed.ok())
+        if (const Failure flushed = m_session.syncFolder(QString()); !flushed.ok())
             return flushed;
     }
     for (const QString& target : moves)
-        if (const StickStatus moved = m_session.move(staged(target), target); !moved.ok())
+        if (const Failure moved = m_session.move(staged(target), target); !moved.ok())
             return moved;
     // The moves reach the device before the record goes.
-    if (const StickStatus flushed = m_session.syncAll(); !flushed.ok())
+    if (const Failure flushed = m_session.syncAll(); !flushed.ok())
         return flushed;
     if (!moves.isEmpty())
-        if (const StickStatus removed = m_session.remove(kCommitRecord); !removed.ok())
+        if (const Failure removed = m_session.remove(kCommitRecord); !removed.ok())
             return removed;
-    if (const StickStatus removed = m_session.removeTree(kStagingFolder); !removed.ok())
+    if (const Failure removed = m_session.removeTree(kStagingFolder); !removed.ok())
         return removed;
     return m_session.syncAll();
 }

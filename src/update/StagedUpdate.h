@@ -40,7 +40,7 @@ struct Recovery {
     int completed = 0;      // files moved into place from a leftover commit record
     bool discarded = false; // a leftover staging folder (or a broken record) was removed
     int strays = 0;         // temporary files of earlier runs removed
-    platform::StickStatus status;
+    Failure status = {};
     bool didSomething() const { return completed > 0 || discarded || strays > 0; }
 };
 
@@ -54,17 +54,17 @@ public:
     static QString targetOf(const QString& name);
 
     // Makes the staging folder. Refused (naming it) when a file or a link has its name.
-    platform::StickStatus prepare();
+    Failure prepare();
     // Flushes the stick once, then reads every staged target's file back from the device
-    // and compares it with what the writer wrote; the first that differs is named in the
-    // status (fault Other) and in *damaged.
-    platform::StickStatus verify(const QStringList& targets, QString* damaged);
+    // and compares it with what the writer wrote; the first that differs is named in a
+    // StickDamaged failure.
+    Failure verify(const QStringList& targets);
     // Puts the staged targets into place in the given order. A target whose file in place
     // has the same bytes is left as it is, time stamp and all. Before the record is written
     // every target is checked: a folder, a link or anything but a file at the name or on
     // its way refuses the commit with nothing changed. *recorded tells whether the record
     // was put down, so that a failure after it is completed by recover().
-    platform::StickStatus commit(const QStringList& targets, bool* recorded = nullptr);
+    Failure commit(const QStringList& targets, bool* recorded = nullptr);
     // Removes the staging folder after a failure before the commit; nothing else changes.
     void discard();
 
@@ -77,7 +77,7 @@ public:
     static int sweep(platform::StickSession& session, QStringList folders);
 
 private:
-    platform::StickStatus placeable(const QString& target);
+    Failure placeable(const QString& target);
 
     platform::StickSession& m_session;
 };

@@ -5,34 +5,25 @@
 
 namespace norvane {
 
-StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick, const QString& name) {
-    StickCopyResult result;
+Failure copyToStick(const QString& source, platform::StickWriter& stick, const QString& name) {
+    const Failure unreadable{FailureKind::UpdateProgramFileMissing, source};
     QFile in(source);
-    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly)) {
-        result.sourceMissing = true;
-        return result;
-    }
+    if (!QFileInfo(source).isFile() || !in.open(QIODevice::ReadOnly))
+        return unreadable;
     platform::StickFile out = stick.create(name);
-    if (!out.isOpen()) {
-        result.stick = out.status();
-        return result;
-    }
+    if (!out.isOpen())
+        return out.status();
     char buffer[64 * 1024];
     for (;;) {
         const qint64 read = in.read(buffer, sizeof buffer);
-        if (read < 0) {
-            result.sourceMissing = true;
-            return result;
-        }
+        if (read < 0)
+            return unreadable;
         if (read == 0)
             break;
-        result.stick = out.write(buffer, static_cast<std::size_t>(read));
-        if (!result.stick.ok())
-            return result;
+        if (const Failure wrote = out.write(buffer, static_cast<std::size_t>(read)); !wrote.ok())
+            return wrote;
     }
-    result.stick = out.commit();
-    result.ok = result.stick.ok();
-    return result;
+    return out.commit();
 }
 
 } // namespace norvane

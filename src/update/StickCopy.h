@@ -7,17 +7,11 @@
 
 namespace norvane {
 
-struct StickCopyResult {
-    bool ok = false;
-    // The source in the program folder is missing or cannot be read.
-    bool sourceMissing = false;
-    // Why the stick refused the copy.
-    platform::StickStatus stick;
-};
-
 // Copies source to `name` below the stick's root, replacing an existing file; a link at
 // the name or on the way is refused. The copy is written under a temporary name beside
 // the target and renamed once complete, so a failed copy leaves the old target in place.
-StickCopyResult copyToStick(const QString& source, platform::StickWriter& stick, const QString& name);
+// No failure when the copy is in place; UpdateProgramFileMissing naming the source when it
+// is missing or cannot be read; else the stick's failure.
+Failure copyToStick(const QString& source, platform::StickWriter& stick, const QString& name);
 
 } // namespace norvane

@@ -1,8 +1,8 @@
 #include "update/UnzipExtraction.h"
 
+#include "unzip/UnzipCodes.h"
 #include "unzip/UnzipEngine.h"
 #include "unzip/VBUnzBas.h"
-#include "update/StickMessages.h"
 
 namespace norvane {
 
@@ -11,9 +11,9 @@ std::optional<qint64> UnzipExtraction::unpackedBytes(platform::StickWriter& stic
     return unzip::unpackedBytes(stick, archiveName, clusterBytes);
 }
 
-int UnzipExtraction::extract(platform::StickWriter& stick, const QString& archiveName,
-                             const QString& folderName, const unzip::Plan& plan, qint64 spaceLimitBytes,
-                             std::function<void(int done, int total)> onMember) {
+Failure UnzipExtraction::extract(platform::StickWriter& stick, const QString& archiveName,
+                                 const QString& folderName, const unzip::Plan& plan, qint64 spaceLimitBytes,
+                                 std::function<void(int done, int total)> onMember) {
     m_unzip.includeList.clear();
     m_unzip.excludeList.clear();
     m_unzip.archivePath = archiveName;
@@ -24,17 +24,17 @@ int UnzipExtraction::extract(platform::StickWriter& stick, const QString& archiv
     m_unzip.onMember = std::move(onMember);
     const int code = m_unzip.UnzipArchive(plan);
     m_unzip.stick = nullptr;
-    return code;
+    if (code == unzip::Ok)
+        return {};
+    Failure failure = m_unzip.lastFailure();
+    if (failure.ok())
+        failure = {FailureKind::ArchiveFailed, archiveName};
+    failure.code = code;
+    return failure;
 }
 
 QStringList UnzipExtraction::extractedFiles() const {
     return m_unzip.extractedFiles();
-}
-
-QStringList UnzipExtraction::problem() const {
-    if (m_unzip.lastFault() == platform::StickFault::None)
-        return {};
-    return stickFaultLines(m_unzip.lastFault(), m_unzip.lastMember(), m_unzip.lastOtherMember());
 }
 
 } // namespace norvane

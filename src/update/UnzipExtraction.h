@@ -17,11 +17,10 @@ public:
 
     std::optional<qint64> unpackedBytes(platform::StickWriter& stick, const QString& archiveName,
                                         qint64 clusterBytes) override;
-    int extract(platform::StickWriter& stick, const QString& archiveName, const QString& folderName,
-                const unzip::Plan& plan, qint64 spaceLimitBytes,
-                std::function<void(int done, int total)> onMember) override;
+    Failure extract(platform::StickWriter& stick, const QString& archiveName, const QString& folderName,
+                    const unzip::Plan& plan, qint64 spaceLimitBytes,
+                    std::function<void(int done, int total)> onMember) override;
     QStringList extractedFiles() const override;
-    QStringList problem() const override;
 
 private:
     VBUnzBas& m_unzip;

@@ -1,41 +1,21 @@
 #include "update/UpdateRun.h"
 
-#include "platform/Dialogs.h"
 #include "platform/WorkerThread.h"
 #include "platform/drives/Drives.h"
 #include "platform/files/StickSession.h"
-#include "signature/ServerSignature.h"
-#include "update/MessageText.h"
 #include "update/ServerUrls.h"
 #include "update/StickCopy.h"
-#include "update/StickMessages.h"
-
-#include <QDir>
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 
 namespace norvane {
 
 namespace {
 
-using platform::MessageButtons;
-using platform::MessageIcon;
-using platform::MessageResult;
-using platform::StickFault;
-using platform::StickStatus;
-
 constexpr qint64 kServerTextLimit = 1024 * 1024; // the catalogue of the connection check
 constexpr qint64 kMegabyte = 1024 * 1024;
-const QString kDistributorAddress = QStringLiteral("www.norvane.de");
-
-QString packageMismatchText(const QString& package) {
-    return QStringLiteral("Das Paket „%1“ stimmt nicht mit der Signatur des Servers überein.").arg(package);
-}
-
-QString nothingChanged() {
-    return QStringLiteral("Auf dem USB-Stick wurde nichts verändert.");
-}
 
 // Runs a step that waits on the device (flushes, read-backs, moves) on a worker, so the
 // window keeps repainting meanwhile.
@@ -55,28 +35,16 @@ UpdateOutcome UpdateRun::run() {
     m_.view.processPendingEvents();
 
     if (freeBytes() < kMinimumFreeBytes) {
-        report(QStringLiteral("Zuwenig Speicher verfügbar !"),
-               {QStringLiteral("Sie benötigen mindestens 5 MB freien Speicherplatz am USB-Stick!"),
-                QStringLiteral("Löschen Sie unbenötigte Daten und versuchen Sie es nochmal.")});
+        m_.view.tellFailure({FailureKind::UpdateBelowMinimum, m_plan.root}, RunEnd::NotStarted);
         return UpdateOutcome::NoRoom;
     }
 
-    const MessageResult answer = m_.dialogs.messageBox(
-        MessageIcon::None, MessageButtons::OkCancel, QStringLiteral("Wollen Sie updaten ?"),
-        lines({QStringLiteral("Sie haben folgende Update Optionen gewählt:"),
-               QStringLiteral("Receiver: Norvane ") + m_plan.firmName,
-               QStringLiteral("Settings: ") + m_plan.settName, QString(),
-               QStringLiteral("Updaten mit OK ?")}));
-    if (answer != MessageResult::Ok || m_.view.windowClosed())
+    if (!m_.view.confirmUpdate(m_plan.firmName, m_plan.settName) || m_.view.windowClosed())
         return UpdateOutcome::NotConfirmed;
 
-    if (m_.downloads
-            .OpenURL(downloadFileUrl(m_.serverAddress, QStringLiteral("usb-list.csv")), QStringLiteral("0"),
-                     0, kServerTextLimit)
-            .isEmpty()) {
-        report(QStringLiteral("Verbindungs-Fehler"),
-               {QStringLiteral("Es konnte keine Verbindung hergestellt werden!"),
-                QStringLiteral("Prüfen Sie Ihre Internetverbindung oder versuchen es später nochmal.")});
+    const QString catalogue = downloadFileUrl(m_.serverAddress, QStringLiteral("usb-list.csv"));
+    if (m_.downloads.OpenURL(catalogue, QStringLiteral("0"), 0, kServerTextLimit).isEmpty()) {
+        m_.view.tellFailure({FailureKind::UpdateNoConnection, catalogue}, RunEnd::NotStarted);
         return UpdateOutcome::NoConnection;
     }
 
@@ -85,9 +53,8 @@ UpdateOutcome UpdateRun::run() {
     if (m_plan.digests) {
         for (const QString& file : {m_plan.firmFile, m_plan.settFile}) {
             if (!file.isEmpty() && !m_plan.digests->digestOf(file + QStringLiteral(".txt"))) {
-                report(QStringLiteral("Update abgebrochen"), {packageMismatchText(file), nothingChanged()});
-                m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                                      QStringLiteral("Das Update wurde abgebrochen."));
+                m_.view.tellFailure({FailureKind::PackageMismatch, file}, RunEnd::NothingChanged);
+                m_.view.showRunPhase(RunPhase::Cancelled);
                 return UpdateOutcome::NotSigned;
             }
         }
@@ -99,14 +66,14 @@ UpdateOutcome UpdateRun::run() {
     // from whole files.
     const Recovery recovered = onWorker([this] { return StagedUpdate::recover(m_.stick, QStringList()); });
     if (recovered.didSomething())
-        m_.view.showRunStatus(recoveryText(recovered), recoveryText(recovered));
+        m_.view.showRecovery(recovered);
     if (!recovered.status.ok())
         return refuseStick(recovered.status);
     return stageAndCommit();
 }
 
 UpdateOutcome UpdateRun::stageAndCommit() {
-    if (const StickStatus prepared = m_staging.prepare(); !prepared.ok())
+    if (const Failure prepared = m_staging.prepare(); !prepared.ok())
         return refuseStick(prepared);
 
     // The firmware is staged, unpacked and checked before the channel list is fetched.
@@ -120,7 +87,7 @@ UpdateOutcome UpdateRun::stageAndCommit() {
             fetched != UpdateOutcome::Done)
             return fetched;
 
-    m_.view.showRunStatus(QStringLiteral("Update abgeschlossen"), QStringLiteral("Update abgeschlossen."));
+    m_.view.showRunPhase(RunPhase::Staged);
     m_.view.refreshStickCapacity();
     m_.view.processPendingEvents();
     for (const QString& name : {QStringLiteral("autorun.inf"), QStringLiteral("norvstick.ico")})
@@ -133,7 +100,7 @@ UpdateOutcome UpdateRun::stageAndCommit() {
 // the server announces more than the stick can take.
 UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) {
     if (stickGone())
-        return refuseStick({ENODEV, QString(), StickFault::Gone});
+        return refuseStick(platform::stickFailure(FailureKind::StickGone, QString(), ENODEV));
     m_.view.showRunProgress(0, -1);
     const qint64 room = freeBytes();
     // Hashed while it streams: a package that does not match its signed digest is dropped
@@ -147,16 +114,22 @@ UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) 
         [this](qint64 received, qint64 total) { m_.view.showRunProgress(received, total); }, digest);
     m_.view.hideRunProgress();
     if (m_.view.windowClosed())
-        return refuse(UpdateOutcome::Stopped, {}, {});
-    if (result.digestMismatch)
-        return refuse(UpdateOutcome::NotSigned, QStringLiteral("Update abgebrochen"),
-                      {packageMismatchText(file)});
-    if (result.tooLarge)
+        return refuse(UpdateOutcome::Stopped, {});
+    if (result.failure.kind == FailureKind::DownloadDigestMismatch)
+        return refuse(UpdateOutcome::NotSigned, {FailureKind::PackageMismatch, file});
+    if (result.failure.kind == FailureKind::DownloadTooLarge)
         return refuseRoom(m_stagedBytes + onClusters(result.announced > 0 ? result.announced : room + 1));
-    if (!result.ok)
-        return refuse(UpdateOutcome::DownloadFailed, QStringLiteral("Download fehlgeschlagen"),
-                      {QStringLiteral("Das Paket „%1“ konnte nicht geladen werden.").arg(file),
-                       StagedUpdate::targetOf(result.reason)});
+    if (!result.ok()) {
+        // The stick's failure names the file in the staging folder; the user knows it by its own name.
+        Failure why = result.failure;
+        why.subject = StagedUpdate::targetOf(why.subject);
+        discard();
+        if (m_.view.windowClosed())
+            return UpdateOutcome::Stopped;
+        m_.view.showRunPhase(RunPhase::Cancelled);
+        m_.view.tellDownloadFailed(file, why);
+        return UpdateOutcome::DownloadFailed;
+    }
     m_stagedBytes += onClusters(result.bytes);
     m_targets << file;
     return UpdateOutcome::Done;
@@ -167,7 +140,7 @@ UpdateOutcome UpdateRun::fetchPackage(const QString& file, const QString& kind) 
 UpdateOutcome UpdateRun::unpackFirmware() {
     const QString archive = StagedUpdate::staged(m_plan.firmFile);
     if (stickGone())
-        return refuseStick({ENODEV, QString(), StickFault::Gone});
+        return refuseStick(platform::stickFailure(FailureKind::StickGone, QString(), ENODEV));
     const std::optional<qint64> unpacked =
         m_.extraction.unpackedBytes(m_.stick.writer(), archive, m_.stick.clusterBytes());
     if (unpacked && *unpacked > freeBytes())
@@ -177,25 +150,23 @@ UpdateOutcome UpdateRun::unpackFirmware() {
     plan.mode = unzip::Mode::Extract;
     plan.overwriteWithoutAsking = true;
     plan.recreateFolders = true;
-    m_.view.showRunStatus(QStringLiteral("Firmware wird entpackt..."),
-                          QStringLiteral("Firmware wird entpackt."));
-    const int code =
+    m_.view.showRunPhase(RunPhase::Unpacking);
+    const Failure unpackedFailure =
         m_.extraction.extract(m_.stick.writer(), archive, kStagingFolder, plan, freeBytes(),
                               [this](int done, int total) { m_.view.showRunProgress(done, total); });
     m_.view.hideRunProgress();
     if (m_.view.windowClosed())
-        return refuse(UpdateOutcome::Stopped, {}, {});
-    // The archive library's number has been shown; a damaged or refused package never
+        return refuse(UpdateOutcome::Stopped, {});
+    // The archive's result code has been shown; a damaged or refused package never
     // reaches the stick's files.
-    if (code != 0) {
-        QStringList problem = m_.extraction.problem();
-        for (QString& line : problem)
-            line.replace(kStagingFolder + u'/', QString());
-        if (problem.isEmpty())
-            problem = {QStringLiteral("Das Firmware-Paket „%1“ konnte nicht entpackt werden (Fehler %2).")
-                           .arg(m_plan.firmFile)
-                           .arg(code)};
-        return refuse(UpdateOutcome::Refused, stickFaultTitle(), problem);
+    if (unpackedFailure.kind == FailureKind::ArchiveFailed)
+        return refuse(
+            UpdateOutcome::Refused,
+            {FailureKind::ArchiveFailed, m_plan.firmFile, {}, unpackedFailure.code, unpackedFailure.detail});
+    if (!unpackedFailure.ok()) {
+        Failure member = unpackedFailure;
+        member.other = StagedUpdate::targetOf(member.other);
+        return refuseStick(member);
     }
     QStringList members;
     for (const QString& name : m_.extraction.extractedFiles()) {
@@ -216,89 +187,80 @@ UpdateOutcome UpdateRun::unpackFirmware() {
 }
 
 UpdateOutcome UpdateRun::copyFromProgramFolder(const QString& name) {
-    const StickCopyResult copied =
+    const Failure copied =
         copyToStick(m_.programFolder + name, m_.stick.writer(), StagedUpdate::staged(name));
-    if (copied.sourceMissing)
-        return refuse(UpdateOutcome::Refused, stickFaultTitle(), missingProgramFileLines(name));
-    if (!copied.ok)
-        return refuseStick(copied.stick);
+    if (copied.kind == FailureKind::UpdateProgramFileMissing)
+        return refuse(UpdateOutcome::Refused, {FailureKind::UpdateProgramFileMissing, name});
+    if (!copied.ok())
+        return refuseStick(copied);
     m_targets << name;
     return UpdateOutcome::Done;
 }
 
 UpdateOutcome UpdateRun::commit() {
     if (m_.view.windowClosed())
-        return refuse(UpdateOutcome::Stopped, {}, {});
-    QString damaged;
-    const StickStatus verified = onWorker([&] { return m_staging.verify(m_targets, &damaged); });
-    if (!damaged.isEmpty())
-        return refuse(
-            UpdateOutcome::Damaged, stickFaultTitle(),
-            {QStringLiteral("Die Datei „%1“ wurde auf dem USB-Stick fehlerhaft gespeichert.")
-                 .arg(QDir::toNativeSeparators(damaged)),
-             QStringLiteral(
-                 "Der USB-Stick ist möglicherweise defekt. Verwenden Sie einen anderen USB-Stick.")});
+        return refuse(UpdateOutcome::Stopped, {});
+    const Failure verified = onWorker([&] { return m_staging.verify(m_targets); });
+    if (verified.kind == FailureKind::StickDamaged)
+        return refuse(UpdateOutcome::Damaged, verified);
     if (!verified.ok())
         return refuseStick(verified);
 
     bool recorded = false;
-    const StickStatus committed = onWorker([&] { return m_staging.commit(m_targets, &recorded); });
+    const Failure committed = onWorker([&] { return m_staging.commit(m_targets, &recorded); });
     if (!committed.ok() && !recorded)
         return refuseStick(committed);
     if (!committed.ok()) {
         // The record is on the stick: the next time the stick is used the update is finished.
-        QStringList text = stickFaultLines(committed.fault, StagedUpdate::targetOf(committed.name));
-        text << QStringLiteral("Das Update wird beim nächsten Einstecken des USB-Sticks abgeschlossen.");
-        m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok,
-                              QStringLiteral("Update unvollständig"), text.join(NewLine));
+        m_.view.tellFailure(named(committed), RunEnd::CompletedLater);
         return UpdateOutcome::Incomplete;
     }
     m_.view.refreshStickCapacity();
     if (m_.view.windowClosed())
         return UpdateOutcome::Stopped;
-    m_.dialogs.messageBox(MessageIcon::None, MessageButtons::Ok, QStringLiteral("Update erfolgreich"),
-                          lines({QStringLiteral("Update abgeschlossen"), QString(),
-                                 QStringLiteral("Dieser Service wird KOSTENLOS zur Verfügung gestellt von"),
-                                 QStringLiteral("TELVANO AUSTRIA - ") + kDistributorAddress}) +
-                              NewLine + NewLine);
+    m_.view.tellDone();
     m_.view.openWebPage(linkPageUrl(m_.serverAddress));
     return UpdateOutcome::Done;
 }
 
-UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const QString& title, QStringList text) {
+void UpdateRun::discard() {
     onWorker([this] {
         m_staging.discard();
         return 0;
     });
     m_.view.hideRunProgress();
+}
+
+UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const Failure& failure) {
+    discard();
     if (outcome == UpdateOutcome::Stopped || m_.view.windowClosed())
         return UpdateOutcome::Stopped;
-    m_.view.showRunStatus(QStringLiteral("Update abgebrochen"),
-                          QStringLiteral("Das Update wurde abgebrochen."));
-    text << nothingChanged();
-    report(title, text);
+    m_.view.showRunPhase(RunPhase::Cancelled);
+    m_.view.tellFailure(failure, RunEnd::NothingChanged);
     return outcome;
 }
 
-UpdateOutcome UpdateRun::refuseStick(const StickStatus& status) {
-    const QString name = StagedUpdate::targetOf(status.name);
-    QStringList text;
-    if (status.fault == StickFault::Gone && name.isEmpty())
-        text = {QStringLiteral("Der USB-Stick wurde während des Updates entfernt."),
-                QStringLiteral("Stecken Sie den USB-Stick wieder ein und starten Sie das Update nochmal.")};
-    else if (status.fault == StickFault::NoSpace && name.isEmpty())
+// The stick's failure with the name the user knows: without the staging folder, and the
+// stick's root where it named nothing (a pulled stick is told without a name).
+Failure UpdateRun::named(Failure failure) const {
+    failure.subject = StagedUpdate::targetOf(failure.subject);
+    if (failure.subject.isEmpty() && failure.kind != FailureKind::StickGone)
+        failure.subject = m_plan.root;
+    return failure;
+}
+
+UpdateOutcome UpdateRun::refuseStick(const Failure& failure) {
+    if (failure.kind == FailureKind::StickNoSpace && StagedUpdate::targetOf(failure.subject).isEmpty())
         return refuseRoom(m_stagedBytes);
-    else
-        text = stickFaultLines(status.fault, name.isEmpty() ? m_plan.root : name);
-    return refuse(UpdateOutcome::Refused, stickFaultTitle(), text);
+    return refuse(UpdateOutcome::Refused, named(failure));
 }
 
 UpdateOutcome UpdateRun::refuseRoom(qint64 neededBytes) {
     const qint64 megabytes = std::max<qint64>(1, (neededBytes + kMegabyte - 1) / kMegabyte);
-    return refuse(
-        UpdateOutcome::NoRoom, QStringLiteral("Zuwenig Speicher verfügbar !"),
-        {QStringLiteral("Für dieses Update werden %1 MB freier Speicherplatz am USB-Stick benötigt.")
-             .arg(megabytes)});
+    return refuse(UpdateOutcome::NoRoom, {FailureKind::UpdateNeedsRoom,
+                                          m_plan.root,
+                                          {},
+                                          static_cast<int>(std::min<qint64>(megabytes, INT_MAX))});
 }
 
 // The root path no longer leads to the stick the run opened: it was pulled or unmounted.
@@ -317,10 +279,6 @@ qint64 UpdateRun::freeBytes() const {
 qint64 UpdateRun::onClusters(qint64 bytes) const {
     const qint64 cluster = std::max<qint64>(m_.stick.clusterBytes(), 1);
     return (std::max<qint64>(bytes, 0) + cluster - 1) / cluster * cluster;
-}
-
-void UpdateRun::report(const QString& title, const QStringList& text) {
-    m_.dialogs.messageBox(MessageIcon::Critical, MessageButtons::Ok, title, text.join(NewLine));
 }
 
 } // namespace norvane

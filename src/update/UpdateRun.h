@@ -17,7 +17,6 @@
 namespace norvane {
 
 namespace platform {
-class Dialogs;
 class Drives;
 class StickSession;
 } // namespace platform
@@ -37,7 +36,6 @@ struct UpdatePlan {
 
 struct UpdateRunServices {
     UpdateRunView& view;
-    platform::Dialogs& dialogs;
     platform::Drives& drives;
     PackageDownloads& downloads;
     ArchiveExtraction& extraction;
@@ -75,14 +73,16 @@ private:
     UpdateOutcome unpackFirmware();
     UpdateOutcome copyFromProgramFolder(const QString& name);
     UpdateOutcome commit();
+    // Removes the staging folder after a failure before the commit.
+    void discard();
     // Ends the run before the commit: the staging folder goes, the message says nothing changed.
-    UpdateOutcome refuse(UpdateOutcome outcome, const QString& title, QStringList text);
-    UpdateOutcome refuseStick(const platform::StickStatus& status);
+    UpdateOutcome refuse(UpdateOutcome outcome, const Failure& failure);
+    UpdateOutcome refuseStick(const Failure& failure);
     UpdateOutcome refuseRoom(qint64 neededBytes);
+    Failure named(Failure failure) const;
     bool stickGone();
     qint64 freeBytes() const;
     qint64 onClusters(qint64 bytes) const;
-    void report(const QString& title, const QStringList& text);
 
     UpdateRunServices m_;
     UpdatePlan m_plan;

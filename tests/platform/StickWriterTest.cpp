@@ -54,7 +54,7 @@ TEST_P(StickWriterTest, WritesBelowTheRootThroughTemporaryNames) {
     EXPECT_EQ(writer.usesOpenat2(), GetParam() == StickResolution::Auto);
 
     StickFile file = writer.create("Firmware/Neu/update.bin");
-    ASSERT_TRUE(file.isOpen()) << file.status().error;
+    ASSERT_TRUE(file.isOpen()) << file.status().code;
     ASSERT_TRUE(file.write("abc", 3).ok());
     EXPECT_FALSE(QFile::exists(stick + "Firmware/Neu/update.bin")); // only the temporary name so far
     ASSERT_TRUE(file.commit(std::time_t(1700000000)).ok());
@@ -92,7 +92,7 @@ TEST_P(StickWriterTest, RefusesEveryLinkOnTheWay) {
 
     const struct {
         const char* name;
-        std::function<StickStatus()> write;
+        std::function<Failure()> write;
     } cases[] = {
         {"autorun.inf", [&] { return writer.writeWhole("autorun.inf", "x"); }},
         {"Firmware/a.bin", [&] { return writer.writeWhole("Firmware/a.bin", "x"); }},
@@ -101,10 +101,10 @@ TEST_P(StickWriterTest, RefusesEveryLinkOnTheWay) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const StickStatus status = c.write();
-        EXPECT_EQ(status.error, ELOOP);
-        EXPECT_EQ(status.fault, StickFault::Link);
-        EXPECT_EQ(status.name, QString::fromLatin1(c.name));
+        const Failure status = c.write();
+        EXPECT_EQ(status.code, ELOOP);
+        EXPECT_EQ(status.kind, FailureKind::StickLink);
+        EXPECT_EQ(status.subject, QString::fromLatin1(c.name));
     }
     EXPECT_EQ(writer.openForReading("autorun.inf", nullptr), -1);
     EXPECT_EQ(writer.entry("autorun.inf").kind, StickEntry::Kind::Link);
@@ -120,7 +120,7 @@ TEST_P(StickWriterTest, LinkPlantedDuringTheWriteIsRefusedAtTheRename) {
     StickFile file = writer.create("norvstick.ico");
     ASSERT_TRUE(file.write("icon", 4).ok());
     link(outside, "norvstick.ico");
-    EXPECT_EQ(file.commit().fault, StickFault::Link);
+    EXPECT_EQ(file.commit().kind, FailureKind::StickLink);
     EXPECT_EQ(contentOf(outside), "keep me");
     EXPECT_EQ(QDir(stick).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"norvstick.ico"});
 }
@@ -134,17 +134,17 @@ TEST_P(StickWriterTest, LongPathsWorkAndOverlongNamesAreNamed) {
         deep += QString(200, QChar(u'a' + i)) + u'/';
     ASSERT_GT(QFile::encodeName(deep).size(), 4096);
     EXPECT_TRUE(writer.writeWhole(deep + "file.bin", "deep").ok());
-    StickStatus status;
+    Failure status;
     const int fd = writer.openForReading(deep + "file.bin", &status);
-    ASSERT_GE(fd, 0) << status.error;
+    ASSERT_GE(fd, 0) << status.code;
     char bytes[8] = {};
     EXPECT_EQ(::read(fd, bytes, sizeof bytes), 4);
     ::close(fd);
 
     const QString overlong = "Firmware/" + QString(300, u'n') + ".bin";
-    const StickStatus refused = writer.writeWhole(overlong, "x");
-    EXPECT_EQ(refused.fault, StickFault::NameTooLong);
-    EXPECT_EQ(refused.name, overlong);
+    const Failure refused = writer.writeWhole(overlong, "x");
+    EXPECT_EQ(refused.kind, FailureKind::StickNameTooLong);
+    EXPECT_EQ(refused.subject, overlong);
 }
 
 // Names with a NUL or another control character are refused by the writer itself (a NUL
@@ -155,14 +155,14 @@ TEST_P(StickWriterTest, RefusesControlCharactersFifosAndFoldersMovedAway) {
     for (const QString& name : {QString::fromLatin1("..\0a", 4) + "/x.bin", QStringLiteral("a\nb.bin"),
                                 QStringLiteral("fw/\x7f.bin")}) {
         SCOPED_TRACE(name.toStdString());
-        EXPECT_EQ(writer.writeWhole(name, "x").fault, StickFault::BadName);
-        EXPECT_EQ(writer.makeFolders(name).fault, StickFault::BadName);
+        EXPECT_EQ(writer.writeWhole(name, "x").kind, FailureKind::StickBadName);
+        EXPECT_EQ(writer.makeFolders(name).kind, FailureKind::StickBadName);
     }
     ASSERT_EQ(::mkfifo(QFile::encodeName(stick + "pipe.bin").constData(), 0600), 0);
-    StickStatus status;
+    Failure status;
     EXPECT_EQ(writer.openForReading("pipe.bin", &status), -1); // returns at once
-    EXPECT_EQ(status.fault, StickFault::NotAFile);
-    EXPECT_EQ(writer.flush({"pipe.bin"}).fault, StickFault::NotAFile);
+    EXPECT_EQ(status.kind, FailureKind::StickNotAFile);
+    EXPECT_EQ(writer.flush({"pipe.bin"}).kind, FailureKind::StickNotAFile);
 
     ASSERT_TRUE(writer.writeWhole("Firmware/a.bin", "a").ok());
     ASSERT_TRUE(QDir().rename(stick + "Firmware", dir.filePath("outside/moved")));
@@ -175,13 +175,13 @@ TEST_P(StickWriterTest, PulledStickIsToldApartFromOtherFailures) {
     StickWriter writer(stick, GetParam());
     ASSERT_TRUE(writer.writeWhole("a.bin", "a").ok());
     ASSERT_TRUE(QDir(stick).removeRecursively());
-    EXPECT_EQ(writer.writeWhole("b.bin", "b").fault, StickFault::Gone);
-    EXPECT_EQ(writer.flush().fault, StickFault::Gone);
-    EXPECT_EQ(StickWriter(dir.filePath("never")).rootStatus().fault, StickFault::Gone);
+    EXPECT_EQ(writer.writeWhole("b.bin", "b").kind, FailureKind::StickGone);
+    EXPECT_EQ(writer.flush().kind, FailureKind::StickGone);
+    EXPECT_EQ(StickWriter(dir.filePath("never")).rootStatus().kind, FailureKind::StickGone);
 }
 
 // A write-protected stick, as an ordinary user meets it: the folder refuses new files, and
-// the fault says so. Root passes every permission check, so as root the test runs itself
+// the failure says so. Root passes every permission check, so as root the test runs itself
 // again as nobody.
 TEST(StickWriterRights, WriteProtectedStickIsToldAsSuch) {
     QString stick = qEnvironmentVariable("NORVANE_READ_ONLY_STICK");
@@ -205,9 +205,9 @@ TEST(StickWriterRights, WriteProtectedStickIsToldAsSuch) {
         EXPECT_FALSE(QFile::exists(stick + "Firmware"));
         return;
     }
-    const StickStatus refused = StickWriter(stick).writeWhole("Firmware/update.bin", "x");
-    EXPECT_EQ(refused.fault, StickFault::ReadOnly) << refused.error;
-    EXPECT_EQ(refused.name, "Firmware/update.bin");
+    const Failure refused = StickWriter(stick).writeWhole("Firmware/update.bin", "x");
+    EXPECT_EQ(refused.kind, FailureKind::StickReadOnly) << refused.code;
+    EXPECT_EQ(refused.subject, "Firmware/update.bin");
 }
 
 INSTANTIATE_TEST_SUITE_P(Resolutions, StickWriterTest,

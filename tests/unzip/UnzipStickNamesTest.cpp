@@ -82,8 +82,8 @@ TEST_F(UnzipFixture, NamesAFatStickCannotHoldAreRefusedBeforeAnythingIsWritten) 
         ASSERT_TRUE(QDir().mkpath(unz.extractFolder));
         unz.fileSystem = "FAT32";
         EXPECT_EQ(unz.UnzipArchive(), c.fatCode);
-        EXPECT_EQ(unz.lastMember(), c.member);
-        EXPECT_EQ(unz.lastOtherMember(), c.other);
+        EXPECT_EQ(unz.lastFailure().subject, c.member);
+        EXPECT_EQ(unz.lastFailure().other, c.other);
         EXPECT_EQ(onStick(), QStringList());
 
         unz.fileSystem = "ext4";
@@ -94,14 +94,14 @@ TEST_F(UnzipFixture, NamesAFatStickCannotHoldAreRefusedBeforeAnythingIsWritten) 
         } else if (c.fatCode == unzip::PathTooLong) {
             // ext4 and tmpfs take 255 bytes: the kernel refuses, and the member is named.
             EXPECT_EQ(code, unzip::PathTooLong);
-            EXPECT_EQ(unz.lastFault(), platform::StickFault::NameTooLong);
-            EXPECT_EQ(unz.lastMember(), c.member);
+            EXPECT_EQ(unz.lastFailure().kind, FailureKind::StickNameTooLong);
+            EXPECT_EQ(unz.lastFailure().subject, c.member);
         } else {
             EXPECT_EQ(code, unzip::Ok);
             EXPECT_EQ(onStick().size(), qsizetype(c.members.size()) + (c.member.contains(u'/') ? 1 : 0));
         }
     }
-    EXPECT_EQ(dialogs.shown().size(), 10u); // each non-zero code as its bare number
+    EXPECT_EQ(questions.shown.size(), 10); // each non-zero code shown
 }
 
 // A path of 300 characters unpacks (paths past PATH_MAX: the writer's test); nothing
@@ -135,10 +135,10 @@ TEST_F(UnzipFixture, LinksOnTheStickAreNeitherMeasuredNorFollowed) {
     EXPECT_EQ(unz.UnzipArchive(), unzip::DiskFull);
     archive({{"big", "klein"}});
     EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
-    EXPECT_EQ(unz.lastMember(), "big");
+    EXPECT_EQ(unz.lastFailure().subject, "big");
     archive({{"Firmware/update.bin", "x"}});
     EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
-    EXPECT_EQ(unz.lastMember(), "Firmware/update.bin");
+    EXPECT_EQ(unz.lastFailure().subject, "Firmware/update.bin");
 
     // The package itself replaced by a link to an archive elsewhere is not read.
     const QString elsewhere = dir.filePath("outside/other.zip");

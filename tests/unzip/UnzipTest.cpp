@@ -1,5 +1,5 @@
-// Unpacking end to end: what lands on the stick, the result codes and boxes, and the
-// questions, for good archives and hostile ones.
+// Unpacking end to end: what lands on the stick, the result codes and the questions (as
+// values; their boxes: tests/app/MessagesTest.cpp), for good archives and hostile ones.
 #include "UnzipTestSupport.h"
 #include "support/FileBytes.h"
 
@@ -14,9 +14,7 @@
 namespace norvane::test {
 namespace {
 
-using platform::MessageButtons;
-using platform::MessageIcon;
-using platform::MessageResult;
+using unzip::ReplaceAnswer;
 
 TEST_F(UnzipFixture, UnpacksFoldersWhileTheWindowThreadRunsItsEvents) {
     const QByteArray firmware = sampleText(300000);
@@ -45,10 +43,10 @@ TEST_F(UnzipFixture, UnpacksFoldersWhileTheWindowThreadRunsItsEvents) {
               QStringList({unz.extractFolder + "fw/update.bin", unz.extractFolder + "liesmich.txt"}));
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}, {3, 4}, {4, 4}}));
     EXPECT_TRUE(allOnWindowThread);
-    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_TRUE(questions.shown.isEmpty());
 }
 
-// Each broken archive gives its code, shown as a bare number, and leaves the stick empty.
+// Each broken archive gives its code, shown once, and leaves the stick empty.
 TEST_F(UnzipFixture, BrokenArchivesGiveTheirCodeAndLeaveNothing) {
     const QString good = dir.filePath("good.zip");
     writeZip(good, {{"update.bin", sampleText(200000)}});
@@ -76,19 +74,14 @@ TEST_F(UnzipFixture, BrokenArchivesGiveTheirCodeAndLeaveNothing) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const size_t shownBefore = dialogs.shown().size();
+        questions.shown.clear();
         c.prepare();
 
         EXPECT_EQ(unz.UnzipArchive(), c.code);
 
         EXPECT_EQ(onStick(), QStringList());
         EXPECT_TRUE(unz.extractedFiles().isEmpty());
-        ASSERT_EQ(dialogs.shown().size(), shownBefore + 1);
-        const ShownMessage& box = dialogs.shown().back();
-        EXPECT_EQ(box.icon, MessageIcon::None);
-        EXPECT_EQ(box.buttons, MessageButtons::Ok);
-        EXPECT_EQ(box.title, QString::fromUtf8(platform::kProgramTitle));
-        EXPECT_EQ(box.text, QString::number(c.code));
+        EXPECT_EQ(questions.shown, QList<int>{c.code});
     }
 }
 
@@ -104,8 +97,8 @@ TEST_F(UnzipFixture, RefusesMembersThatWouldLeaveTheFolder) {
 
     // The link on the stick stops the run and is named.
     EXPECT_EQ(unz.UnzipArchive(), unzip::LinkOnStick);
-    EXPECT_EQ(unz.lastFault(), platform::StickFault::Link);
-    EXPECT_EQ(unz.lastMember(), "outside/planted");
+    EXPECT_EQ(unz.lastFailure().kind, FailureKind::StickLink);
+    EXPECT_EQ(unz.lastFailure().subject, "outside/planted");
 
     EXPECT_EQ(onStick(), QStringList({"ok.bin", "outside"}));
     EXPECT_EQ(entriesBelow(elsewhere), QStringList());
@@ -158,28 +151,27 @@ TEST_F(UnzipFixture, CountsTheBytesWrittenNotTheHeaders) {
 
 TEST_F(UnzipFixture, AsksForThePasswordUntilLeftEmptyAndThenNeverAgain) {
     archive({{"geheim.bin", sampleText(5000)}}, {.password = "richtig", .aes = true});
-    dialogs.answerNextInput("falsch");
-    dialogs.answerNextInput("");
+    questions.passwords = {"falsch", ""};
 
     EXPECT_EQ(unz.UnzipArchive(), unzip::WrongPassword);
-    EXPECT_EQ(dialogs.prompts(), QStringList(2, "Please Enter The Password!"));
+    EXPECT_EQ(questions.passwordAsks, 2);
     EXPECT_EQ(unz.SkipPassword, 1);
     EXPECT_EQ(onStick(), QStringList());
 
     // A later run of the same program run is not asked again.
     EXPECT_EQ(unz.UnzipArchive(), unzip::WrongPassword);
-    EXPECT_EQ(dialogs.prompts().size(), 2);
-    EXPECT_EQ(dialogs.shown().back().text, "82");
+    EXPECT_EQ(questions.passwordAsks, 2);
+    EXPECT_EQ(questions.shown.back(), unzip::WrongPassword);
 }
 
 TEST_F(UnzipFixture, UnpacksEncryptedMembersWithTheRightPassword) {
     const QByteArray secret = sampleText(5000);
     archive({{"a.bin", secret}, {"b.bin", "zwei"}}, {.password = "richtig"});
-    dialogs.answerNextInput("richtig");
+    questions.passwords = {"richtig"};
 
     EXPECT_EQ(unz.UnzipArchive(), 0);
 
-    EXPECT_EQ(dialogs.prompts().size(), 1);
+    EXPECT_EQ(questions.passwordAsks, 1);
     EXPECT_EQ(stickFile("a.bin"), secret);
     EXPECT_EQ(stickFile("b.bin"), "zwei");
 }
@@ -204,7 +196,7 @@ TEST_F(UnzipFixture, OptionsDecideWhatIsWritten) {
     struct Case {
         const char* what;
         Options options; // on top of 10 = 1 and 11 = 1
-        std::vector<MessageResult> answers;
+        std::vector<ReplaceAnswer> answers;
         QStringList expected; // name=content of every file afterwards
         int prompts;
         int code;
@@ -214,13 +206,13 @@ TEST_F(UnzipFixture, OptionsDecideWhatIsWritten) {
         {"keep without 3 or 11", {{11, 0}}, {}, {"a.txt=alt", "b.txt=alt", "c d/e f.txt=neu"}, 0, 0},
         {"ask: yes, no",
          {{11, 0}, {3, 1}},
-         {MessageResult::Yes, MessageResult::No},
+         {ReplaceAnswer::Overwrite, ReplaceAnswer::Keep},
          {"a.txt=neu", "b.txt=alt", "c d/e f.txt=neu"},
          2,
          0},
         {"ask: cancel overwrites none",
          {{11, 0}, {3, 1}},
-         {MessageResult::Cancel},
+         {ReplaceAnswer::OverwriteNone},
          {"a.txt=alt", "b.txt=alt", "c d/e f.txt=neu"},
          1,
          0},
@@ -256,9 +248,8 @@ TEST_F(UnzipFixture, OptionsDecideWhatIsWritten) {
         option(11) = 1;
         for (const auto& [n, value] : c.options)
             option(n) = value;
-        const size_t shownBefore = dialogs.shown().size();
-        for (MessageResult answer : c.answers)
-            dialogs.answerNext(answer);
+        questions.replaceAsked.clear();
+        questions.replies.assign(c.answers.begin(), c.answers.end());
 
         EXPECT_EQ(unz.UnzipArchive(), c.code);
 
@@ -267,13 +258,9 @@ TEST_F(UnzipFixture, OptionsDecideWhatIsWritten) {
             if (QFileInfo(unz.extractFolder + entry).isFile())
                 found << entry + u'=' + QString::fromUtf8(stickFile(entry));
         EXPECT_EQ(found, c.expected);
-        ASSERT_EQ(dialogs.shown().size(), shownBefore + static_cast<size_t>(c.prompts));
+        ASSERT_EQ(questions.replaceAsked.size(), c.prompts);
         if (c.prompts > 0) {
-            const ShownMessage& box = dialogs.shown()[shownBefore];
-            EXPECT_EQ(box.icon, MessageIcon::Warning);
-            EXPECT_EQ(box.buttons, MessageButtons::YesNoCancel);
-            EXPECT_EQ(box.title, "VBUnZip32 - File Already Exists!");
-            EXPECT_EQ(box.text, "Overwrite " + unz.extractFolder + "a.txt?");
+            EXPECT_EQ(questions.replaceAsked.first(), unz.extractFolder + "a.txt");
         }
     }
 }

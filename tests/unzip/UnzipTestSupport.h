@@ -5,16 +5,45 @@
 #include "UnzipTestArchives.h"
 #include "support/FileBytes.h"
 
-#include "support/FakeDialogs.h"
 #include "support/TempDir.h"
 #include "unzip/VBUnzBas.h"
 
 #include <QDirIterator>
 #include <QFile>
 
+#include <deque>
+
 #include <gtest/gtest.h>
 
 namespace norvane::test {
+
+// Answers the extraction's questions as scripted and records what it asked and showed.
+class ScriptedQuestions final : public unzip::Questions {
+public:
+    unzip::ReplaceAnswer askReplace(const QString& fileName) override {
+        replaceAsked << fileName;
+        return next(replies, unzip::ReplaceAnswer::Keep);
+    }
+    std::optional<QString> askPassword() override {
+        ++passwordAsks;
+        return next(passwords, std::optional<QString>());
+    }
+    void showResult(int code) override { shown << code; }
+
+    std::deque<unzip::ReplaceAnswer> replies;
+    std::deque<std::optional<QString>> passwords;
+    QStringList replaceAsked;
+    int passwordAsks = 0;
+    QList<int> shown; // the result codes shown
+private:
+    template <typename T> static T next(std::deque<T>& answers, T otherwise) {
+        if (answers.empty())
+            return otherwise;
+        T answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
 
 class UnzipFixture : public ::testing::Test {
 protected:
@@ -49,8 +78,8 @@ protected:
     }
 
     TempDir dir;
-    FakeDialogs dialogs;
-    VBUnzBas unz{dialogs};
+    ScriptedQuestions questions;
+    VBUnzBas unz{questions};
 };
 
 } // namespace norvane::test

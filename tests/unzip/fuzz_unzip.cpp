@@ -17,16 +17,11 @@ using namespace norvane;
 
 namespace {
 
-class NoDialogs final : public platform::Dialogs {
+class NoQuestions final : public unzip::Questions {
 public:
-    platform::MessageResult messageBox(platform::MessageIcon, platform::MessageButtons buttons,
-                                       const QString&, const QString&) override {
-        return buttons == platform::MessageButtons::Ok ? platform::MessageResult::Ok
-                                                       : platform::MessageResult::No;
-    }
-    std::optional<QString> inputBox(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
+    unzip::ReplaceAnswer askReplace(const QString&) override { return unzip::ReplaceAnswer::Keep; }
+    std::optional<QString> askPassword() override { return std::nullopt; }
+    void showResult(int) override {}
 };
 
 void checkFolder(const QString& root, const QString& out) {
@@ -56,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     archive.close();
 
-    NoDialogs dialogs;
-    VBUnzBas unz(dialogs);
+    NoQuestions questions;
+    VBUnzBas unz(questions);
     unz.archivePath = archive.fileName();
     unz.extractFolder = out;
     unz.spaceLimitBytes = 16 << 20;

@@ -53,6 +53,9 @@ TEST_F(DownloadFailureTest, ErrorStatusGivesEmptyTextNotTheErrorPage) {
         EXPECT_TRUE(downloader.OpenURL(fileUrl("/broken.csv"), kind, 0).isEmpty());
     }
     EXPECT_TRUE(downloader.OpenURL(fileUrl("/never-served"), "0", 0).isEmpty());
+    const Downloader::Fetched fetched = downloader.fetch(fileUrl("/broken.csv"), "0", 0);
+    EXPECT_EQ(fetched.failure, (Failure{FailureKind::DownloadHttpStatus, fileUrl("/broken.csv"), {}, 500}));
+    EXPECT_TRUE(fetched.body.isEmpty());
 }
 
 TEST_F(DownloadFailureTest, BrokenConnectionGivesEmptyTextNotThePartialBody) {
@@ -70,6 +73,8 @@ TEST_F(DownloadFailureTest, BrokenConnectionGivesEmptyTextNotThePartialBody) {
 TEST_F(DownloadFailureTest, RefusedConnectionGivesEmptyText) {
     EXPECT_TRUE(downloader.OpenURL(LoopbackServer::refusedUrl() + "/usb-version.txt", "0", 0).isEmpty());
     EXPECT_TRUE(downloader.OpenURL(LoopbackServer::refusedUrl() + "/usb-version.txt", "2", 1).isEmpty());
+    EXPECT_EQ(downloader.fetch(LoopbackServer::refusedUrl() + "/x", "0", 0).failure.kind,
+              FailureKind::DownloadNoConnection);
 }
 
 // A server that stops sending after the headers, one that never answers, and one that sends
@@ -123,8 +128,7 @@ TEST_F(DownloadFailureTest, StalledPackageLeavesNothingAndSaysTheServerDoesNotAn
     QTemporaryDir folder;
     const FileDownloadResult package =
         downloader.DownloadToFile(fileUrl("/q300.zip"), "1", 0, folder.filePath("pkg.zip"), 2 << 20);
-    EXPECT_FALSE(package.ok);
-    EXPECT_EQ(package.reason, "Der Server antwortet nicht.");
+    EXPECT_EQ(package.failure.kind, FailureKind::DownloadStalled);
     EXPECT_TRUE(QDir(folder.path()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 }
 

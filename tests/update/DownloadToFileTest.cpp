@@ -78,9 +78,8 @@ TEST_F(DownloadToFileTest, WritesTheBodyUnderItsNameAndReportsProgress) {
                                                                      [&](qint64 received, qint64 total) {
                                                                          progress.append({received, total});
                                                                      });
-        EXPECT_TRUE(result.ok) << result.reason.toStdString();
+        EXPECT_TRUE(result.ok());
         EXPECT_EQ(result.bytes, size);
-        EXPECT_TRUE(result.reason.isEmpty());
         EXPECT_EQ(contentOf(target()), body);
         ASSERT_FALSE(progress.isEmpty());
         EXPECT_EQ(progress.last().received, size);
@@ -96,7 +95,7 @@ TEST_F(DownloadToFileTest, WritesTheBodyUnderItsNameAndReportsProgress) {
 
 TEST_F(DownloadToFileTest, ShowsTheSameRunningStatusAsOpenUrl) {
     server.serve("/settings.zip", patterned(5 * 2048 + 1));
-    ASSERT_TRUE(downloader->DownloadToFile(fileUrl("/settings.zip"), "2", 0, target(), 1 << 20).ok);
+    ASSERT_TRUE(downloader->DownloadToFile(fileUrl("/settings.zip"), "2", 0, target(), 1 << 20).ok());
     const QList<RecordingStatusSink::Call> statuses = sink.statuses();
     ASSERT_FALSE(statuses.isEmpty());
     EXPECT_EQ(statuses.last().text, "Settings-Update ...");
@@ -106,7 +105,8 @@ struct BadDownload {
     const char* name;
     std::function<QString(LoopbackServer&)> url;
     qint64 maxBytes = 1 << 20;
-    QString reason;
+    FailureKind kind;
+    int code = 0;
 };
 
 TEST_F(DownloadToFileTest, FailuresLeaveNoFileAndAnOlderFileUntouched) {
@@ -116,55 +116,51 @@ TEST_F(DownloadToFileTest, FailuresLeaveNoFileAndAnOlderFileUntouched) {
              s.fail("/p", 404, "<h1>Not Found</h1>");
              return s.url() + "/p";
          },
-         1 << 20, "Der Server meldet den Fehler 404."},
+         1 << 20, FailureKind::DownloadHttpStatus, 404},
         {"body cut short",
          [](LoopbackServer& s) {
              s.cutShort("/p", 100000, patterned(30000));
              return s.url() + "/p";
          },
-         1 << 20, "Die Verbindung wurde unterbrochen."},
+         1 << 20, FailureKind::DownloadInterrupted},
         {"2 GB announced, 10 bytes sent",
          [](LoopbackServer& s) {
              s.cutShort("/p", qsizetype(2) << 30, "0123456789");
              return s.url() + "/p";
          },
-         qint64(8) << 30, "Die Verbindung wurde unterbrochen."},
+         qint64(8) << 30, FailureKind::DownloadInterrupted},
         {"announced above the free space",
          [](LoopbackServer& s) {
              s.serve("/p", patterned(70000));
              return s.url() + "/p";
          },
-         69999, QString::fromUtf8("Die Datei ist größer als der freie Speicherplatz.")},
+         69999, FailureKind::DownloadTooLarge},
         {"grows above the free space without announcing it",
          [](LoopbackServer& s) {
              s.serveChunked("/p", patterned(70000));
              return s.url() + "/p";
          },
-         69999, QString::fromUtf8("Die Datei ist größer als der freie Speicherplatz.")},
+         69999, FailureKind::DownloadTooLarge},
         {"no header ever", [](LoopbackServer& s) { return s.silentUrl("/p"); }, 1 << 20,
-         "Der Server antwortet nicht."},
+         FailureKind::DownloadStalled},
         {"refused", [](LoopbackServer&) { return LoopbackServer::refusedUrl() + "/p"; }, 1 << 20,
-         "Keine Verbindung zum Server."},
+         FailureKind::DownloadNoConnection},
     };
     for (const BadDownload& bad : cases) {
         SCOPED_TRACE(bad.name);
         LoopbackServer own;
         ASSERT_NO_FATAL_FAILURE(placeOlder());
-        const FileDownloadResult result =
-            downloader->DownloadToFile(bad.url(own), "1", 0, target(), bad.maxBytes);
-        EXPECT_FALSE(result.ok);
+        const QString url = bad.url(own);
+        const FileDownloadResult result = downloader->DownloadToFile(url, "1", 0, target(), bad.maxBytes);
+        EXPECT_EQ(result.failure, (Failure{bad.kind, url, {}, bad.code}));
         EXPECT_EQ(result.bytes, 0);
-        EXPECT_EQ(result.reason, bad.reason);
         EXPECT_EQ(contentOf(target()), "older");
         EXPECT_EQ(entries(), QStringList{"firmware.zip"});
     }
     const FileDownloadResult noFolder =
         downloader->DownloadToFile(fileUrl("/p"), "0", 0, folder.filePath("missing/firmware.zip"), 1 << 20);
-    EXPECT_FALSE(noFolder.ok);
-    EXPECT_EQ(noFolder.reason, QString::fromUtf8("Der USB-Stick wurde während des Updates entfernt: "
-                                                 "„firmware.zip“ konnte nicht geschrieben werden. Stecken "
-                                                 "Sie den USB-Stick wieder ein und starten Sie das Update "
-                                                 "nochmal."));
+    EXPECT_EQ(noFolder.failure.kind, FailureKind::StickGone);
+    EXPECT_EQ(noFolder.failure.subject, "firmware.zip");
 }
 
 // A package is checked against its signed digest before it takes the target's place.
@@ -191,8 +187,7 @@ TEST_F(DownloadToFileTest, OnlyABodyWithTheExpectedDigestIsKept) {
         ASSERT_NO_FATAL_FAILURE(placeOlder());
         const FileDownloadResult result =
             downloader->DownloadToFile(fileUrl(c.path), "1", 0, target(), 1 << 30, {}, c.expected);
-        EXPECT_EQ(result.ok, c.kept);
-        EXPECT_EQ(result.digestMismatch, !c.kept);
+        EXPECT_EQ(result.failure.kind, c.kept ? FailureKind::None : FailureKind::DownloadDigestMismatch);
         EXPECT_EQ(contentOf(target()), c.kept ? body : QByteArray("older"));
         EXPECT_EQ(entries(), QStringList{"firmware.zip"});
     }
@@ -210,21 +205,20 @@ TEST_F(DownloadToFileTest, EmptyBodyAndIdenticalTarget) {
 
     const FileDownloadResult empty =
         downloader->DownloadToFile(fileUrl("/empty.zip"), "1", 0, target(), 1 << 20);
-    EXPECT_FALSE(empty.ok);
-    EXPECT_EQ(empty.reason, "Der Server hat eine leere Datei geschickt.");
+    EXPECT_EQ(empty.failure.kind, FailureKind::DownloadEmpty);
     EXPECT_TRUE(entries().isEmpty());
 
-    ASSERT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok);
+    ASSERT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok());
     const QDateTime old = QDateTime::fromSecsSinceEpoch(1600000000);
     {
         QFile stamped(target());
         ASSERT_TRUE(stamped.open(QIODevice::ReadWrite));
         ASSERT_TRUE(stamped.setFileTime(old, QFileDevice::FileModificationTime));
     }
-    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok);
+    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/body.zip"), "1", 0, target(), 1 << 20).ok());
     EXPECT_EQ(QFileInfo(target()).lastModified(), old);
     EXPECT_EQ(entries(), QStringList{"firmware.zip"});
-    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/changed.zip"), "1", 0, target(), 1 << 20).ok);
+    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/changed.zip"), "1", 0, target(), 1 << 20).ok());
     EXPECT_EQ(contentOf(target()), changed);
 }
 
@@ -242,7 +236,7 @@ TEST_F(DownloadToFileTest, FolderThatVanishesMidStreamFailsWithoutAFile) {
                 server.release();
             }
         });
-    EXPECT_FALSE(result.ok);
+    EXPECT_FALSE(result.ok());
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(sub.exists());
 }
@@ -255,13 +249,12 @@ TEST_F(DownloadToFileTest, CancelFromAnyThreadEndsTheDownloadAndRemovesTheTempor
             if (++calls == 1)
                 std::thread([this] { downloader->cancelAll(); }).join();
         });
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.reason, "Der Download wurde abgebrochen.");
+    EXPECT_EQ(result.failure.kind, FailureKind::DownloadCancelled);
     EXPECT_TRUE(entries().isEmpty());
 
     // A later download is not affected by the earlier cancel.
     server.release();
-    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/firmware.zip"), "1", 0, target(), 1 << 20).ok);
+    EXPECT_TRUE(downloader->DownloadToFile(fileUrl("/firmware.zip"), "1", 0, target(), 1 << 20).ok());
 }
 
 // A timer's handler starts a second download while the first one is held back; both arrive
@@ -285,10 +278,10 @@ TEST_F(DownloadToFileTest, DownloadsStartedFromAnEventHandlerDoNotDisturbTheRunn
                 server.release();
             });
         });
-    ASSERT_TRUE(result.ok) << result.reason.toStdString();
+    ASSERT_TRUE(result.ok());
     EXPECT_EQ(contentOf(target()), package);
     EXPECT_EQ(nestedText, "news");
-    EXPECT_TRUE(nestedFile.ok);
+    EXPECT_TRUE(nestedFile.ok());
     EXPECT_EQ(contentOf(folder.filePath("settings.zip")), patterned(9000));
     ASSERT_FALSE(sink.statuses().isEmpty());
     EXPECT_EQ(sink.statuses().last().text, "Firmware-Update .....");

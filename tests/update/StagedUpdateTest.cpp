@@ -25,7 +25,6 @@ namespace norvane::test {
 namespace {
 
 using platform::StickSession;
-using platform::StickStatus;
 using Files = QMap<QString, QByteArray>;
 
 // An earlier firmware and a newer one with the same names plus more; autorun.inf last.
@@ -53,7 +52,7 @@ void stageAndCommit(StickSession& session, const Files& files) {
         ASSERT_TRUE(file.write(it->constData(), std::size_t(it->size())).ok());
         ASSERT_TRUE(file.commit().ok());
     }
-    ASSERT_TRUE(update.verify(inOrder(files), nullptr).ok());
+    ASSERT_TRUE(update.verify(inOrder(files)).ok());
     ASSERT_TRUE(update.commit(inOrder(files)).ok());
 }
 
@@ -65,27 +64,27 @@ public:
     QStringList steps;
     int crashAt = -1;
 
-    StickStatus writeWhole(const QString& name, const QByteArray& content) override {
+    Failure writeWhole(const QString& name, const QByteArray& content) override {
         step("write " + name);
         return StickSession::writeWhole(name, content);
     }
-    StickStatus move(const QString& from, const QString& to) override {
+    Failure move(const QString& from, const QString& to) override {
         step("move " + to);
         return StickSession::move(from, to);
     }
-    StickStatus remove(const QString& name) override {
+    Failure remove(const QString& name) override {
         step("remove " + name);
         return StickSession::remove(name);
     }
-    StickStatus removeTree(const QString& name) override {
+    Failure removeTree(const QString& name) override {
         step("remove tree " + name);
         return StickSession::removeTree(name);
     }
-    StickStatus syncAll() override {
+    Failure syncAll() override {
         step("sync");
         return StickSession::syncAll();
     }
-    StickStatus syncFolder(const QString& name) override {
+    Failure syncFolder(const QString& name) override {
         step("sync folder " + name);
         return StickSession::syncFolder(name);
     }
@@ -261,16 +260,16 @@ TEST(StagedUpdate, AStagingNameTakenByAFileOrALinkIsRefusedAndNamed) {
     stick.writeFile(kStagingFolder, "a file of the user's");
     StickSession session(stick.path());
     StagedUpdate update(session);
-    StickStatus refused = update.prepare();
-    EXPECT_EQ(refused.fault, platform::StickFault::NotAFile);
-    EXPECT_EQ(refused.name, kStagingFolder);
+    Failure refused = update.prepare();
+    EXPECT_EQ(refused.kind, FailureKind::StickNotAFile);
+    EXPECT_EQ(refused.subject, kStagingFolder);
     EXPECT_EQ(fileBytes(stick.filePath(kStagingFolder)), "a file of the user's");
 
     ASSERT_TRUE(QFile::remove(stick.filePath(kStagingFolder)));
     ASSERT_TRUE(QFile::link(elsewhere.path(), stick.filePath(kStagingFolder)));
     refused = update.prepare();
-    EXPECT_EQ(refused.fault, platform::StickFault::Link);
-    EXPECT_EQ(refused.name, kStagingFolder);
+    EXPECT_EQ(refused.kind, FailureKind::StickLink);
+    EXPECT_EQ(refused.subject, kStagingFolder);
     EXPECT_TRUE(QFileInfo(stick.filePath(kStagingFolder)).isSymLink());
 }
 

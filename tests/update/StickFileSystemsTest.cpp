@@ -119,14 +119,14 @@ void write(const QString& root, const Files& files) {
 }
 
 // Stages the files (through the writer) and commits them; the first failure.
-platform::StickStatus update(const QString& root, const Files& files) {
+Failure update(const QString& root, const Files& files) {
     platform::StickSession session(root);
     StagedUpdate staging(session);
-    if (platform::StickStatus prepared = staging.prepare(); !prepared.ok())
+    if (Failure prepared = staging.prepare(); !prepared.ok())
         return prepared;
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         platform::StickFile file = session.writer().create(StagedUpdate::staged(it.key()));
-        platform::StickStatus done = file.write(it->constData(), std::size_t(it->size()));
+        Failure done = file.write(it->constData(), std::size_t(it->size()));
         if (done.ok())
             done = file.commit();
         if (!done.ok()) {
@@ -135,7 +135,7 @@ platform::StickStatus update(const QString& root, const Files& files) {
         }
     }
     QStringList names = files.keys();
-    if (platform::StickStatus verified = staging.verify(names, nullptr); !verified.ok())
+    if (Failure verified = staging.verify(names); !verified.ok())
         return verified;
     return staging.commit(names);
 }
@@ -216,11 +216,11 @@ TEST_P(StickFileSystems, AFullStickKeepsItsEarlierFiles) {
     Files expected = old;
     expected.insert("filler.bin", fileBytes(root + "filler.bin"));
 
-    const platform::StickStatus refused =
+    const Failure refused =
         update(root, {{"autorun.inf", "new"}, {"flash/a.bin", QByteArray(4 * 1024 * 1024, 'n')}});
     // fusefat tells a full disk as EPERM, which reads as a write-protected stick.
-    EXPECT_EQ(refused.fault,
-              GetParam() == Kind::Fat32 ? platform::StickFault::ReadOnly : platform::StickFault::NoSpace);
+    EXPECT_EQ(refused.kind,
+              GetParam() == Kind::Fat32 ? FailureKind::StickReadOnly : FailureKind::StickNoSpace);
     EXPECT_EQ(filesBelow(root), expected);
     EXPECT_EQ(stick.check(), "");
 }
@@ -251,7 +251,7 @@ TEST_P(StickFileSystems, TheArchiveIsUnpackedIntoTheStagingFolder) {
         for (const unzip::ExtractedFile& file : result.files)
             targets << file.name;
         StagedUpdate staging(session);
-        ASSERT_TRUE(staging.verify(targets, nullptr).ok());
+        ASSERT_TRUE(staging.verify(targets).ok());
         ASSERT_TRUE(staging.commit(targets).ok());
     } // the session lets go of the stick before it is unmounted
     Files expected{{"flash/a.bin", "A"}, {"LOADER.CFG", "L"}};

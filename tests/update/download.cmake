@@ -1,4 +1,4 @@
-# HTTP download, server addresses, the file store and the stick's messages.
+# HTTP download, server addresses and the file store.
 if(NORVANE_TESTS)
   norvane_add_test(test_download
     SOURCES
@@ -7,6 +7,5 @@ if(NORVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/DownloadToFileTest.cpp
       ${CMAKE_CURRENT_LIST_DIR}/DownloadTestSupport.h
       ${CMAKE_CURRENT_LIST_DIR}/ServerUrlsTest.cpp
-      ${CMAKE_CURRENT_LIST_DIR}/StickMessagesTest.cpp
     LIBS norvane_update)
 endif()

@@ -74,21 +74,21 @@ int emptyFolder(int folder, int depth) {
 
 StickSession::StickSession(const QString& root, StickResolution resolution) : m_writer(root, resolution) {}
 
-StickStatus StickSession::stillThere() {
+Failure StickSession::stillThere() {
     if (!m_writer.rootStatus().ok())
         return m_writer.rootStatus();
     if (m_writer.rootGone())
-        return {ENODEV, QString(), StickFault::Gone};
+        return stickFailure(FailureKind::StickGone, QString(), ENODEV);
     return {};
 }
 
-StickStatus StickSession::writeWhole(const QString& name, const QByteArray& content) {
+Failure StickSession::writeWhole(const QString& name, const QByteArray& content) {
     return m_writer.writeWhole(name, content);
 }
 
-StickStatus StickSession::move(const QString& from, const QString& to) {
+Failure StickSession::move(const QString& from, const QString& to) {
     m_writer.forgetFolders();
-    StickStatus result;
+    Failure result;
     QByteArray fromLeaf, toLeaf;
     const int source = m_writer.folderOf(from, &fromLeaf, false, &result);
     if (source < 0)
@@ -108,22 +108,22 @@ StickStatus StickSession::move(const QString& from, const QString& to) {
     return {};
 }
 
-StickStatus StickSession::remove(const QString& name) {
+Failure StickSession::remove(const QString& name) {
     return m_writer.remove(name);
 }
 
-StickStatus StickSession::removeTree(const QString& name) {
+Failure StickSession::removeTree(const QString& name) {
     m_writer.forgetFolders();
-    StickStatus result;
+    Failure result;
     QByteArray leaf;
     const int parent = m_writer.folderOf(name, &leaf, false, &result);
     if (parent < 0)
-        return result.error == ENOENT ? StickStatus{} : result;
+        return result.code == ENOENT ? Failure{} : result;
     struct stat st {};
     if (::fstatat(parent, leaf.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? StickStatus{} : m_writer.status(errno, name);
+        return errno == ENOENT ? Failure{} : m_writer.status(errno, name);
     if (!S_ISDIR(st.st_mode))
-        return ::unlinkat(parent, leaf.constData(), 0) == 0 ? StickStatus{} : m_writer.status(errno, name);
+        return ::unlinkat(parent, leaf.constData(), 0) == 0 ? Failure{} : m_writer.status(errno, name);
     if (st.st_dev != m_writer.m_rootDevice || mountIdOf(parent, leaf.constData()) != m_writer.m_rootMount)
         return m_writer.status(EXDEV, name);
     int folder = ::openat(parent, leaf.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -138,18 +138,18 @@ StickStatus StickSession::removeTree(const QString& name) {
     return {};
 }
 
-StickStatus StickSession::syncAll() {
+Failure StickSession::syncAll() {
     if (m_writer.m_rootFd < 0)
         return m_writer.rootStatus();
     // The root is held as a path descriptor; syncfs needs one opened for reading.
     int fd = ::openat(m_writer.m_rootFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ++m_writer.m_flushCalls;
-    const StickStatus done = fd >= 0 && ::syncfs(fd) == 0 ? StickStatus{} : m_writer.status(errno, QString());
+    const Failure done = fd >= 0 && ::syncfs(fd) == 0 ? Failure{} : m_writer.status(errno, QString());
     closeQuietly(fd);
     return done;
 }
 
-StickStatus StickSession::syncFolder(const QString& name) {
+Failure StickSession::syncFolder(const QString& name) {
     m_writer.forgetFolders();
     int error = 0;
     const int folder = m_writer.openFolderNamed(name, &error);
@@ -157,12 +157,12 @@ StickStatus StickSession::syncFolder(const QString& name) {
         return m_writer.status(error, name);
     int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ++m_writer.m_flushCalls;
-    const StickStatus done = fd >= 0 && ::fsync(fd) == 0 ? StickStatus{} : m_writer.status(errno, name);
+    const Failure done = fd >= 0 && ::fsync(fd) == 0 ? Failure{} : m_writer.status(errno, name);
     closeQuietly(fd);
     return done;
 }
 
-int StickSession::openRegular(const QString& name, StickStatus* status) {
+int StickSession::openRegular(const QString& name, Failure* status) {
     return m_writer.openForReading(name, status);
 }
 

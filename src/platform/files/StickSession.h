@@ -20,7 +20,7 @@ namespace norvane::platform {
 
 // A file as read back from the device.
 struct ReadBack {
-    StickStatus status;
+    Failure status;
     qint64 size = 0;
     quint32 crc32 = 0;
 };
@@ -37,21 +37,21 @@ public:
 
     // Ok while the root path leads to the folder opened at the start (same device and
     // inode); a Gone status once it does not.
-    virtual StickStatus stillThere();
+    virtual Failure stillThere();
     // The whole content of name, flushed, then renamed into place (see StickWriter).
-    virtual StickStatus writeWhole(const QString& name, const QByteArray& content);
+    virtual Failure writeWhole(const QString& name, const QByteArray& content);
     // Renames the file `from` over `to`, creating to's missing folders. Neither name's
     // way may hold a link; a folder or anything but a file at `to` is refused.
-    virtual StickStatus move(const QString& from, const QString& to);
+    virtual Failure move(const QString& from, const QString& to);
     // Removes a file.
-    virtual StickStatus remove(const QString& name);
+    virtual Failure remove(const QString& name);
     // Removes name and everything below it without following a link; a missing name is fine.
-    virtual StickStatus removeTree(const QString& name);
+    virtual Failure removeTree(const QString& name);
     // Waits until everything written to the stick's file system is on the device.
-    virtual StickStatus syncAll();
+    virtual Failure syncAll();
     // Waits until the folder's entries (creations, renames, removals) are on the device;
     // the empty name is the root.
-    virtual StickStatus syncFolder(const QString& name);
+    virtual Failure syncFolder(const QString& name);
 
     // Drops the file's pages from the cache and reads it from the device, so that what
     // the stick really stored is measured; call after syncAll.
@@ -66,7 +66,7 @@ public:
     int flushCalls() const { return m_writer.flushCalls(); }
 
 private:
-    int openRegular(const QString& name, StickStatus* status);
+    int openRegular(const QString& name, Failure* status);
 
     StickWriter m_writer;
 };

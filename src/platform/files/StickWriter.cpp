@@ -104,39 +104,45 @@ bool sameBytes(int a, int b, qint64 size) {
     return true;
 }
 
-StickFault faultOf(int error) {
+FailureKind kindOf(int error) {
     switch (error) {
     case 0:
-        return StickFault::None;
+        return FailureKind::None;
     case ELOOP:
     case EXDEV:
-        return StickFault::Link;
+        return FailureKind::StickLink;
     case ENAMETOOLONG:
-        return StickFault::NameTooLong;
+        return FailureKind::StickNameTooLong;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return StickFault::NoSpace;
+        return FailureKind::StickNoSpace;
     case EROFS:
     case EACCES:
     case EPERM:
-        return StickFault::ReadOnly;
+        return FailureKind::StickReadOnly;
     case ENODEV:
     case ENXIO:
     case EIO:
-        return StickFault::Gone;
+        return FailureKind::StickGone;
     case EISDIR:
     case ENOTDIR:
     case EEXIST:
-        return StickFault::NotAFile;
+        return FailureKind::StickNotAFile;
     case EINVAL:
-        return StickFault::BadName;
+        return FailureKind::StickBadName;
     default:
-        return StickFault::Other;
+        return FailureKind::StickOther;
     }
 }
 
 } // namespace
+
+Failure stickFailure(FailureKind kind, const QString& name, int error) {
+    if (kind == FailureKind::None)
+        return {};
+    return {kind, name, {}, error, error != 0 ? QString::fromLocal8Bit(std::strerror(error)) : QString()};
+}
 
 quint64 mountIdOf(int folder, const char* name) {
     struct statx st {};
@@ -151,7 +157,9 @@ quint64 mountIdOf(int folder, const char* name) {
 StickWriter::StickWriter(const QString& root, StickResolution resolution) : m_root(root) {
     m_rootFd = ::open(QFile::encodeName(root).constData(), kFolderFlags);
     if (m_rootFd < 0) {
-        m_rootStatus = {errno, QString(), errno == ENOENT ? StickFault::Gone : faultOf(errno)};
+        const int error = errno;
+        m_rootStatus =
+            stickFailure(error == ENOENT ? FailureKind::StickGone : kindOf(error), QString(), error);
         return;
     }
     struct stat st {};
@@ -194,11 +202,11 @@ bool StickWriter::rootGone() const {
            st.st_ino != m_rootInode;
 }
 
-StickStatus StickWriter::status(int error, const QString& name) {
-    StickFault fault = faultOf(error);
+Failure StickWriter::status(int error, const QString& name) {
+    FailureKind kind = kindOf(error);
     if ((error == ENOENT || error == ESTALE) && rootGone())
-        fault = StickFault::Gone;
-    return {error, name, fault};
+        kind = FailureKind::StickGone;
+    return stickFailure(kind, name, error);
 }
 
 // One step down from folder, refusing a link: openat2 where the kernel has it, else
@@ -243,7 +251,7 @@ int StickWriter::walk(const QByteArray& relative, bool create, int* error) {
 
 int StickWriter::openFolder(const QByteArray& relative, bool create, int* error) {
     if (m_rootFd < 0) {
-        *error = m_rootStatus.error;
+        *error = m_rootStatus.code;
         return -1;
     }
     if (relative.isEmpty())
@@ -272,7 +280,7 @@ int StickWriter::openFolderNamed(const QString& name, int* error) {
     return parts.isEmpty() ? -1 : openFolder(joined(parts, parts.size()), false, error);
 }
 
-int StickWriter::folderOf(const QString& name, QByteArray* leaf, bool create, StickStatus* status) {
+int StickWriter::folderOf(const QString& name, QByteArray* leaf, bool create, Failure* status) {
     int error = 0;
     const QList<QByteArray> parts = components(name, &error);
     if (parts.isEmpty()) {
@@ -288,7 +296,7 @@ int StickWriter::folderOf(const QString& name, QByteArray* leaf, bool create, St
 
 StickEntry StickWriter::entry(const QString& name) {
     forgetFolders();
-    StickStatus ignored;
+    Failure ignored;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &ignored);
     struct stat st {};
@@ -304,13 +312,13 @@ StickEntry StickWriter::entry(const QString& name) {
     return found;
 }
 
-StickStatus StickWriter::makeFolders(const QString& name) {
+Failure StickWriter::makeFolders(const QString& name) {
     int error = 0;
     const QList<QByteArray> parts = components(name, &error);
     if (parts.isEmpty())
         return status(error, name);
     forgetFolders();
-    return openFolder(joined(parts, parts.size()), true, &error) >= 0 ? StickStatus{} : status(error, name);
+    return openFolder(joined(parts, parts.size()), true, &error) >= 0 ? Failure{} : status(error, name);
 }
 
 StickFile StickWriter::create(const QString& name) {
@@ -356,10 +364,10 @@ StickFile StickWriter::create(const QString& name) {
     return file;
 }
 
-int StickWriter::openForReading(const QString& name, StickStatus* result) {
+int StickWriter::openForReading(const QString& name, Failure* result) {
     forgetFolders();
-    StickStatus local;
-    StickStatus& out = result != nullptr ? *result : local;
+    Failure local;
+    Failure& out = result != nullptr ? *result : local;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &out);
     if (folder < 0)
@@ -385,9 +393,9 @@ int StickWriter::openForReading(const QString& name, StickStatus* result) {
     return fd;
 }
 
-StickStatus StickWriter::remove(const QString& name) {
+Failure StickWriter::remove(const QString& name) {
     forgetFolders();
-    StickStatus result;
+    Failure result;
     QByteArray leaf;
     const int folder = folderOf(name, &leaf, false, &result);
     if (folder >= 0 && ::unlinkat(folder, leaf.constData(), 0) != 0)
@@ -395,11 +403,11 @@ StickStatus StickWriter::remove(const QString& name) {
     return result;
 }
 
-StickStatus StickWriter::writeWhole(const QString& name, const QByteArray& content) {
+Failure StickWriter::writeWhole(const QString& name, const QByteArray& content) {
     StickFile file = create(name);
     if (!file.isOpen())
         return file.status();
-    StickStatus done = file.write(content.constData(), static_cast<std::size_t>(content.size()));
+    Failure done = file.write(content.constData(), static_cast<std::size_t>(content.size()));
     if (done.ok())
         done = file.sync();
     return done.ok() ? file.commit() : done;
@@ -411,20 +419,20 @@ void StickWriter::noteCommitted(const QString& name, WrittenFile file) {
     m_writtenFiles.insert(name, file);
 }
 
-StickStatus StickWriter::flush(const QStringList& names) {
+Failure StickWriter::flush(const QStringList& names) {
     forgetFolders();
-    StickStatus first;
+    Failure first;
     auto note = [&](int error, const QString& name) {
         if (first.ok() && error != 0)
             first = status(error, name);
     };
     QSet<QByteArray> folders;
     for (const QString& name : names) {
-        StickStatus failed;
+        Failure failed;
         QByteArray leaf;
         const int folder = folderOf(name, &leaf, false, &failed);
         if (folder < 0) {
-            note(failed.error, name);
+            note(failed.code, name);
             continue;
         }
         int fd = ::openat(folder, leaf.constData(), kReadFlags);
@@ -486,13 +494,13 @@ StickFile& StickFile::operator=(StickFile&& other) noexcept {
     return *this;
 }
 
-StickStatus StickFile::fail(int error) {
+Failure StickFile::fail(int error) {
     m_status = m_writer->status(error, m_name);
     abandon();
     return m_status;
 }
 
-StickStatus StickFile::write(const char* data, std::size_t size) {
+Failure StickFile::write(const char* data, std::size_t size) {
     if (m_fd < 0)
         return m_status.ok() ? m_writer->status(EBADF, m_name) : m_status;
     while (size > 0) {
@@ -511,14 +519,14 @@ StickStatus StickFile::write(const char* data, std::size_t size) {
     return {};
 }
 
-StickStatus StickFile::sync() {
+Failure StickFile::sync() {
     if (m_fd < 0)
         return m_status.ok() ? m_writer->status(EBADF, m_name) : m_status;
     ++m_writer->m_flushCalls;
-    return ::fsync(m_fd) == 0 ? StickStatus{} : fail(errno);
+    return ::fsync(m_fd) == 0 ? Failure{} : fail(errno);
 }
 
-StickStatus StickFile::commit(std::optional<std::time_t> modified, bool keepIdentical) {
+Failure StickFile::commit(std::optional<std::time_t> modified, bool keepIdentical) {
     if (m_fd < 0)
         return m_status.ok() ? m_writer->status(EBADF, m_name) : m_status;
     if (modified) {

@@ -10,9 +10,12 @@
 // Files are written under a temporary name in their folder and renamed over their
 // name only when complete. Folders are looked up afresh for every operation: a folder
 // someone else moved out from under the root between two operations is not followed.
-// Names holding a control character (NUL among them) are refused. Failures come back as values carrying errno
-// and the name they concern, so that the caller can tell the user what happened to which file. Use one writer
-// on one thread at a time.
+// Names holding a control character (NUL among them) are refused. Failures come back as a Failure of
+// one of the stick kinds, with errno in its code, the name below the root ('/' separators) in its
+// subject and the system's words in its detail, so that the caller can tell the user what happened
+// to which file. Use one writer on one thread at a time.
+
+#include "platform/Failure.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -28,27 +31,6 @@
 
 namespace norvane::platform {
 
-// What went wrong, as the user needs to hear it.
-enum class StickFault {
-    None,
-    Link,        // a symbolic link on the way or at the name (ELOOP)
-    NameTooLong, // a name or path longer than the file system takes (ENAMETOOLONG)
-    NoSpace,     // the stick is full (ENOSPC, EDQUOT, EFBIG)
-    ReadOnly,    // the stick is write-protected or mounted read-only (EROFS, EACCES, EPERM)
-    Gone,        // the stick was pulled or its root is no longer there (ENODEV, EIO, ...)
-    NotAFile,    // a folder or a device stands where a file goes, or a file where a folder goes
-    BadName,     // a name the file system does not allow (EINVAL from FAT)
-    NameClash,   // two names that are one on a file system that ignores case (found by callers)
-    Other,
-};
-
-struct StickStatus {
-    int error = 0; // errno; 0 when it worked
-    QString name;  // the name below the root ('/' separators) it concerns
-    StickFault fault = StickFault::None;
-    bool ok() const { return error == 0; }
-};
-
 // What lies at a name, looked at without following a link.
 struct StickEntry {
     enum class Kind { Missing, File, Folder, Link, Other };
@@ -62,6 +44,10 @@ struct StickEntry {
 enum class StickResolution { Auto, Walk };
 
 class StickWriter;
+
+// A failure of one of the stick kinds at `name`, with errno and the system's words for it;
+// no failure for the kind None.
+Failure stickFailure(FailureKind kind, const QString& name, int error);
 
 // The mount a name below a folder lies on (AT_EMPTY_PATH with an empty name: the folder
 // itself); 0 where the kernel cannot tell. Two names on one file system can still lie on
@@ -80,14 +66,14 @@ public:
     StickFile& operator=(const StickFile&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
-    const StickStatus& status() const { return m_status; }
-    StickStatus write(const char* data, std::size_t size);
+    const Failure& status() const { return m_status; }
+    Failure write(const char* data, std::size_t size);
     // Waits until the bytes written so far are on the device.
-    StickStatus sync();
+    Failure sync();
     // Closes the file and renames it over its name; modified (when given) becomes its
     // modification time. With keepIdentical, a file already there with exactly the
     // same bytes stays (time stamp and all) and the temporary copy is removed.
-    StickStatus commit(std::optional<std::time_t> modified = std::nullopt, bool keepIdentical = false);
+    Failure commit(std::optional<std::time_t> modified = std::nullopt, bool keepIdentical = false);
     // true after a commit that kept an identical file.
     bool keptExisting() const { return m_kept; }
     qint64 bytesWritten() const { return m_written; }
@@ -98,11 +84,7 @@ public:
 private:
     friend class StickWriter;
 
-// The mount a name below a folder lies on (AT_EMPTY_PATH with an empty name: the folder
-// itself); 0 where the kernel cannot tell. Two names on one file system can still lie on
-// two mounts (a bind mount), which the device number alone does not show.
-quint64 mountIdOf(int folder, const char* name);
-    StickStatus fail(int error);
+    Failure fail(int error);
 
     StickWriter* m_writer = nullptr;
     int m_folder = -1; // owned duplicate of the folder's descriptor
@@ -113,7 +95,7 @@ quint64 mountIdOf(int folder, const char* name);
     qint64 m_written = 0;
     quint32 m_crc = 0;
     bool m_kept = false;
-    StickStatus m_status;
+    Failure m_status;
 };
 
 // A file committed through a writer: its size and the CRC-32 of the bytes written.
@@ -131,22 +113,22 @@ public:
 
     // The root as given, and whether it could be opened as a folder.
     const QString& root() const { return m_root; }
-    const StickStatus& rootStatus() const { return m_rootStatus; }
+    const Failure& rootStatus() const { return m_rootStatus; }
     bool usesOpenat2() const { return m_openat2; }
 
     StickEntry entry(const QString& name);
     // Creates the folder and any missing folders on the way.
-    StickStatus makeFolders(const QString& name);
+    Failure makeFolders(const QString& name);
     // Starts a file that becomes `name` on commit; missing folders on the way are created.
     // Refused at once when a link or a folder stands at the name.
     StickFile create(const QString& name);
     // Opens an existing regular file for reading (O_RDONLY, no link followed, never
     // waiting on a FIFO or device); -1 and the status on failure. The caller closes it.
-    int openForReading(const QString& name, StickStatus* status);
+    int openForReading(const QString& name, Failure* status);
     // Removes a file (never a folder, never what a link points to).
-    StickStatus remove(const QString& name);
+    Failure remove(const QString& name);
     // The whole content of name, through a temporary name that is flushed before the rename.
-    StickStatus writeWhole(const QString& name, const QByteArray& content);
+    Failure writeWhole(const QString& name, const QByteArray& content);
 
     // The names committed through this writer so far, and what each one holds.
     const QStringList& written() const { return m_written; }
@@ -155,12 +137,12 @@ public:
     int flushCalls() const { return m_flushCalls; }
     // Waits until the given files (default: every file this writer committed), their
     // folders and then the whole file system are on the device.
-    StickStatus flush(const QStringList& names);
-    StickStatus flush() { return flush(m_written); }
+    Failure flush(const QStringList& names);
+    Failure flush() { return flush(m_written); }
 
-    // Turns an errno into its fault; ENOENT and EIO count as a pulled stick when the
+    // Turns an errno into its failure; ENOENT and EIO count as a pulled stick when the
     // root is no longer the folder it was.
-    StickStatus status(int error, const QString& name);
+    Failure status(int error, const QString& name);
 
 private:
     friend class StickFile;
@@ -168,7 +150,7 @@ private:
     // Forgets the folders of the last operation; every operation looks its folders up anew.
     void forgetFolders();
     // The folder that holds `name` (its last component in *leaf), optionally created.
-    int folderOf(const QString& name, QByteArray* leaf, bool create, StickStatus* status);
+    int folderOf(const QString& name, QByteArray* leaf, bool create, Failure* status);
     int openFolder(const QByteArray& relative, bool create, int* error);
     // An existing folder below the root by its name (empty: the root itself).
     int openFolderNamed(const QString& name, int* error);
@@ -182,7 +164,7 @@ private:
     quint64 m_rootInode = 0;
     quint64 m_rootMount = 0;
     bool m_openat2 = false;
-    StickStatus m_rootStatus;
+    Failure m_rootStatus;
     QHash<QByteArray, int> m_folders; // open folder descriptors by relative path
     QStringList m_written;
     QHash<QString, WrittenFile> m_writtenFiles;

@@ -47,8 +47,8 @@ public:
     bool open();
     TransferError receive(const char* data, std::size_t size) noexcept override;
     bool commit();
-    // Why open, receive or commit failed (errno, fault and the name).
-    const platform::StickStatus& status() const { return status_; }
+    // Why open, receive or commit failed: a stick kind with errno and the name.
+    const Failure& status() const { return status_; }
     // true after a commit that kept an identical file.
     bool keptExisting() const { return file_.keptExisting(); }
 
@@ -57,7 +57,7 @@ private:
     platform::StickWriter& stick_;
     QString name_;
     platform::StickFile file_;
-    platform::StickStatus status_;
+    Failure status_;
 };
 
 } // namespace norvane
