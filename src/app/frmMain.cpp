@@ -3,6 +3,7 @@
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
+#include "app/Messages.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
@@ -157,9 +158,9 @@ void frmMain::showDecoration() {
 }
 
 void frmMain::Form_Load() {
-    m_drive =
-        std::make_unique<cDrive>(m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini,
-                                                               m_services.shell, m_services.programFolder});
+    m_drive = std::make_unique<cDrive>(
+        m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini, m_services.shell,
+                                      m_services.programFolder, messages::removableDriveText()});
     m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
     m_unzip = std::make_unique<VBUnzBas>(dialogs());
     m_SettName = settNames();

@@ -23,9 +23,10 @@ enum class FailureKind {
     StickOther,
 
     // Ejecting a stick; subject: its root.
-    EjectBusy,       // something still uses the volume; other: another mounted file system of the drive
-    EjectFailed,     // the system refused for another reason; other: as for EjectBusy
-    EjectNotOffered, // no way to eject this volume here
+    EjectBusy,            // something still uses the volume; other: another mounted file system of the drive
+    EjectFailed,          // the system refused for another reason; other: as for EjectBusy
+    EjectNotOffered,      // no way to eject this volume here
+    EjectTableUnwritable, // a folder-backed drive's table could not be rewritten; detail: its path
 };
 
 struct Failure {

@@ -9,12 +9,12 @@
 //
 // Used by the platform layer and by fat32format, which runs as root: Qt Core only.
 
+#include "platform/DriveRecord.h"
+
 #include <QList>
 #include <QString>
 
 namespace norvane::platform {
-
-enum class DiskTransport { Other, Usb, FireWire, SdCard };
 
 struct SysfsDevice {
     QString name;      // "2-1", "fw1.0", "mmc0:aaaa", "host6"
