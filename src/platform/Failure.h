@@ -23,10 +23,11 @@ enum class FailureKind {
     StickOther,
 
     // Ejecting a stick; subject: its root.
-    EjectBusy,            // something still uses the volume; other: another mounted file system of the drive
-    EjectFailed,          // the system refused for another reason; other: as for EjectBusy
-    EjectNotOffered,      // no way to eject this volume here
-    EjectTableUnwritable, // a folder-backed drive's table could not be rewritten; detail: its path
+    EjectBusy,   // something still uses the volume; other: another mounted file system of the drive
+    EjectFailed, // the system refused for another reason; other: as for EjectBusy
+    // The drive table of the folder-backed drives could not be rewritten; detail: its path.
+    EjectTableUnwritable,
+    EjectNotOffered, // no way to eject this volume here
 };
 
 struct Failure {

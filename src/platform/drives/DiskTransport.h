@@ -7,7 +7,8 @@
 // nothing: SATA hot-swap bays and eSATA ports report it by design, and some kernels
 // reported it for internal SATA disks.
 //
-// Used by the platform layer and by fat32format, which runs as root: Qt Core only.
+// Used by the platform layer and by fat32format, which runs as root: Qt Core only. The
+// enum DiskTransport itself lives beside the record that carries it (DriveRecord.h).
 
 #include "platform/DriveRecord.h"
 
