@@ -3,6 +3,7 @@
 // event handlers. Handlers stay short and hand the work to the logic folders.
 
 #include "app/MainWindowServices.h"
+#include "platform/Failure.h"
 #include "signature/Manifest.h"
 #include "signature/SignedServers.h"
 #include "stick/StickView.h"
@@ -30,7 +31,6 @@ namespace norvane {
 class OptionButton;
 class StatusPanel;
 class cDrive;
-struct Failure;
 namespace platform {
 class Dialogs;
 } // namespace platform
