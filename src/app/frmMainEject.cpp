@@ -2,10 +2,11 @@
 // where the drive allows, the drive powered off, so that the user may pull it. The
 // system answers later; the window keeps running meanwhile.
 
-#include "app/MainTables.h"
 #include "app/Messages.h"
 #include "app/frmMain.h"
+#include "platform/AsyncResult.h"
 #include "platform/Dialogs.h"
+#include "platform/Text.h"
 #include "platform/udisks/Ejector.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
@@ -38,22 +39,18 @@ void frmMain::cmdEject_Click() {
     // The stick as the detection found it; the ejector checks it is still there.
     const std::optional<platform::DriveRecord> stick = m_drive->volumeRecord(root);
     setStickBusy(true);
-    const auto report = [this](const Failure& failure) {
+    platform::Ejector::Done report = [this](const Failure& failure) {
         setStickBusy(false);
         // A window closed meanwhile shows nothing more.
         if (!m_closed)
             showEjectOutcome(failure);
     };
     if (!stick) {
-        QMetaObject::invokeMethod(
-            this,
-            [report, root] {
-                report({FailureKind::EjectNotOffered, root});
-            },
-            Qt::QueuedConnection);
+        // Gone from the system meanwhile: nothing is ejected in its place.
+        platform::deliverLater<Failure>(this, std::move(report), {FailureKind::EjectNotOffered, root});
         return;
     }
-    m_services.ejector->eject(*stick, this, report);
+    m_services.ejector->eject(*stick, this, std::move(report));
 }
 
 void frmMain::showEjectOutcome(const Failure& failure) {
