@@ -3,6 +3,8 @@
 #include "platform/drives/MountWatcher.h"
 #include "platform/drives/TableWatcher.h"
 
+#include <algorithm>
+
 namespace norvane::platform {
 
 namespace {
