@@ -76,9 +76,9 @@ void frmAuswahl::fillRows() {
         // Filling the list makes rows current; the choice starts at the first drive below.
         const QSignalBlocker quiet(list);
         list->clear();
-        for (int i = 0; i < m_drive.p_GetDL_Count(); ++i) {
-            const QString drive = m_drive.p_GetDriveLetters(QString::number(i));
-            auto* row = new QTreeWidgetItem({drive, m_drive.mp_GetDriveName(drive)});
+        for (const platform::DriveRecord& volume : m_drive.listedVolumes()) {
+            const QString drive = volume.root;
+            auto* row = new QTreeWidgetItem({drive, volume.volume.label});
             // Long roots do not fit the fixed column; the tool tip shows them whole.
             row->setToolTip(0, drive);
             list->addTopLevelItem(row);

@@ -159,9 +159,9 @@ void frmMain::showDecoration() {
 }
 
 void frmMain::Form_Load() {
-    m_drive =
-        std::make_unique<cDrive>(m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini,
-                                                               m_services.shell, m_services.programFolder});
+    m_drive = std::make_unique<cDrive>(
+        m_services.drives, StickPanel{static_cast<StickView&>(*this), m_services.ini, m_services.shell,
+                                      m_services.programFolder, messages::removableDriveText()});
     m_winProc = std::make_unique<basDeklare>(*m_drive, [this] { return m_AutoDetect; });
     m_unzipDialogs = std::make_unique<UnzipDialogs>(dialogs());
     m_unzip = std::make_unique<VBUnzBas>(*m_unzipDialogs);

@@ -37,7 +37,6 @@ struct Box;
 namespace platform {
 class Dialogs;
 enum class MessageResult;
-struct EjectOutcome;
 } // namespace platform
 
 class basDeklare;
@@ -131,7 +130,7 @@ private:
     void cmdSaveOnStick_Click();
     void txtOpenPath_KeyPress();
     void cmdEject_Click();
-    void showEjectOutcome(const platform::EjectOutcome& outcome);
+    void showEjectOutcome(const Failure& failure);
     void updateEjectButton();
     // While the stick is ejected or renamed, "Benennen", "Auswerfen", "Inhalt anzeigen",
     // "USB-Stick finden / aktualisieren" and "Starte Update" are disabled; afterwards
@@ -146,9 +145,12 @@ private:
     void setOpenPathText(const QString& text) override;
     void setVolumeLabelText(const QString& label) override;
     void setFileSystemText(const QString& fileSystem) override;
-    void setUpdateButton(bool enabled, const QString& caption) override;
+    void showStickFound(bool found, const QString& picturePath) override;
+    // cmdChoose: enabled state and caption.
+    void setUpdateButton(bool enabled, const QString& caption);
+    // Panel 1 of the status bar: picture file, text, enabled state, tool tip.
     void setStickStatus(const QString& picturePath, const QString& text, bool enabled,
-                        const QString& toolTip) override;
+                        const QString& toolTip);
     int unitPosition() const override;
     int unitPower() const override;
     void setSizeCaptions(const QString& total, const QString& free, const QString& used) override;

@@ -2,9 +2,11 @@
 // where the drive allows, the drive powered off, so that the user may pull it. The
 // system answers later; the window keeps running meanwhile.
 
-#include "app/MainTables.h"
+#include "app/Messages.h"
 #include "app/frmMain.h"
+#include "platform/AsyncResult.h"
 #include "platform/Dialogs.h"
+#include "platform/Text.h"
 #include "platform/udisks/Ejector.h"
 #include "stick/cDrive.h"
 #include "ui_frmMain.h"
@@ -34,62 +36,36 @@ void frmMain::cmdEject_Click() {
     // A run writes to the stick; it is never pulled from under it.
     if (root.isEmpty() || m_updateRunning || m_stickBusy || !m_services.ejector)
         return;
+    // The stick as the detection found it; the ejector checks it is still there.
+    const std::optional<platform::DriveRecord> stick = m_drive->volumeRecord(root);
     setStickBusy(true);
-    m_services.ejector->eject(root, this, [this](const platform::EjectOutcome& outcome) {
+    platform::Ejector::Done report = [this](const Failure& failure) {
         setStickBusy(false);
         // A window closed meanwhile shows nothing more.
         if (!m_closed)
-            showEjectOutcome(outcome);
-    });
+            showEjectOutcome(failure);
+    };
+    if (!stick) {
+        // Gone from the system meanwhile: nothing is ejected in its place.
+        platform::deliverLater<Failure>(this, std::move(report), {FailureKind::EjectNotOffered, root});
+        return;
+    }
+    m_services.ejector->eject(*stick, this, std::move(report));
 }
 
-void frmMain::showEjectOutcome(const platform::EjectOutcome& outcome) {
-    using platform::EjectResult;
+void frmMain::showEjectOutcome(const Failure& failure) {
     using platform::MessageButtons;
     using platform::MessageIcon;
     const QString title = QString::fromLatin1(platform::kProgramTitle);
-    // Another file system of the stick's drive could not be unmounted: the stick itself
-    // is still mounted and stays.
-    const QString other =
-        outcome.otherFileSystem.isEmpty()
-            ? QString()
-            : QStringLiteral(
-                  "Auf dem USB-Stick ist außerdem „%1“ eingehängt und kann nicht abgemeldet werden.")
-                  .arg(outcome.otherFileSystem);
-    switch (outcome.result) {
-    case EjectResult::Ejected:
+    if (failure.ok()) {
         // The stick is gone for the system: the panel shows what is left.
         cmdSearch_Click();
         dialogs().messageBox(MessageIcon::Information, MessageButtons::Ok, title,
-                             QStringLiteral("Der USB-Stick kann jetzt entfernt werden."));
-        return;
-    case EjectResult::Busy: {
-        QStringList text{
-            QStringLiteral("Der USB-Stick wird noch verwendet und kann nicht ausgeworfen werden.")};
-        if (!other.isEmpty())
-            text << other;
-        text << QStringLiteral("Schließen Sie alle Dateien und Fenster, die den USB-Stick verwenden, und "
-                               "versuchen Sie es nochmal.")
-             << QString() << outcome.detail;
-        dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, title, text.join(NewLine));
+                             messages::stickEjectedText());
         return;
     }
-    case EjectResult::Failed: {
-        QStringList text{QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden.")};
-        if (!other.isEmpty())
-            text << other;
-        text << QString() << outcome.detail;
-        dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, title, text.join(NewLine));
-        return;
-    }
-    case EjectResult::NotOffered:
-        dialogs().messageBox(
-            MessageIcon::Critical, MessageButtons::Ok, title,
-            lines({QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden."),
-                   QStringLiteral("Der Systemdienst UDisks2 ist nicht erreichbar oder kennt diesen USB-Stick "
-                                  "nicht.")}));
-        return;
-    }
+    dialogs().messageBox(MessageIcon::Critical, MessageButtons::Ok, title,
+                         messages::ejectFailureLines(failure).join(NewLine));
 }
 
 } // namespace norvane

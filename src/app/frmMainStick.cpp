@@ -1,6 +1,7 @@
 // The stick panel of the main window: its handlers, and the view through which
 // the drive object shows the current stick.
 
+#include "app/Messages.h"
 #include "app/frmAuswahl.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
@@ -150,6 +151,12 @@ void frmMain::setVolumeLabelText(const QString& label) {
 
 void frmMain::setFileSystemText(const QString& fileSystem) {
     ui->txtFAT->setText(fileSystem);
+}
+
+void frmMain::showStickFound(bool found, const QString& picturePath) {
+    const messages::StickPresenceTexts texts = messages::stickPresenceTexts(found);
+    setUpdateButton(found, texts.updateCaption);
+    setStickStatus(picturePath, texts.statusText, found, texts.statusToolTip);
 }
 
 void frmMain::setUpdateButton(bool enabled, const QString& caption) {

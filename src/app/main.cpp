@@ -27,8 +27,10 @@ int main(int argc, char* argv[]) {
     norvane::installGermanTranslations(app);
 
     const std::unique_ptr<norvane::platform::Drives> drives = norvane::platform::createDrives();
+    // One drives object for the whole program: a device event's look at the drives is
+    // the snapshot the stick detection after it reads.
     const std::unique_ptr<norvane::platform::DeviceEvents> deviceEvents =
-        norvane::platform::createDeviceEvents();
+        norvane::platform::createDeviceEvents(*drives);
     const std::unique_ptr<norvane::platform::Ejector> ejector = norvane::platform::createEjector();
     norvane::platform::DesktopShell shell;
     norvane::basINI ini;

@@ -1,13 +1,12 @@
 #include "format/DiskLine.h"
 
-#include "platform/drives/Drives.h"
+#include <QStringList>
 
 namespace norvane {
 
-QString diskLine(const platform::Drives& drives, const QString& root) {
+QString diskLine(const platform::DriveRecord& drive) {
     QStringList parts;
-    const std::optional<platform::DiskInformation> disk = drives.diskInformation(root);
-    if (disk) {
+    if (const std::optional<platform::DiskInformation>& disk = drive.disk) {
         QStringList name;
         for (const QString& part : {disk->vendor.trimmed(), disk->model.trimmed()}) {
             if (!part.isEmpty())
@@ -19,9 +18,8 @@ QString diskLine(const platform::Drives& drives, const QString& root) {
             parts << QString::number(double(disk->bytes) / 1e9, 'f', 1).replace(u'.', u',') +
                          QStringLiteral(" GB");
     }
-    const std::optional<platform::VolumeInformation> volume = drives.volumeInformation(root);
-    if (volume && !volume->label.isEmpty())
-        parts << QStringLiteral("„") + volume->label + QStringLiteral("“");
+    if (!drive.volume.label.isEmpty())
+        parts << QStringLiteral("„") + drive.volume.label + QStringLiteral("“");
     return parts.isEmpty() ? QString() : QStringLiteral("Laufwerk: ") + parts.join(QStringLiteral(", "));
 }
 

@@ -6,20 +6,10 @@ namespace norvane {
 
 namespace {
 
-QStringList fixedRoots(const platform::Drives& drives) {
-    QStringList found;
-    for (const QString& root : drives.roots()) {
-        if (drives.driveType(root) == platform::DriveFixed)
-            found << root;
-    }
+QList<platform::DriveRecord> fixedVolumes(const platform::Drives& drives) {
+    QList<platform::DriveRecord> found = drives.volumes();
+    found.removeIf([](const platform::DriveRecord& volume) { return volume.type != platform::DriveFixed; });
     return found;
-}
-
-// USB, FireWire or an SD card: an eSATA or hot-swap SATA disk is never offered,
-// however pluggable it is.
-bool onExternalDisk(const platform::Drives& drives, const QString& root) {
-    const std::optional<platform::DiskInformation> disk = drives.diskInformation(root);
-    return disk && disk->transport != platform::DiskTransport::Other;
 }
 
 } // namespace
@@ -32,18 +22,19 @@ QString fixedDriveDesignation(const QString& root) {
 
 void FixedDriveSnapshot::SnapshotFixedDrives(const platform::Drives& drives) {
     m_FixedDriveList.clear();
-    for (const QString& root : fixedRoots(drives))
-        m_FixedDriveList << fixedDriveDesignation(root);
+    for (const platform::DriveRecord& volume : fixedVolumes(drives))
+        m_FixedDriveList << fixedDriveDesignation(volume.root);
 }
 
-QString FixedDriveSnapshot::FindNewFixedDrive(const platform::Drives& drives) const {
-    QString found;
-    for (const QString& root : fixedRoots(drives)) {
-        const QString drive = fixedDriveDesignation(root);
+std::optional<platform::DriveRecord>
+FixedDriveSnapshot::FindNewFixedDrive(const platform::Drives& drives) const {
+    std::optional<platform::DriveRecord> found;
+    for (const platform::DriveRecord& volume : fixedVolumes(drives)) {
         // A new mount of an internal disk (a partition opened in the file manager
-        // meanwhile) is never the USB disk the user was asked to attach.
-        if (!m_FixedDriveList.contains(drive) && onExternalDisk(drives, root))
-            found = drive;
+        // meanwhile) is never the USB disk the user was asked to attach; nor is an
+        // eSATA or hot-swap SATA disk, however pluggable it is.
+        if (!m_FixedDriveList.contains(fixedDriveDesignation(volume.root)) && volume.hotPlug())
+            found = volume;
     }
     return found;
 }

@@ -112,11 +112,12 @@ void Form1::Command2_Click() {
 void Form1::Timer1_Timer() {
     if (m_WizardStep != 1)
         return;
-    m_NewDrive = m_snapshot.FindNewFixedDrive(m_services.drives);
-    if (m_NewDrive.isEmpty())
+    const std::optional<platform::DriveRecord> found = m_snapshot.FindNewFixedDrive(m_services.drives);
+    if (!found)
         return;
+    m_NewDrive = fixedDriveDesignation(found->root);
     m_WizardStep = 2;
-    m_diskLine = diskLine(m_services.drives, platform::rootOfDriveName(m_NewDrive));
+    m_diskLine = diskLine(*found);
     ui->Label3->setText(QStringLiteral("Schritt 3:"));
     ui->Label2->setText(step3Text(m_NewDrive, m_diskLine));
     ui->Command1->setEnabled(true);

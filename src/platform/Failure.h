@@ -46,8 +46,10 @@ enum class FailureKind {
     UpdateProgramFileMissing, // a file of the program folder is missing or unreadable; subject: its name
 
     // Ejecting a stick; subject: its root.
-    EjectBusy,       // something still uses the volume; other: another mounted file system of the drive
-    EjectFailed,     // the system refused for another reason; other: as for EjectBusy
+    EjectBusy,   // something still uses the volume; other: another mounted file system of the drive
+    EjectFailed, // the system refused for another reason; other: as for EjectBusy
+    // The drive table of the folder-backed drives could not be rewritten; detail: its path.
+    EjectTableUnwritable,
     EjectNotOffered, // no way to eject this volume here
 
     // The signed list of a download server; subject: the file concerned, where one is.

@@ -26,11 +26,10 @@ public:
     // txtDT_Cap and txtFAT.
     virtual void setVolumeLabelText(const QString& label) = 0;
     virtual void setFileSystemText(const QString& fileSystem) = 0;
-    // cmdChoose: enabled state and caption.
-    virtual void setUpdateButton(bool enabled, const QString& caption) = 0;
-    // Panel 1 of the status bar: picture file, text, enabled state, tool tip.
-    virtual void setStickStatus(const QString& picturePath, const QString& text, bool enabled,
-                                const QString& toolTip) = 0;
+    // cmdChoose and panel 1 of the status bar for a stick found or none: the button
+    // enabled or not with its caption, the panel's picture file, text, enabled state and
+    // tool tip. The window words them.
+    virtual void showStickFound(bool found, const QString& picturePath) = 0;
     // Position and item data (the power of 1024) of the selected unit of cmbSize;
     // position -1 when nothing is selected.
     virtual int unitPosition() const = 0;

@@ -5,10 +5,6 @@
 
 namespace norvane {
 
-namespace {
-const QString removableDriveText = QStringLiteral("Wechseldatenträger");
-} // namespace
-
 double byteCountToDouble(std::uint64_t bytes) {
     double sum = 0;
     double weight = 1;
@@ -19,33 +15,53 @@ double byteCountToDouble(std::uint64_t bytes) {
     return sum;
 }
 
-cDrive::cDrive(platform::Drives& drives) : m_drives(drives) {}
+cDrive::cDrive(platform::Drives& drives, QString removableDriveText)
+    : m_drives(drives), m_removableDriveText(std::move(removableDriveText)) {}
 
-cDrive::cDrive(platform::Drives& drives, StickPanel panel) : m_drives(drives), m_panel(std::move(panel)) {}
+cDrive::cDrive(platform::Drives& drives, StickPanel panel)
+    : m_drives(drives), m_panel(std::move(panel)), m_removableDriveText(m_panel->removableDriveText) {}
 
-void cDrive::mp_GetDiskSpace(const QString& sDrive) {
-    const std::optional<platform::DiskSpace> space = m_drives.diskSpace(sDrive);
+void cDrive::takeSpace(const std::optional<platform::DiskSpace>& space) {
     m_totalSpace = space ? byteCountToDouble(space->totalBytes) : 0;
     m_totalFreeSpace = space ? byteCountToDouble(space->freeBytes) : 0;
 }
 
+void cDrive::mp_GetDiskSpace(const QString& sDrive) {
+    takeSpace(m_drives.diskSpace(sDrive));
+}
+
 void cDrive::mp_GetDriveTyps() {
+    listDrives(m_drives.volumes());
+}
+
+void cDrive::listDrives(const QList<platform::DriveRecord>& volumes) {
     p_Del_DriveTyps();
     p_Del_DriveLetters();
-    // Every root, however many drives the computer has.
-    for (const QString& root : m_drives.roots()) {
-        if (m_drives.driveType(root) != platform::DriveRemovable)
+    m_volumes.clear();
+    // Every volume, however many drives the computer has.
+    for (platform::DriveRecord volume : volumes) {
+        if (volume.type != platform::DriveRemovable)
             continue;
-        const std::optional<QString> offered = platform::offeredRoot(root);
+        const std::optional<QString> offered = platform::offeredRoot(volume.root);
         if (!offered)
             continue; // drive A: is never offered
-        mp_GetDiskSpace(*offered);
+        takeSpace(volume.space);
         if (m_totalSpace > 0) {
-            p_GetDriveTyps(m_driveTypes.nextKey(), removableDriveText);
+            volume.root = *offered;
+            m_volumes.append(volume);
+            p_GetDriveTyps(m_driveTypes.nextKey(), m_removableDriveText);
             p_GetDriveLetters(m_driveLetters.nextKey(), *offered);
         }
     }
     mp_CheckDrives();
+}
+
+std::optional<platform::DriveRecord> cDrive::volumeRecord(const QString& root) const {
+    for (const platform::DriveRecord& volume : m_volumes) {
+        if (platform::sameRoot(volume.root, root))
+            return volume;
+    }
+    return m_drives.volumeAt(root);
 }
 
 QString cDrive::mp_GetDriveName(const QString& Drive) {

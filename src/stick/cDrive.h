@@ -3,7 +3,8 @@
 // exactly one, created with the main window and dropped at its end.
 //
 // It keeps three keyed lists (KeyedList.h):
-//   drive-type list   one "Wechseldatenträger" per removable drive of the last enumeration
+//   drive-type list   the name of the kind, removable drive, once per removable drive of
+//                     the last enumeration
 //   drive-letter list the roots of those drives in the system's order; entry "0" is the
 //                     current stick once the stick detection has chosen one
 //   info list         the stick's USB.ini entries or a detection marker
@@ -31,12 +32,14 @@ class Shell;
 
 // What the stick panel operations of the drive object work with: the window's
 // stick panel, the INI store for USB.ini, the desktop for opening folders and the
-// program folder (with a trailing separator) that holds the panel pictures.
+// program folder (with a trailing separator) that holds the panel pictures; the name
+// the drive-type list gives a removable drive.
 struct StickPanel {
     StickView& view;
     basINI& ini;
     platform::Shell& shell;
     QString programFolder;
+    QString removableDriveText = {};
 };
 
 // A byte count as a double: the sum of its eight bytes, least significant first,
@@ -50,7 +53,8 @@ public:
     // The stick's info file in its root.
     static inline const QString kInfoFile = QStringLiteral("USB.ini");
 
-    explicit cDrive(platform::Drives& drives);
+    // removableDriveText: the name the drive-type list gives a removable drive.
+    explicit cDrive(platform::Drives& drives, QString removableDriveText = {});
     // With a panel the stick operations show what they find; without one they
     // only keep the lists.
     cDrive(platform::Drives& drives, StickPanel panel);
@@ -67,6 +71,11 @@ public:
     // Enumeration: lists every removable drive with a medium of a size above zero in
     // the drive-type and drive-letter lists, then runs the stick detection.
     void mp_GetDriveTyps();
+    // The removable drives the last enumeration listed, as the drives recorded them.
+    const QList<platform::DriveRecord>& listedVolumes() const { return m_volumes; }
+    // The record of the drive at root: as the last enumeration listed it, else as the
+    // drives' recent look shows it; nothing when neither knows it.
+    std::optional<platform::DriveRecord> volumeRecord(const QString& root) const;
 
     // The volume label of the drive at Drive; also sets mp_FileSystem. Both empty
     // when the drive cannot be read.
@@ -78,11 +87,15 @@ public:
     virtual void ChooseUSB_Info(const QString& sItem);
     // Enumerates afresh and takes the first drive found as the stick.
     void detectStick();
+    // The same on the look a device event has just taken (the drives' snapshot), so
+    // that one change of the system is enumerated once.
+    void detectArrivedStick();
     virtual void SetUSB_Info();
     virtual void RemoveUSB_Info();
     // Sizes, swatches and fill bar of the current stick.
     virtual void GetDriveCapacity();
-    // Starts renaming the volume at Drive; failures are not reported. done runs on
+    // Starts renaming the volume at Drive (its record, volumeRecord); failures are not
+    // reported. done runs on
     // context's thread once the renaming has ended (Drives::setVolumeLabel), also when
     // there is nothing to rename.
     void mp_SetDriveName(const QString& Drive, const QString& Name, QObject* context,
@@ -131,11 +144,15 @@ private:
     // drive-letter list whether one stick, several or none were found, and reads
     // the only stick's USB.ini into the info list.
     virtual void mp_CheckDrives();
+    void listDrives(const QList<platform::DriveRecord>& volumes);
+    void takeSpace(const std::optional<platform::DiskSpace>& space);
     void readUsbIni(const QString& filePath);
     QString firstUsbIniValue(const QString& filePath);
 
     platform::Drives& m_drives;
     std::optional<StickPanel> m_panel;
+    QString m_removableDriveText;
+    QList<platform::DriveRecord> m_volumes;
     KeyedList m_driveTypes;
     KeyedList m_driveLetters;
     KeyedList m_usbInfos;

@@ -98,6 +98,11 @@ void cDrive::detectStick() {
     ChooseUSB_Info(p_GetDriveLetters(kFirst));
 }
 
+void cDrive::detectArrivedStick() {
+    listDrives(m_drives.recentVolumes());
+    ChooseUSB_Info(p_GetDriveLetters(kFirst));
+}
+
 void cDrive::SetUSB_Info() {
     if (!m_panel)
         return;
@@ -115,8 +120,7 @@ void cDrive::SetUSB_Info() {
         mp_StandardPfad(path);
         view.setOpenPathText(path);
     }
-    view.setUpdateButton(true, QStringLiteral("Starte Update"));
-    view.setStickStatus(picture, QStringLiteral("USB Stick"), true, QStringLiteral("USB-Stick gefunden."));
+    view.showStickFound(true, picture);
     view.setVolumeLabelText(mp_GetDriveName(root));
     view.setFileSystemText(mp_FileSystem());
 }
@@ -131,9 +135,7 @@ void cDrive::RemoveUSB_Info() {
         view.setVolumeLabelText(QString());
         view.setSizeCaptions(QString(), QString(), QString());
         view.clearFillBar();
-        view.setUpdateButton(false, QStringLiteral("USB Stick einstecken"));
-        view.setStickStatus(picture, QStringLiteral("No Stick"), false,
-                            QStringLiteral("Kein USB-Stick gefunden. Schließen Sie den USB-Stick am PC an."));
+        view.showStickFound(false, picture);
         m_panel->ini.ResetINIBuffer();
     } else {
         mp_StandardPfad(QString());
@@ -141,6 +143,7 @@ void cDrive::RemoveUSB_Info() {
     p_Del_USBInfos();
     p_Del_DriveLetters();
     p_Del_DriveTyps();
+    m_volumes.clear();
 }
 
 void cDrive::GetDriveCapacity() {
@@ -175,12 +178,13 @@ void cDrive::GetDriveCapacity() {
 
 void cDrive::mp_SetDriveName(const QString& Drive, const QString& Name, QObject* context,
                              std::function<void()> done) {
-    if (Drive.isEmpty()) {
+    const std::optional<platform::DriveRecord> volume = Drive.isEmpty() ? std::nullopt : volumeRecord(Drive);
+    if (!volume) {
         // No stick: never rename some other volume.
         QMetaObject::invokeMethod(context, std::move(done), Qt::QueuedConnection);
         return;
     }
-    m_drives.setVolumeLabel(Drive, Name, context, [done = std::move(done)](bool) { done(); });
+    m_drives.setVolumeLabel(*volume, Name, context, [done = std::move(done)](bool) { done(); });
 }
 
 QString cDrive::mp_StandardPfad() {

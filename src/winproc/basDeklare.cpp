@@ -16,30 +16,31 @@ void basDeklare::UnhookWindow() {
     m_hooked = false;
 }
 
-void basDeklare::volumeArrived(const QString& /*root*/) {
-    WindowProc(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+void basDeklare::volumeArrived(const platform::DriveRecord& volume) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, &volume);
 }
 
-void basDeklare::volumeRemoved(const QString& /*root*/) {
-    WindowProc(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+void basDeklare::volumeRemoved(const platform::DriveRecord& volume) {
+    WindowProc(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, &volume);
 }
 
 void basDeklare::listenTo(platform::DeviceEvents& events, const QObject& receiver) {
     QObject::connect(&events, &platform::DeviceEvents::volumeArrived, &receiver,
-                     [this](const QString& root) { volumeArrived(root); });
+                     [this](const platform::DriveRecord& volume) { volumeArrived(volume); });
     QObject::connect(&events, &platform::DeviceEvents::volumeRemoved, &receiver,
-                     [this](const QString& root) { volumeRemoved(root); });
+                     [this](const platform::DriveRecord& volume) { volumeRemoved(volume); });
 }
 
-long basDeklare::WindowProc(unsigned message, unsigned wParam, long /*lParam*/) {
+long basDeklare::WindowProc(unsigned message, unsigned wParam, const platform::DriveRecord* /*lParam*/) {
     if (!m_hooked)
         return 0;
     if (message == WM_DESTROY) {
         UnhookWindow();
     } else if (message == WM_DEVICECHANGE && m_autoDetect()) {
         if (wParam == DBT_DEVICEARRIVAL) {
-            // Any arrival, drive or not: enumerate afresh and take the first drive.
-            m_drive.detectStick();
+            // Any arrival, drive or not: all drives as the event's look found them, and
+            // the first of them taken.
+            m_drive.detectArrivedStick();
         } else if (wParam == DBT_DEVICEREMOVECOMPLETE) {
             m_drive.RemoveUSB_Info();
         }

@@ -25,8 +25,6 @@
 namespace norvane::test {
 namespace {
 
-using platform::EjectOutcome;
-using platform::EjectResult;
 using namespace std::chrono_literals;
 
 // A stick on a folder-backed drive table, the window built on it.
@@ -71,7 +69,7 @@ using EjectRefused = MainWindowTest;
 
 TEST_F(EjectRefused, TheStickStaysAndTheReasonIsShown) {
     struct Case {
-        EjectOutcome answer;
+        Failure answer;
         QStringList shownLines; // the first and the one naming another file system, if any
     };
     const QString busy =
@@ -79,14 +77,22 @@ TEST_F(EjectRefused, TheStickStaysAndTheReasonIsShown) {
     const QString failed = QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden.");
     const QString other = QStringLiteral(
         "Auf dem USB-Stick ist außerdem „/media/s/DATEN“ eingehängt und kann nicht abgemeldet werden.");
+    const QString root = QStringLiteral("/media/s/");
     const Case cases[] = {
-        {{EjectResult::Busy, QStringLiteral("Error unmounting /dev/sdb1: target is busy")}, {busy}},
-        {{EjectResult::Busy, QStringLiteral("target is busy"), QStringLiteral("/media/s/DATEN")},
+        {{FailureKind::EjectBusy, root, {}, 0, QStringLiteral("Error unmounting /dev/sdb1: target is busy")},
+         {busy}},
+        {{FailureKind::EjectBusy, root, QStringLiteral("/media/s/DATEN"), 0,
+          QStringLiteral("target is busy")},
          {busy, other}},
-        {{EjectResult::Failed, QStringLiteral("Error powering off drive")}, {failed}},
-        {{EjectResult::Failed, QStringLiteral("not authorized"), QStringLiteral("/media/s/DATEN")},
+        {{FailureKind::EjectFailed, root, {}, 0, QStringLiteral("Error powering off drive")}, {failed}},
+        {{FailureKind::EjectFailed, root, QStringLiteral("/media/s/DATEN"), 0,
+          QStringLiteral("not authorized")},
          {failed, other}},
-        {{EjectResult::NotOffered, {}}, {failed}},
+        {{FailureKind::EjectNotOffered, root},
+         {failed, QStringLiteral(
+                      "Der Systemdienst UDisks2 ist nicht erreichbar oder kennt diesen USB-Stick nicht.")}},
+        {{FailureKind::EjectTableUnwritable, root, {}, 0, QStringLiteral("/demo/drives.ini")},
+         {failed, QString(), QStringLiteral("Die Laufwerkstabelle kann nicht geschrieben werden.")}},
     };
     TempDir stick;
     drives.addStick(stick.path(), 1'000'000'000, QStringLiteral("NORVANE"));
@@ -98,11 +104,13 @@ TEST_F(EjectRefused, TheStickStaysAndTheReasonIsShown) {
         const QString text = dialogs.shown().front().text;
         EXPECT_EQ(text.split(QStringLiteral("\r\n")).mid(0, c.shownLines.size()), c.shownLines)
             << text.toStdString();
-        EXPECT_TRUE(text.contains(c.answer.detail));
+        if (c.answer.kind != FailureKind::EjectTableUnwritable) {
+            EXPECT_TRUE(text.endsWith(c.answer.detail));
+        }
         EXPECT_EQ(window().drive().p_GetDriveLetters(QStringLiteral("0")), stick.path());
         EXPECT_TRUE(child<QPushButton>("cmdEject")->isEnabled());
     }
-    EXPECT_EQ(ejector.asked, QStringList(5, stick.path()));
+    EXPECT_EQ(ejector.asked, QStringList(std::size(cases), stick.path()));
 }
 
 // UDisks2 on a private bus answering every call 300 ms late, a stick it knows as

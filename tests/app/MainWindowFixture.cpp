@@ -39,6 +39,7 @@ frmMain& MainWindowTest::window() {
             .drives = drives,
             .shell = shell,
             .ini = ini,
+            .deviceEvents = deviceEvents.get(),
             .ejector = &ejector,
             .dialogs = &dialogs,
             .programFolder = programFolder.path(),

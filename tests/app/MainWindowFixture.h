@@ -2,6 +2,7 @@
 // A main window built on fakes and a real loopback download server.
 
 #include "app/frmMain.h"
+#include "platform/drives/DeviceEvents.h"
 #include "storage/basINI.h"
 #include "support/FakeDialogs.h"
 #include "support/FakeDrives.h"
@@ -48,6 +49,8 @@ protected:
     // Loopback requests must not go through a proxy of the machine the tests run on.
     NoProxyEnvironment noProxy;
     FakeDrives drives;
+    // Device events over drives, when a test makes them before the window.
+    std::unique_ptr<platform::DeviceEvents> deviceEvents;
     FakeEjector ejector;
     FakeShell shell;
     FakeDialogs dialogs;

@@ -69,7 +69,7 @@ TEST_F(StartUp, UnitChoiceHoldsMegaAndGigabytesAndDetectsOnce) {
     EXPECT_EQ(unit->itemData(1).toInt(), 3);
     EXPECT_EQ(unit->currentIndex(), 0);
     // The unit handler ran once and, with no stick current yet, enumerated the drives.
-    EXPECT_EQ(drives.rootsCalls, 1);
+    EXPECT_EQ(drives.enumerations, 1);
     EXPECT_EQ(window().drive().p_GetDriveLetters(QStringLiteral("0")), QStringLiteral("/media/anna/STICK/"));
     for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
         EXPECT_EQ(text(name), QStringLiteral("MB")) << name;
@@ -88,7 +88,7 @@ TEST_F(StartUp, DetectionAfterTheFirstPaintLeavesTheSearchingState) {
                          Case{"stick, search before the paint", true, false}}) {
         SCOPED_TRACE(c.what);
         drives.clear();
-        drives.rootsCalls = 0;
+        drives.enumerations = 0;
         if (c.stickAtStart)
             drives.addStick(QStringLiteral("/media/anna/STICK/"), 1'000'000'000);
         programFolder.writeFile(QStringLiteral("Settings.ini"), "[USB Tool]\r\ncmbSize=1\r\n");
@@ -97,14 +97,14 @@ TEST_F(StartUp, DetectionAfterTheFirstPaintLeavesTheSearchingState) {
         detectDrivesAfterFirstPaint = true;
         resetWindow();
         frmMain& w = window();
-        EXPECT_EQ(drives.rootsCalls, 0) << "no enumeration before the window is painted";
+        EXPECT_EQ(drives.enumerations, 0) << "no enumeration before the window is painted";
         EXPECT_EQ(text("lblSize_0"), QStringLiteral("GB"));
         auto* choose = child<QPushButton>("cmdChoose");
 
         if (c.painted) {
             w.show();
             // Ends as soon as the paint has come; the bound is for a busy machine.
-            EXPECT_TRUE(QTest::qWaitFor([&] { return drives.rootsCalls > 0; }, 60'000));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return drives.enumerations > 0; }, 60'000));
             QCoreApplication::processEvents();
             EXPECT_EQ(choose->text(), QStringLiteral("Suche Updates..."));
             EXPECT_FALSE(choose->isEnabled());
@@ -113,7 +113,7 @@ TEST_F(StartUp, DetectionAfterTheFirstPaintLeavesTheSearchingState) {
                       c.stickAtStart ? QStringLiteral("USB Stick") : QStringLiteral("No Stick"));
         }
         w.Timer1_Timer();
-        EXPECT_EQ(drives.rootsCalls, 1) << "one detection, for both unit handlers of the load";
+        EXPECT_EQ(drives.enumerations, 1) << "one detection, for both unit handlers of the load";
         EXPECT_EQ(text("lblLW"), c.stickAtStart ? QStringLiteral("/media/anna/STICK/") : QString());
         for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
             EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
@@ -134,7 +134,7 @@ TEST_F(StartUp, ChangingTheUnitFromCodeRunsTheHandlerLikeAClick) {
     child<QComboBox>("cmbSize")->setCurrentIndex(1);
     for (const char* name : {"lblSize_0", "lblSize_1", "lblSize_2"})
         EXPECT_EQ(text(name), QStringLiteral("GB")) << name;
-    EXPECT_EQ(drives.rootsCalls, 2) << "no stick is current, so the handler detects afresh";
+    EXPECT_EQ(drives.enumerations, 2) << "no stick is current, so the handler detects afresh";
 }
 
 TEST_F(StartUp, ChannelListNamesAndOrderPreviews) {

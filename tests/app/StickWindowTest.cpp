@@ -76,6 +76,25 @@ TEST_F(StickWindow, DeviceChangesActOnlyWhileDetectionIsOn) {
     EXPECT_EQ(text("lblHDSize"), QString());
 }
 
+// A device change is enumerated once: the stick detection after an arrival reads the
+// look the device event took.
+TEST_F(StickWindow, ADeviceChangeIsEnumeratedOnce) {
+    deviceEvents = std::make_unique<platform::DeviceEvents>(drives);
+    window();
+    child<QCheckBox>("chkAuto")->setChecked(true);
+    TempDir stick;
+    for (const bool arrives : {true, false}) {
+        if (arrives)
+            drives.addStick(stick.path(), 1000000000, QStringLiteral("NEU"));
+        else
+            drives.remove(stick.path());
+        const int before = drives.enumerations;
+        deviceEvents->check();
+        EXPECT_EQ(drives.enumerations - before, 1) << arrives;
+        EXPECT_EQ(child<QLineEdit>("txtDT_Cap")->text(), arrives ? QStringLiteral("NEU") : QString());
+    }
+}
+
 TEST_F(StickWindow, SearchingAgainWhileThePickerIsOpenRefillsItInsteadOfOpeningASecond) {
     drives.addStick(QStringLiteral("/media/anna/A/"), 1'000'000'000);
     drives.addStick(QStringLiteral("/media/anna/B/"), 1'000'000'000);
@@ -127,11 +146,11 @@ TEST_F(StickWindow, RenameRefusesLongLabelsAndSelectsTheExcess) {
     EXPECT_EQ(dialogs.shown().back().text,
               QStringLiteral("maximale Länge der Datenträgerbezeichnung ist 11 Zeichen"));
     EXPECT_EQ(label->selectedText(), QStringLiteral("E"));
-    EXPECT_EQ(drives.find(QStringLiteral("/media/s/"))->info->label, QStringLiteral("ALT"));
+    EXPECT_EQ(drives.find(QStringLiteral("/media/s/"))->volume.label, QStringLiteral("ALT"));
 
     label->setText(QStringLiteral("ELFZEICHEN1"));
     child<QPushButton>("Command1")->click();
-    EXPECT_EQ(drives.find(QStringLiteral("/media/s/"))->info->label, QStringLiteral("ELFZEICHEN1"));
+    EXPECT_EQ(drives.find(QStringLiteral("/media/s/"))->volume.label, QStringLiteral("ELFZEICHEN1"));
 }
 
 } // namespace

@@ -43,8 +43,7 @@ struct Picker {
     Picker() {
         drives.addStick(kFirst, 4'000'000'000, QStringLiteral("NORVANE"));
         drives.addStick(kSecond, 8'000'000'000); // no volume name
-        drive.p_GetDriveLetters(QStringLiteral("0"), kFirst);
-        drive.p_GetDriveLetters(QStringLiteral("1"), kSecond);
+        drive.mp_GetDriveTyps();                 // the enumeration that finds both and opens the picker
         window = new frmAuswahl(drive, &owner);
         window->show();
     }

@@ -13,6 +13,12 @@ using platform::DiskTransport;
 using platform::DriveFixed;
 using platform::DriveRemovable;
 
+// The designation of the drive found; empty when none is.
+QString newFixedDrive(const FixedDriveSnapshot& snapshot, const FakeDrives& drives) {
+    const std::optional<platform::DriveRecord> found = snapshot.FindNewFixedDrive(drives);
+    return found ? fixedDriveDesignation(found->root) : QString();
+}
+
 TEST(FindNewFixedDrive, FindsTheDriveThatWasNotThereBefore) {
     struct Case {
         const char* name;
@@ -40,23 +46,23 @@ TEST(FindNewFixedDrive, FindsTheDriveThatWasNotThereBefore) {
         for (const QString& root : c.after)
             drives.add(root, DriveFixed);
         drives.add(QStringLiteral("/media/anna/NEWSTICK/"), DriveRemovable); // never a candidate
-        EXPECT_EQ(snapshot.FindNewFixedDrive(drives), c.expected) << c.name;
+        EXPECT_EQ(newFixedDrive(snapshot, drives), c.expected) << c.name;
     }
 }
 
 TEST(FindNewFixedDrive, OnlyADriveOnAnExternalDiskIsTheAttachedDisk) {
     FakeDrives drives;
-    drives.add(QStringLiteral("/"), DriveFixed).disk.transport = DiskTransport::Other;
+    drives.add(QStringLiteral("/"), DriveFixed).disk->transport = DiskTransport::Other;
     FixedDriveSnapshot snapshot;
     snapshot.SnapshotFixedDrives(drives);
     // An internal partition opened in the file manager while the wizard waits, and a disk
     // in an eSATA port (hot-pluggable, but no USB disk).
-    drives.add(QStringLiteral("/media/anna/Daten/"), DriveFixed).disk.transport = DiskTransport::Other;
-    drives.add(QStringLiteral("/media/anna/eSATA/"), DriveFixed).disk.transport = DiskTransport::Other;
-    EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QString());
+    drives.add(QStringLiteral("/media/anna/Daten/"), DriveFixed).disk->transport = DiskTransport::Other;
+    drives.add(QStringLiteral("/media/anna/eSATA/"), DriveFixed).disk->transport = DiskTransport::Other;
+    EXPECT_EQ(newFixedDrive(snapshot, drives), QString());
     drives.add(QStringLiteral("/media/anna/USB DISK/"), DriveFixed);
-    drives.add(QStringLiteral("/media/anna/Windows/"), DriveFixed).disk.transport = DiskTransport::Other;
-    EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QStringLiteral("/media/anna/USB DISK"));
+    drives.add(QStringLiteral("/media/anna/Windows/"), DriveFixed).disk->transport = DiskTransport::Other;
+    EXPECT_EQ(newFixedDrive(snapshot, drives), QStringLiteral("/media/anna/USB DISK"));
 }
 
 TEST(DiskLine, NamesMakerModelSizeAndLabelAsFarAsKnown) {
@@ -74,12 +80,11 @@ TEST(DiskLine, NamesMakerModelSizeAndLabelAsFarAsKnown) {
         {"", "", 0, "", ""},
     };
     for (const Case& c : cases) {
-        FakeDrives drives;
-        FakeDrives::Drive& drive = drives.add(QStringLiteral("/media/anna/D/"), DriveFixed, c.bytes, 0);
-        drive.disk.vendor = QString::fromUtf8(c.vendor);
-        drive.disk.model = QString::fromUtf8(c.model);
-        drive.info = platform::VolumeInformation{QString::fromUtf8(c.label), QStringLiteral("FAT32")};
-        EXPECT_EQ(diskLine(drives, QStringLiteral("/media/anna/D/")), QString::fromUtf8(c.expected));
+        platform::DriveRecord drive;
+        drive.disk = platform::DiskInformation{DiskTransport::Usb, QString::fromUtf8(c.vendor),
+                                               QString::fromUtf8(c.model), c.bytes};
+        drive.volume = platform::VolumeInformation{QString::fromUtf8(c.label), QStringLiteral("FAT32")};
+        EXPECT_EQ(diskLine(drive), QString::fromUtf8(c.expected));
     }
 }
 
@@ -91,7 +96,7 @@ TEST(FindNewFixedDrive, SeesEveryDriveHoweverManyThereAre) {
     snapshot.SnapshotFixedDrives(drives);
     EXPECT_EQ(snapshot.FixedDriveList().size(), 30);
     drives.add(QStringLiteral("/media/anna/HDD/"), DriveFixed);
-    EXPECT_EQ(snapshot.FindNewFixedDrive(drives), QStringLiteral("/media/anna/HDD"));
+    EXPECT_EQ(newFixedDrive(snapshot, drives), QStringLiteral("/media/anna/HDD"));
 }
 
 } // namespace

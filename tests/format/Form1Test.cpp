@@ -197,7 +197,7 @@ TEST_F(Form1Test, CancelStaysInStep3AndTheNextPressAsksAgain) {
 TEST_F(Form1Test, WithoutAdministratorRightsTheWizardRefusesAndCloses) {
     admin = false;
     wizard();
-    const int rootsBefore = drives.rootsCalls;
+    const int rootsBefore = drives.enumerations;
     button("Command1")->click();
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].icon, MessageIcon::Critical);
@@ -207,7 +207,7 @@ TEST_F(Form1Test, WithoutAdministratorRightsTheWizardRefusesAndCloses) {
         dialogs.shown()[0].text,
         QStringLiteral("Zum Formatieren benötigen Sie Administrator-Rechte\r\nMelden Sie sich bei Windows "
                        "als Administrator an, oder verständigen Sie Ihren Systemadministrator!"));
-    EXPECT_EQ(drives.rootsCalls, rootsBefore) << "no snapshot is taken";
+    EXPECT_EQ(drives.enumerations, rootsBefore) << "no snapshot is taken";
     EXPECT_TRUE(closed());
     EXPECT_TRUE(owner.isVisible());
 }

@@ -2,6 +2,7 @@
 
 #include "platform/drives/DeviceEvents.h"
 #include "RecordedSystem.h"
+#include "platform/drives/FolderDrives.h"
 #include "platform/drives/MountWatcher.h"
 #include "platform/drives/TableWatcher.h"
 #include "support/ScopedEnvironment.h"
@@ -26,9 +27,9 @@ class Recorder {
 public:
     explicit Recorder(DeviceEvents& events) {
         QObject::connect(&events, &DeviceEvents::volumeArrived,
-                         [this](const QString& root) { messages.append(u'+' + root); });
+                         [this](const DriveRecord& volume) { record(u'+', volume); });
         QObject::connect(&events, &DeviceEvents::volumeRemoved,
-                         [this](const QString& root) { messages.append(u'-' + root); });
+                         [this](const DriveRecord& volume) { record(u'-', volume); });
     }
     // Runs events until count messages came (at most 10 s), then a little longer
     // for any that should not come; returns them and starts afresh.
@@ -41,8 +42,13 @@ public:
         return std::exchange(messages, {});
     }
     Messages messages;
+    QStringList devices; // the device node each message carried
 
 private:
+    void record(QChar sign, const DriveRecord& volume) {
+        messages.append(sign + volume.root);
+        devices.append(volume.device);
+    }
     static void runEventsFor(int milliseconds) {
         QEventLoop loop;
         QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
@@ -73,7 +79,8 @@ TEST(DeviceEvents, MountTableChangesOfRemovableDrivesOnly) {
     RecordedSystem system;
     const QString first = system.mount(QStringLiteral("first"), system.addDisk("sdb", true, true, 8, 16),
                                        QStringLiteral("vfat"), QStringLiteral("/dev/sdb1"));
-    MountWatcher watcher(system.mountInfoPath(), system.drives({}, std::chrono::milliseconds(0)));
+    const auto drives = system.drives({}, std::chrono::milliseconds(0));
+    MountWatcher watcher(*drives, system.mountInfoPath());
     EXPECT_TRUE(watcher.isWatching());
     Recorder recorder(watcher);
 
@@ -94,6 +101,7 @@ TEST(DeviceEvents, MountTableChangesOfRemovableDrivesOnly) {
                                        QStringLiteral("vfat"), QStringLiteral("/dev/sde1"));
     watcher.check(); // two gone and one new in one change: the removals first, then the arrival
     EXPECT_EQ(recorder.messages, (Messages{u'-' + first, u'-' + second, u'+' + third}));
+    EXPECT_EQ(recorder.devices, (QStringList{"/dev/sdd1", "/dev/sdb1", "/dev/sdd1", "/dev/sde1"}));
 }
 
 class TableWatcherTest : public ::testing::Test {
@@ -118,7 +126,8 @@ TEST_F(TableWatcherTest, EditingTheTableRaisesArrivalAndRemoval) {
     const QByteArray disk = row(QStringLiteral("disk"), "fixed");
     const QByteArray stick = row(QStringLiteral("stick"), "removable");
     dir.writeFile(QStringLiteral("drives.ini"), disk);
-    TableWatcher watcher(table);
+    FolderDrives drives(table);
+    TableWatcher watcher(table, drives);
     Recorder recorder(watcher);
 
     const QString stickRoot = dir.filePath(QStringLiteral("stick/"));
@@ -139,13 +148,14 @@ TEST_F(TableWatcherTest, EditingTheTableRaisesArrivalAndRemoval) {
 
 TEST(CreateDeviceEvents, FollowsTheTableVariable) {
     TempDir dir;
+    FolderDrives drives(dir.filePath(QStringLiteral("drives.ini")));
     const auto folder = [&] {
         const ScopedEnvironment table("NORVANE_DRIVES", dir.writeFile(QStringLiteral("drives.ini")).toUtf8());
-        return createDeviceEvents();
+        return createDeviceEvents(drives);
     }();
-    const auto system = [] {
+    const auto system = [&] {
         const ScopedEnvironment none("NORVANE_DRIVES", {});
-        return createDeviceEvents();
+        return createDeviceEvents(drives);
     }();
     EXPECT_NE(dynamic_cast<TableWatcher*>(folder.get()), nullptr);
     ASSERT_NE(dynamic_cast<MountWatcher*>(system.get()), nullptr);

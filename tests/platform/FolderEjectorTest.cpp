@@ -26,10 +26,12 @@ TEST(DriveTable, DroppingADriveKeepsEveryOtherLine) {
     EXPECT_EQ(tableWithoutDrive("[a]\nRoot=a", 0), "");
 }
 
-EjectResult ejected(FolderEjector& ejector, const QString& root) {
-    const auto outcome = test::awaitResult<EjectOutcome>(
-        [&](QObject* context, auto done) { ejector.eject(root, context, done); });
-    return outcome ? outcome->result : EjectResult::NotOffered;
+FailureKind ejected(FolderEjector& ejector, const QString& root) {
+    DriveRecord stick;
+    stick.root = root;
+    const auto outcome =
+        test::awaitResult<Failure>([&](QObject* context, auto done) { ejector.eject(stick, context, done); });
+    return outcome ? outcome->kind : FailureKind::EjectNotOffered;
 }
 
 TEST(FolderEjector, TheDriveLeavesTheTableAndItsFilesStay) {
@@ -41,10 +43,10 @@ TEST(FolderEjector, TheDriveLeavesTheTableAndItsFilesStay) {
         folder.writeFile(QStringLiteral("drives.ini"), "[Stick]\nRoot=stick\nType=removable\nCapacity=1000\n["
                                                        "Card]\nRoot=card\nType=removable\nCapacity=1000\n");
     FolderEjector ejector(table);
-    EXPECT_EQ(ejected(ejector, stick), EjectResult::Ejected);
+    EXPECT_EQ(ejected(ejector, stick), FailureKind::None);
     EXPECT_EQ(FolderDrives(table).roots(), QStringList{folder.filePath(QStringLiteral("card/"))});
     EXPECT_TRUE(QFile::exists(stick + QStringLiteral("firmware.bin")));
-    EXPECT_EQ(ejected(ejector, stick), EjectResult::NotOffered); // already gone
+    EXPECT_EQ(ejected(ejector, stick), FailureKind::EjectNotOffered); // already gone
 }
 
 } // namespace

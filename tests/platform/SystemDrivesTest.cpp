@@ -17,6 +17,64 @@ using norvane::test::renamed;
 
 namespace {
 
+// One enumeration reads each volume's record from the mount table, sysfs and udev: the
+// device node, the UDisks2 object named from the kernel's name as UDisks2 names it, the
+// kind, the disk (how it is attached: SysfsBlockTest), the label and, for local file
+// systems only, the sizes.
+TEST(SystemDrives, EachVolumeComesWithItsRecord) {
+    RecordedSystem system;
+    const QString stickNumber = system.addDisk(QStringLiteral("sdb"), true, true, 8, 16);
+    system.describeDisk(QStringLiteral("sdb"), QStringLiteral("Norvane"), QStringLiteral("Stick"), 1024000);
+    system.setProperties(
+        QStringLiteral("sdb1"),
+        {{"ID_FS_TYPE", "vfat"}, {"ID_FS_VERSION", "FAT32"}, {"ID_FS_LABEL_ENC", "MEIN\\x20STICK"}});
+    const QString stick = system.mount(QStringLiteral("stick"), stickNumber, "vfat", "/dev/sdb1");
+    const QString clear =
+        system.mount(QStringLiteral("clear"), system.addDisk("dm-0", false, false, 253, 0, "virtual"), "ext4",
+                     "/dev/mapper/geheim");
+    const QString nas = system.mount(QStringLiteral("nas"), "0:61", "nfs4", "nas:/export");
+    struct Case {
+        QString root, device, objectPath;
+        DriveType type;
+        bool removable, sized;
+        VolumeInformation volume;
+        std::optional<DiskInformation> disk;
+    };
+    const Case cases[] = {
+        {stick,
+         "/dev/sdb1",
+         "/org/freedesktop/UDisks2/block_devices/sdb1",
+         DriveRemovable,
+         true,
+         true,
+         {"MEIN STICK", "FAT32"},
+         DiskInformation{DiskTransport::Other, "Norvane", "Stick", 1024000}},
+        {clear,
+         "/dev/dm-0",
+         "/org/freedesktop/UDisks2/block_devices/dm_2d0",
+         DriveFixed,
+         false,
+         true,
+         {"", "ext4"},
+         DiskInformation{}},
+        {nas, "", "", DriveRemote, false, false, {"", "nfs4"}, std::nullopt},
+    };
+    const QList<DriveRecord> volumes = system.drives()->volumes();
+    ASSERT_EQ(volumes.size(), std::size(cases));
+    for (qsizetype i = 0; i < volumes.size(); ++i) {
+        const Case& c = cases[i];
+        const DriveRecord& volume = volumes.at(i);
+        EXPECT_EQ(volume.root, c.root);
+        EXPECT_EQ(volume.device, c.device) << c.root.toStdString();
+        EXPECT_EQ(volume.objectPath, c.objectPath) << c.root.toStdString();
+        EXPECT_EQ(volume.type, c.type) << c.root.toStdString();
+        EXPECT_EQ(volume.removable, c.removable) << c.root.toStdString();
+        EXPECT_EQ(volume.space.has_value(), c.sized) << c.root.toStdString();
+        EXPECT_EQ(volume.volume, c.volume) << c.root.toStdString();
+        EXPECT_EQ(volume.disk, c.disk) << c.root.toStdString();
+    }
+}
+
 TEST(SystemDrives, PseudoFileSystemsAreNoDrives) {
     RecordedSystem system;
     const QString stick =

@@ -4,6 +4,7 @@
 
 #include "platform/udisks/UDisksEjector.h"
 
+#include "platform/drives/SystemDrives.h"
 #include "support/AsyncWait.h"
 #include "support/FakeUDisks.h"
 #include "support/PrivateBus.h"
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 using namespace norvane::platform;
+using norvane::Failure;
+using norvane::FailureKind;
 using namespace norvane::test;
 
 namespace {
@@ -46,38 +49,61 @@ ManagedObjects recordedObjects() {
     return objects;
 }
 
+// The record of a stick as the drives enumerate it: its root and its block object.
+DriveRecord stickAt(const QString& root, const QString& name = QStringLiteral("sdb1")) {
+    DriveRecord stick;
+    stick.root = root;
+    stick.objectPath = udisksBlockObjectPath(name);
+    return stick;
+}
+
 // Every mounted file system of the stick's drive goes before the drive is powered off,
-// the one at the stick's root last; nothing of another drive is touched.
+// the one at the stick's root last; nothing of another drive is touched. The stick is
+// the record's block object, and only while it is mounted at the record's root.
 TEST(UDisksEjector, UnmountsEveryFileSystemOfTheDriveTheStickLast) {
     struct Case {
-        QString root;
-        QStringList unmount; // mount points, in order
+        DriveRecord stick;
+        QStringList unmount; // mount points, in order; empty: no plan
         QString powerOff;
     };
     const Case cases[] = {
-        {"/media/anna/STICK/", {"/media/anna/GEHEIM", "/media/anna/DATEN", "/media/anna/STICK"}, stickDrive},
-        {"/media/anna/DATEN", {"/media/anna/STICK", "/media/anna/GEHEIM", "/media/anna/DATEN"}, stickDrive},
-        {"/media/anna/CARD/", {"/media/anna/CARD2", "/media/anna/CARD"}, {}}, // the reader stays powered
-        {"/media/anna/IMAGE/", {"/media/anna/IMAGE"}, {}},                    // no drive
+        {stickAt("/media/anna/STICK/"),
+         {"/media/anna/GEHEIM", "/media/anna/DATEN", "/media/anna/STICK"},
+         stickDrive},
+        {stickAt("/media/anna/DATEN", "sdb2"),
+         {"/media/anna/STICK", "/media/anna/GEHEIM", "/media/anna/DATEN"},
+         stickDrive},
+        {stickAt("/media/anna/GEHEIM/", "dm-0"), // the clear text of the encrypted partition
+         {"/media/anna/STICK", "/media/anna/DATEN", "/media/anna/GEHEIM"},
+         stickDrive},
+        {stickAt("/media/anna/CARD/", "sdc1"),
+         {"/media/anna/CARD2", "/media/anna/CARD"},
+         {}},                                                                // stays powered
+        {stickAt("/media/anna/IMAGE/", "loop0"), {"/media/anna/IMAGE"}, {}}, // no drive
+        {stickAt("/media/anna/DATEN/"), {}, {}},         // its device is mounted elsewhere now
+        {stickAt("/media/anna/STICK/", "sdb3"), {}, {}}, // another device is mounted there now
+        {stickAt("/media/anna/STICK/", "sdz1"), {}, {}}, // a device UDisks2 does not know
+        {stickAt("/media/anna/STICK/", ""), {}, {}},
+        {stickAt("", "sdb1"), {}, {}},
     };
     const ManagedObjects objects = recordedObjects();
     for (const Case& c : cases) {
-        const std::optional<EjectPlan> plan = ejectPlanAt(objects, c.root);
-        ASSERT_TRUE(plan) << c.root.toStdString();
+        const std::string name = (c.stick.root + u' ' + c.stick.objectPath).toStdString();
+        const std::optional<EjectPlan> plan = ejectPlanOf(objects, c.stick);
+        ASSERT_EQ(plan.has_value(), !c.unmount.isEmpty()) << name;
+        if (!plan)
+            continue;
         QStringList unmount;
         for (const MountedFileSystem& fileSystem : plan->unmount)
             unmount << fileSystem.mountPoint;
-        EXPECT_EQ(unmount, c.unmount) << c.root.toStdString();
-        EXPECT_EQ(plan->powerOff.value_or(QDBusObjectPath()).path(), c.powerOff) << c.root.toStdString();
+        EXPECT_EQ(unmount, c.unmount) << name;
+        EXPECT_EQ(plan->unmount.last().object.path(), c.stick.objectPath) << name;
+        EXPECT_EQ(plan->powerOff.value_or(QDBusObjectPath()).path(), c.powerOff) << name;
     }
-    EXPECT_EQ(ejectPlanAt(objects, "/media/anna/STICK")->unmount.last().object, object("sdb1"));
-    EXPECT_FALSE(ejectPlanAt(objects, QStringLiteral("/media/anna/OTHER/")));
-    EXPECT_FALSE(ejectPlanAt(objects, QString()));
 }
 
-std::optional<EjectOutcome> ejected(Ejector& ejector, const QString& root) {
-    return awaitResult<EjectOutcome>(
-        [&](QObject* context, auto done) { ejector.eject(root, context, done); });
+std::optional<Failure> ejected(Ejector& ejector, const DriveRecord& stick) {
+    return awaitResult<Failure>([&](QObject* context, auto done) { ejector.eject(stick, context, done); });
 }
 
 // The stick (sdb1) and its second partition (sdb2) on a drive that may be powered off.
@@ -103,41 +129,44 @@ protected:
 TEST_F(UDisksEjectorBus, UnmountsAllThenPowersOffAndRefusesNamingWhatStays) {
     const QString busy = QStringLiteral("org.freedesktop.UDisks2.Error.DeviceBusy");
     const QString failed = QStringLiteral("org.freedesktop.UDisks2.Error.Failed");
+    const QString root = QStringLiteral("/media/anna/STICK/");
     struct Case {
         const char* name;
         FakeUDisksObject* failing;
         QString error;
-        EjectOutcome outcome;
+        Failure outcome;
         int stickUnmounts, dataUnmounts, powerOffs; // counted over all cases so far
     };
     const Case cases[] = {
-        {"ejected", nullptr, {}, {EjectResult::Ejected, {}}, 1, 1, 1},
+        {"ejected", nullptr, {}, {}, 1, 1, 1},
         {"a file open on the other partition",
          &data,
          busy,
-         {EjectResult::Busy, "in use", "/media/anna/DATEN"},
+         {FailureKind::EjectBusy, root, "/media/anna/DATEN", 0, "in use"},
          1,
          2,
          1},
-        {"a file open on the stick", &stick, busy, {EjectResult::Busy, "in use"}, 2, 3, 1},
+        {"a file open on the stick", &stick, busy, {FailureKind::EjectBusy, root, {}, 0, "in use"}, 2, 3, 1},
         {"the other partition refused",
          &data,
          failed,
-         {EjectResult::Failed, "in use", "/media/anna/DATEN"},
+         {FailureKind::EjectFailed, root, "/media/anna/DATEN", 0, "in use"},
          2,
          4,
          1},
-        {"the drive refuses to go off", &drive, failed, {EjectResult::Failed, "in use"}, 3, 5, 2},
+        {"the drive refuses to go off",
+         &drive,
+         failed,
+         {FailureKind::EjectFailed, root, {}, 0, "in use"},
+         3,
+         5,
+         2},
     };
     UDisksEjector udisks = ejector();
     for (const Case& c : cases) {
         if (c.failing)
             c.failing->failNext(c.error, QStringLiteral("in use"));
-        const std::optional<EjectOutcome> outcome = ejected(udisks, "/media/anna/STICK/");
-        ASSERT_TRUE(outcome) << c.name;
-        EXPECT_EQ(outcome->result, c.outcome.result) << c.name;
-        EXPECT_EQ(outcome->detail, c.outcome.detail) << c.name;
-        EXPECT_EQ(outcome->otherFileSystem, c.outcome.otherFileSystem) << c.name;
+        EXPECT_EQ(ejected(udisks, stickAt(root)), c.outcome) << c.name;
         EXPECT_EQ(stick.calls(), c.stickUnmounts) << c.name;
         EXPECT_EQ(data.calls(), c.dataUnmounts) << c.name;
         EXPECT_EQ(drive.calls(), c.powerOffs) << c.name;
@@ -146,9 +175,10 @@ TEST_F(UDisksEjectorBus, UnmountsAllThenPowersOffAndRefusesNamingWhatStays) {
 
 TEST_F(UDisksEjectorBus, NotOfferedWithoutTheServiceOrAMountedFileSystem) {
     UDisksEjector udisks = ejector();
-    EXPECT_EQ(ejected(udisks, QStringLiteral("/media/anna/OTHER/"))->result, EjectResult::NotOffered);
+    const QString other = QStringLiteral("/media/anna/OTHER/");
+    EXPECT_EQ(ejected(udisks, stickAt(other)), (Failure{FailureKind::EjectNotOffered, other}));
     UDisksEjector elsewhere = ejector(QStringLiteral("org.example.NoUDisks"));
-    EXPECT_EQ(ejected(elsewhere, QStringLiteral("/media/anna/STICK/"))->result, EjectResult::NotOffered);
+    EXPECT_EQ(ejected(elsewhere, stickAt("/media/anna/STICK/"))->kind, FailureKind::EjectNotOffered);
     EXPECT_EQ(stick.calls() + data.calls(), 0);
 }
 
@@ -178,15 +208,18 @@ TEST(UDisksEjectorSystem, RefusesWhileAFileIsOpenThenEjects) {
     const QString root = udisksctl({"mount", "-b", device}).section(" at ", 1) + u'/';
     ASSERT_GT(root.size(), 1);
     UDisksEjector udisks;
+    const std::optional<DriveRecord> stick = SystemDrives().volumeAt(root);
+    ASSERT_TRUE(stick);
+    EXPECT_EQ(stick->device, device);
     {
         QFile open(root + "held.txt");
         ASSERT_TRUE(open.open(QIODevice::WriteOnly));
-        const std::optional<EjectOutcome> busy = ejected(udisks, root);
+        const std::optional<Failure> busy = ejected(udisks, *stick);
         ASSERT_TRUE(busy);
-        EXPECT_EQ(busy->result, EjectResult::Busy);
+        EXPECT_EQ(busy->kind, FailureKind::EjectBusy);
         EXPECT_FALSE(busy->detail.isEmpty());
     }
-    EXPECT_EQ(ejected(udisks, root)->result, EjectResult::Ejected);
+    EXPECT_EQ(ejected(udisks, *stick), Failure());
     udisksctl({"loop-delete", "-b", device});
 }
 

@@ -25,13 +25,9 @@ public:
     void setOpenPathText(const QString& text) override { openPath = text; }
     void setVolumeLabelText(const QString& text) override { label = text; }
     void setFileSystemText(const QString& text) override { fileSystem = text; }
-    void setUpdateButton(bool enabled, const QString& caption) override {
-        updateEnabled = enabled;
-        updateCaption = caption;
-    }
-    void setStickStatus(const QString& picture, const QString& text, bool, const QString&) override {
+    void showStickFound(bool found, const QString& picture) override {
+        stickFound = found;
         statusPicture = picture;
-        statusText = text;
     }
     int unitPosition() const override { return unit; }
     int unitPower() const override { return unit == 1 ? 3 : 2; }
@@ -43,9 +39,9 @@ public:
     void clearFillBar() override { bar = -1; }
     void showDrivePicker() override { ++pickers; }
 
-    QString drive, openPath, label, fileSystem, updateCaption, statusPicture, statusText;
+    QString drive, openPath, label, fileSystem, statusPicture;
     QStringList sizes;
-    bool updateEnabled = false;
+    std::optional<bool> stickFound;
     int unit = 0, bar = -1, pickers = 0;
 };
 
@@ -93,7 +89,7 @@ TEST(StickPanel, UsbIniGivesTheStandardPath) {
         EXPECT_EQ(panel.view.openPath, QString::fromLatin1(c.path)) << c.file;
         EXPECT_EQ(panel.view.drive, stick.path());
         EXPECT_EQ(panel.view.label, QStringLiteral("NORVANE"));
-        EXPECT_EQ(panel.view.updateCaption, QStringLiteral("Starte Update"));
+        EXPECT_EQ(panel.view.stickFound, true);
         EXPECT_EQ(panel.view.statusPicture, QStringLiteral("/prog/file.bmp"));
     }
 }
@@ -114,9 +110,8 @@ TEST(StickPanel, NoneOneOrSeveralDrives) {
     panel.view.drive = QStringLiteral("/last/");
     panel.search();
     EXPECT_EQ(panel.drive.p_USBInfosCount(), 0); // the "no drive" marker led to the removal
-    EXPECT_FALSE(panel.view.updateEnabled);
-    EXPECT_EQ(panel.view.updateCaption, QStringLiteral("USB Stick einstecken"));
-    EXPECT_EQ(panel.view.statusText, QStringLiteral("No Stick"));
+    EXPECT_EQ(panel.view.stickFound, false);
+    EXPECT_EQ(panel.view.statusPicture, QStringLiteral("/prog/nofile.bmp"));
     EXPECT_EQ(panel.view.drive, QStringLiteral("/last/")); // the last drive stays shown
 
     TempDir e, g;

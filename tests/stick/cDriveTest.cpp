@@ -97,17 +97,18 @@ TEST(cDrive, ListsOnlyRemovableDrivesWithAMedium) {
     drives.addStick(QStringLiteral("E:\\"), GB);
     drives.add(QStringLiteral("F:\\"), DriveRemovable); // empty card-reader slot
     drives.add(QStringLiteral("Z:\\"), DriveRemote, 2000 * GB, GB);
-    ObservedDrive drive(drives);
+    ObservedDrive drive(drives, QStringLiteral("removable"));
 
     drive.mp_GetDriveTyps();
 
     EXPECT_EQ(letters(drive), QStringList{QStringLiteral("E:\\")});
     EXPECT_EQ(drive.p_GetDT_Count(), 1);
-    EXPECT_EQ(drive.p_GetDriveTyps(QStringLiteral("0")), QStringLiteral("Wechseldatenträger"));
+    EXPECT_EQ(drive.p_GetDriveTyps(QStringLiteral("0")), QStringLiteral("removable"));
     EXPECT_EQ(drive.checks, 1);
     EXPECT_EQ(drive.lettersAtCheck, QStringList{QStringLiteral("E:\\")});
-    // Only removable drives are measured.
-    EXPECT_EQ(drives.measured, (QStringList{"E:\\", "F:\\"}));
+    // The drive listed keeps the record it was enumerated with.
+    ASSERT_EQ(drive.listedVolumes().size(), 1);
+    EXPECT_EQ(drive.listedVolumes().first(), *drives.find(QStringLiteral("E:\\")));
 }
 
 TEST(cDrive, KeepsTheSystemsOrderOfLinuxRoots) {
@@ -136,8 +137,8 @@ TEST(cDrive, DriveLetterRules) {
     drive.mp_GetDriveTyps();
 
     EXPECT_EQ(letters(drive), (QStringList{"B:\\", "E:\\", "G:\\"}));
-    EXPECT_FALSE(drives.measured.contains(QStringLiteral("A:\\")));
-    EXPECT_TRUE(drives.measured.contains(QStringLiteral("E:\\")));
+    // The record of a listed drive is under the root it is offered as.
+    EXPECT_EQ(drive.listedVolumes().at(1).root, QStringLiteral("E:\\"));
 }
 
 TEST(cDrive, ListsEveryStickHoweverManyDrivesThereAre) {

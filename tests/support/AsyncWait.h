@@ -1,6 +1,7 @@
 #pragma once
 // Waiting in a test for work that answers later (AsyncResult.h).
 
+#include "platform/AsyncResult.h"
 #include "platform/drives/Drives.h"
 
 #include <QCoreApplication>
@@ -37,9 +38,13 @@ std::optional<T> awaitResult(const std::function<void(QObject*, std::function<vo
     return result;
 }
 
+// Renames the volume the drives now see at root; false when they see none there.
 inline bool renamed(platform::Drives& drives, const QString& root, const QString& label) {
     return awaitResult<bool>([&](QObject* context, std::function<void(bool)> done) {
-               drives.setVolumeLabel(root, label, context, std::move(done));
+               if (const std::optional<platform::DriveRecord> volume = drives.volumeAt(root))
+                   drives.setVolumeLabel(*volume, label, context, std::move(done));
+               else
+                   platform::deliverLater(context, std::move(done), false);
            })
         .value_or(false);
 }

@@ -11,11 +11,11 @@ namespace norvane::test {
 
 class FakeEjector final : public platform::Ejector {
 public:
-    void eject(const QString& root, QObject* context, Done done) override {
-        asked << root;
-        platform::deliverLater<platform::EjectOutcome>(context, std::move(done), answer);
+    void eject(const platform::DriveRecord& stick, QObject* context, Done done) override {
+        asked << stick.root;
+        platform::deliverLater<Failure>(context, std::move(done), answer);
     }
-    platform::EjectOutcome answer{platform::EjectResult::Ejected, {}};
+    Failure answer; // ejected
     QStringList asked;
 };
 

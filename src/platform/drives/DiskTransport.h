@@ -7,14 +7,15 @@
 // nothing: SATA hot-swap bays and eSATA ports report it by design, and some kernels
 // reported it for internal SATA disks.
 //
-// Used by the platform layer and by fat32format, which runs as root: Qt Core only.
+// Used by the platform layer and by fat32format, which runs as root: Qt Core only. The
+// enum DiskTransport itself lives beside the record that carries it (DriveRecord.h).
+
+#include "platform/DriveRecord.h"
 
 #include <QList>
 #include <QString>
 
 namespace norvane::platform {
-
-enum class DiskTransport { Other, Usb, FireWire, SdCard };
 
 struct SysfsDevice {
     QString name;      // "2-1", "fw1.0", "mmc0:aaaa", "host6"

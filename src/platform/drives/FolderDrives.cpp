@@ -71,76 +71,57 @@ QList<FolderDrives::Drive> FolderDrives::presentDrives() const {
         if (!QFileInfo(root).isDir())
             continue;
         bool validCapacity = false;
-        const std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
+        std::uint64_t capacity = entry.capacity.toULongLong(&validCapacity);
+        if (!validCapacity)
+            capacity = 0;
         // A root named twice is one drive: the later section describes it.
-        drives.removeIf([&](const Drive& earlier) { return earlier.root == root; });
-        drives.append(Drive{i, root, type, validCapacity ? capacity : 0, entry.label, entry.fileSystem,
-                            DiskInformation{transportOfName(entry.transport), entry.vendor, entry.model,
-                                            validCapacity ? capacity : 0}});
+        drives.removeIf([&](const Drive& earlier) { return earlier.record.root == root; });
+        DriveRecord record;
+        record.root = root;
+        record.type = type;
+        record.fileSystemType = entry.fileSystem;
+        record.removable = type == DriveRemovable;
+        record.volume = VolumeInformation{entry.label, entry.fileSystem};
+        record.disk = DiskInformation{transportOfName(entry.transport), entry.vendor, entry.model, capacity};
+        drives.append(Drive{i, record});
     }
     return drives;
 }
 
-std::optional<FolderDrives::Drive> FolderDrives::driveAt(const QString& root) const {
-    if (root.isEmpty())
-        return std::nullopt;
-    const QString wanted = normalRoot(root);
+QList<DriveRecord> FolderDrives::readVolumes() const {
+    QList<DriveRecord> volumes;
     for (const Drive& drive : presentDrives()) {
-        if (drive.root == wanted)
+        DriveRecord volume = drive.record;
+        const std::uint64_t capacity = volume.disk->bytes;
+        const std::uint64_t used = bytesBelow(volume.root);
+        const std::uint64_t free = used < capacity ? capacity - used : 0;
+        volume.space = DiskSpace{capacity, free, free};
+        volumes.append(volume);
+    }
+    return volumes;
+}
+
+std::optional<FolderDrives::Drive> FolderDrives::driveAt(const QString& root) const {
+    for (const Drive& drive : presentDrives()) {
+        if (sameRoot(drive.record.root, root))
             return drive;
     }
     return std::nullopt;
 }
 
-QStringList FolderDrives::roots() const {
-    QStringList result;
-    for (const Drive& drive : presentDrives())
-        result.append(drive.root);
-    return result;
-}
-
-DriveType FolderDrives::driveType(const QString& root) const {
-    const std::optional<Drive> drive = driveAt(root);
-    return drive ? drive->type : DriveNoRoot;
-}
-
-std::optional<DiskSpace> FolderDrives::diskSpace(const QString& root) const {
-    const std::optional<Drive> drive = driveAt(root);
-    if (!drive)
-        return std::nullopt;
-    const std::uint64_t used = bytesBelow(drive->root);
-    DiskSpace space;
-    space.totalBytes = drive->capacity;
-    space.freeBytes = used < drive->capacity ? drive->capacity - used : 0;
-    space.availableBytes = space.freeBytes;
-    return space;
-}
-
-std::optional<VolumeInformation> FolderDrives::volumeInformation(const QString& root) const {
-    const std::optional<Drive> drive = driveAt(root);
-    if (!drive)
-        return std::nullopt;
-    return VolumeInformation{drive->label, drive->fileSystem};
-}
-
-std::optional<DiskInformation> FolderDrives::diskInformation(const QString& root) const {
-    const std::optional<Drive> drive = driveAt(root);
-    if (!drive)
-        return std::nullopt;
-    return drive->disk;
-}
-
-void FolderDrives::setVolumeLabel(const QString& root, const QString& label, QObject* context,
+void FolderDrives::setVolumeLabel(const DriveRecord& volume, const QString& label, QObject* context,
                                   std::function<void(bool renamed)> done) {
-    const std::optional<Drive> drive = driveAt(root);
+    const std::optional<Drive> drive = driveAt(volume.root);
     const bool renamed = drive && !hasControlCharacters(label) &&
                          writeFileAtomically(m_tablePath, tableWithLabel(readTable(m_tablePath), drive->index,
                                                                          label.trimmed()));
+    forgetSnapshot();
     deliverLater(context, std::move(done), renamed);
 }
 
 bool FolderDrives::removeDrive(const QString& root) {
     const std::optional<Drive> drive = driveAt(root);
+    forgetSnapshot();
     return drive && writeFileAtomically(m_tablePath, tableWithoutDrive(readTable(m_tablePath), drive->index));
 }
 

@@ -28,8 +28,8 @@
 // exist, or whose Type is none of the four, is not present: it is not among the
 // roots, its type is DriveNoRoot and it has no sizes. Free bytes are the capacity
 // less the bytes of all files below the folder, never below zero. Renaming writes
-// the new label into the table. The table is read afresh on every call, so edits
-// show up at once; TableWatcher (TableWatcher.h) turns edits that add or drop a
+// the new label into the table. Every enumeration reads the table afresh, so edits
+// show up with the next one; TableWatcher (TableWatcher.h) turns edits that add or drop a
 // removable drive into arrival and removal messages.
 
 #include "platform/drives/Drives.h"
@@ -40,31 +40,23 @@ class FolderDrives final : public Drives {
 public:
     explicit FolderDrives(QString tablePath);
 
-    QStringList roots() const override;
-    DriveType driveType(const QString& root) const override;
-    std::optional<DiskSpace> diskSpace(const QString& root) const override;
-    std::optional<VolumeInformation> volumeInformation(const QString& root) const override;
-    // False when the drive is not present, the label holds control characters
-    // (a line break would break the table) or the table cannot be written.
+    // False when the drive is not present at the record's root, the label holds control
+    // characters (a line break would break the table) or the table cannot be written.
     // Rewrites the table at once and reports from the event loop.
-    void setVolumeLabel(const QString& root, const QString& label, QObject* context,
+    void setVolumeLabel(const DriveRecord& volume, const QString& label, QObject* context,
                         std::function<void(bool renamed)> done) override;
-    // Transport, Vendor and Model from the table; the capacity is the disk's size.
-    std::optional<DiskInformation> diskInformation(const QString& root) const override;
     // Takes the drive's section out of the table, as pulling the stick would; the folder
     // stays. False when the drive is not present or the table cannot be written.
     bool removeDrive(const QString& root);
 
 private:
+    // A present drive of the table: its record (no device; the capacity is its disk's
+    // size) and its section's position.
     struct Drive {
-        qsizetype index = 0; // position in the table
-        QString root;        // absolute, with trailing '/'
-        DriveType type = DriveNoRoot;
-        std::uint64_t capacity = 0;
-        QString label;
-        QString fileSystem;
-        DiskInformation disk;
+        qsizetype index = 0;
+        DriveRecord record;
     };
+    QList<DriveRecord> readVolumes() const override;
     QList<Drive> presentDrives() const;
     std::optional<Drive> driveAt(const QString& root) const;
 

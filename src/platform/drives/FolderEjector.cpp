@@ -6,9 +6,10 @@
 
 namespace norvane::platform {
 
-void FolderEjector::eject(const QString& root, QObject* context, Done done) {
-    if (FolderDrives(m_tablePath).driveType(root) == DriveNoRoot) {
-        deliverLater<EjectOutcome>(context, std::move(done), {EjectResult::NotOffered, {}});
+void FolderEjector::eject(const DriveRecord& stick, QObject* context, Done done) {
+    const QString root = stick.root;
+    if (!FolderDrives(m_tablePath).volumeAt(root)) {
+        deliverLater<Failure>(context, std::move(done), {FailureKind::EjectNotOffered, root});
         return;
     }
     runOnWorker<bool>(
@@ -16,11 +17,10 @@ void FolderEjector::eject(const QString& root, QObject* context, Done done) {
         [table = m_tablePath, root, done = std::move(done)](bool) {
             // Asked again: the stick may have left the table while its writes were flushed.
             if (!FolderDrives(table).removeDrive(root)) {
-                done({EjectResult::Failed,
-                      QStringLiteral("Die Laufwerkstabelle kann nicht geschrieben werden.")});
+                done({FailureKind::EjectTableUnwritable, root, {}, 0, table});
                 return;
             }
-            done({EjectResult::Ejected, {}});
+            done({});
         });
 }
 

@@ -10,9 +10,10 @@ namespace norvane::platform {
 class FolderEjector final : public Ejector {
 public:
     explicit FolderEjector(QString tablePath) : m_tablePath(std::move(tablePath)) {}
-    // NotOffered when the table has no such drive; Failed when it cannot be rewritten.
-    // The flush runs on a worker, the table is rewritten once it is done.
-    void eject(const QString& root, QObject* context, Done done) override;
+    // EjectNotOffered when the table has no drive at the stick's root; EjectTableUnwritable
+    // when the table cannot be rewritten. The flush runs on a worker, the table is
+    // rewritten once it is done.
+    void eject(const DriveRecord& stick, QObject* context, Done done) override;
 
 private:
     QString m_tablePath;

@@ -1,20 +1,9 @@
 #include "platform/drives/MountWatcher.h"
 
-#include "platform/drives/SystemDrives.h"
-
 namespace norvane::platform {
 
-namespace {
-std::unique_ptr<Drives> systemDrivesOf(const QString& mountInfoPath) {
-    // Watching never renames, so it needs no labeler.
-    return std::make_unique<SystemDrives>(mountInfoPath, QStringLiteral("/sys/"),
-                                          SystemDrives::systemVolumeProperties, nullptr);
-}
-} // namespace
-
-MountWatcher::MountWatcher(const QString& mountInfoPath, std::unique_ptr<Drives> drives, QObject* parent)
-    : DeviceEvents(drives ? std::move(drives) : systemDrivesOf(mountInfoPath), parent),
-      m_mountInfo(mountInfoPath) {
+MountWatcher::MountWatcher(Drives& drives, const QString& mountInfoPath, QObject* parent)
+    : DeviceEvents(drives, parent), m_mountInfo(mountInfoPath) {
     if (!m_mountInfo.open(QIODevice::ReadOnly))
         return;
     // The kernel resets the mark in poll() itself, so nothing needs to be read

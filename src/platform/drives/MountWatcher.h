@@ -14,9 +14,10 @@ namespace norvane::platform {
 class MountWatcher final : public DeviceEvents {
     Q_OBJECT
 public:
-    // drives lists the volumes of that mount table; by default the system's own.
-    explicit MountWatcher(const QString& mountInfoPath = QStringLiteral("/proc/self/mountinfo"),
-                          std::unique_ptr<Drives> drives = nullptr, QObject* parent = nullptr);
+    // drives lists the volumes of the mount table watched.
+    explicit MountWatcher(Drives& drives,
+                          const QString& mountInfoPath = QStringLiteral("/proc/self/mountinfo"),
+                          QObject* parent = nullptr);
     ~MountWatcher() override;
 
     // False when the mount table could not be opened: no events will come.

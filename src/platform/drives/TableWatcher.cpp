@@ -1,14 +1,11 @@
 #include "platform/drives/TableWatcher.h"
 
-#include "platform/drives/FolderDrives.h"
-
 #include <QFileInfo>
 
 namespace norvane::platform {
 
-TableWatcher::TableWatcher(const QString& tablePath, QObject* parent)
-    : DeviceEvents(std::make_unique<FolderDrives>(tablePath), parent),
-      m_tablePath(QFileInfo(tablePath).absoluteFilePath()) {
+TableWatcher::TableWatcher(const QString& tablePath, Drives& drives, QObject* parent)
+    : DeviceEvents(drives, parent), m_tablePath(QFileInfo(tablePath).absoluteFilePath()) {
     m_watcher.addPath(QFileInfo(m_tablePath).absolutePath());
     watchTableFile();
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &TableWatcher::tableTouched);

@@ -13,7 +13,8 @@ namespace norvane::platform {
 class TableWatcher final : public DeviceEvents {
     Q_OBJECT
 public:
-    explicit TableWatcher(const QString& tablePath, QObject* parent = nullptr);
+    // drives lists the drives of that table.
+    TableWatcher(const QString& tablePath, Drives& drives, QObject* parent = nullptr);
     ~TableWatcher() override;
 
 private:

@@ -69,19 +69,20 @@ struct Ejection {
     QString service;
     QObject* context;
     Ejector::Done done;
-    QString root;
+    DriveRecord stick;
     EjectPlan plan;
     qsizetype next = 0;
 };
 
-EjectOutcome outcomeOfError(const QDBusMessage& reply, const QString& otherFileSystem = {}) {
-    return {reply.errorName() == busyError ? EjectResult::Busy : EjectResult::Failed, reply.errorMessage(),
-            otherFileSystem};
+Failure failureOfError(const Ejection& ejection, const QDBusMessage& reply,
+                       const QString& otherFileSystem = {}) {
+    return {reply.errorName() == busyError ? FailureKind::EjectBusy : FailureKind::EjectFailed,
+            ejection.stick.root, otherFileSystem, 0, reply.errorMessage()};
 }
 
 void powerOff(const std::shared_ptr<Ejection>& ejection) {
     if (!ejection->plan.powerOff) {
-        ejection->done({EjectResult::Ejected, {}});
+        ejection->done({});
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(ejection->service, ejection->plan.powerOff->path(),
@@ -90,9 +91,9 @@ void powerOff(const std::shared_ptr<Ejection>& ejection) {
     callUDisks(ejection->bus, call, actionTimeoutMs, ejection->context,
                [ejection](const QDBusMessage& reply) {
                    if (reply.type() != QDBusMessage::ReplyMessage)
-                       ejection->done(outcomeOfError(reply));
+                       ejection->done(failureOfError(*ejection, reply));
                    else
-                       ejection->done({EjectResult::Ejected, {}});
+                       ejection->done({});
                });
 }
 
@@ -109,7 +110,7 @@ void unmountNext(const std::shared_ptr<Ejection>& ejection) {
     callUDisks(ejection->bus, call, actionTimeoutMs, ejection->context,
                [ejection, stickItself, mountPoint = fileSystem.mountPoint](const QDBusMessage& reply) {
                    if (reply.type() != QDBusMessage::ReplyMessage)
-                       ejection->done(outcomeOfError(reply, stickItself ? QString() : mountPoint));
+                       ejection->done(failureOfError(*ejection, reply, stickItself ? QString() : mountPoint));
                    else
                        unmountNext(ejection);
                });
@@ -117,28 +118,25 @@ void unmountNext(const std::shared_ptr<Ejection>& ejection) {
 
 } // namespace
 
-std::optional<EjectPlan> ejectPlanAt(const ManagedObjects& objects, const QString& root) {
-    if (root.isEmpty())
+std::optional<EjectPlan> ejectPlanOf(const ManagedObjects& objects, const DriveRecord& stick) {
+    if (stick.root.isEmpty() || stick.objectPath.isEmpty())
         return std::nullopt;
-    const QString wanted = QDir::cleanPath(root);
+    const QString wanted = QDir::cleanPath(stick.root);
     const auto mountedAt = [&](const InterfaceProperties& interfaces) {
         return interfaces.contains(kUDisksFileSystem)
                    ? mountPointsOf(interfaces.value(kUDisksFileSystem).value(QStringLiteral("MountPoints")))
                    : QStringList();
     };
-    const auto stick =
-        std::find_if(objects.cbegin(), objects.cend(), [&](const InterfaceProperties& interfaces) {
-            return mountedAt(interfaces).contains(wanted);
-        });
-    if (stick == objects.cend())
+    const auto own = objects.constFind(QDBusObjectPath(stick.objectPath));
+    if (own == objects.cend() || !mountedAt(own.value()).contains(wanted))
         return std::nullopt;
 
     EjectPlan plan;
-    const QString drive = driveOf(objects, stick.value());
+    const QString drive = driveOf(objects, own.value());
     if (drive != noObject) {
         for (auto object = objects.cbegin(); object != objects.cend(); ++object) {
             const QStringList points = mountedAt(object.value());
-            if (object != stick && !points.isEmpty() && driveOf(objects, object.value()) == drive)
+            if (object != own && !points.isEmpty() && driveOf(objects, object.value()) == drive)
                 plan.unmount.append({object.key(), points.first()});
         }
         std::sort(plan.unmount.begin(), plan.unmount.end(),
@@ -150,32 +148,34 @@ std::optional<EjectPlan> ejectPlanAt(const ManagedObjects& objects, const QStrin
             driveObject->value(kUDisksDrive).value(QStringLiteral("CanPowerOff")).toBool())
             plan.powerOff = QDBusObjectPath(drive);
     }
-    plan.unmount.append({stick.key(), wanted});
+    plan.unmount.append({own.key(), wanted});
     return plan;
 }
 
 UDisksEjector::UDisksEjector(BusSource bus, QString service)
     : m_bus(std::move(bus)), m_service(std::move(service)) {}
 
-void UDisksEjector::eject(const QString& root, QObject* context, Done done) {
+void UDisksEjector::eject(const DriveRecord& stick, QObject* context, Done done) {
     auto ejection =
-        std::make_shared<Ejection>(Ejection{m_bus(), m_service, context, std::move(done), root, {}});
+        std::make_shared<Ejection>(Ejection{m_bus(), m_service, context, std::move(done), stick, {}});
+    const Failure notOffered{FailureKind::EjectNotOffered, stick.root};
     // Everything written reaches the stick before it goes, whatever happens next; a
     // slow stick may take a while, so the flush runs on a worker.
     runOnWorker<bool>(
-        context, [root] { return syncFileSystemOf(root); },
-        [ejection](bool) {
+        context, [root = stick.root] { return syncFileSystemOf(root); },
+        [ejection, notOffered](bool) {
             if (!ejection->bus.isConnected()) {
-                ejection->done({});
+                ejection->done(notOffered);
                 return;
             }
             qDBusRegisterMetaType<QList<QByteArray>>(); // MountPoints
             askUDisksObjects(ejection->bus, ejection->service, ejection->context,
-                             [ejection](const std::optional<ManagedObjects>& objects) {
+                             [ejection, notOffered](const std::optional<ManagedObjects>& objects) {
                                  const std::optional<EjectPlan> plan =
-                                     objects ? ejectPlanAt(*objects, ejection->root) : std::nullopt;
+                                     objects ? ejectPlanOf(*objects, ejection->stick) : std::nullopt;
                                  if (!plan) {
-                                     ejection->done({}); // no UDisks2, or it does not know the stick
+                                     // No UDisks2, or the stick is not where it was found.
+                                     ejection->done(notOffered);
                                      return;
                                  }
                                  ejection->plan = *plan;

@@ -31,21 +31,23 @@ struct EjectPlan {
     std::optional<QDBusObjectPath> powerOff; // the drive, when it may be powered off
 };
 
-// What ejecting the stick at root (trailing separator or not) takes; nothing when no
-// file system is mounted there. A file system on an unlocked encrypted partition
-// belongs to the drive of that partition.
-std::optional<EjectPlan> ejectPlanAt(const ManagedObjects& objects, const QString& root);
+// What ejecting the stick takes: the block object at its record's object path, which
+// must hold a file system mounted at its root (trailing separator or not). Nothing
+// otherwise: the device went or was mounted elsewhere since it was enumerated, and
+// ejecting by its path then would eject something else. A file system on an unlocked
+// encrypted partition belongs to the drive of that partition.
+std::optional<EjectPlan> ejectPlanOf(const ManagedObjects& objects, const DriveRecord& stick);
 
 class UDisksEjector final : public Ejector {
 public:
     using BusSource = std::function<QDBusConnection()>;
 
     explicit UDisksEjector(BusSource bus = &QDBusConnection::systemBus, QString service = kUDisksService);
-    // Flushes the stick on a worker, then follows ejectPlanAt. Busy when UDisks2 answers
-    // an Unmount with DeviceBusy, Failed for its other errors (the detail is UDisks2's own
-    // message, otherFileSystem names a file system other than the stick's); NotOffered
-    // without the bus, the service or a file system object mounted at the root.
-    void eject(const QString& root, QObject* context, Done done) override;
+    // Flushes the stick on a worker, then follows ejectPlanOf. EjectBusy when UDisks2
+    // answers an Unmount with DeviceBusy, EjectFailed for its other errors (the detail is
+    // UDisks2's own message); EjectNotOffered without the bus, the service or the
+    // record's block object mounted at the root.
+    void eject(const DriveRecord& stick, QObject* context, Done done) override;
 
 private:
     BusSource m_bus;

@@ -11,6 +11,19 @@ namespace {
 constexpr int kQueryTimeoutMs = 10'000;
 } // namespace
 
+QString udisksBlockObjectPath(const QString& kernelName) {
+    if (kernelName.isEmpty())
+        return {};
+    QString path = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
+    for (const char c : kernelName.toUtf8()) {
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')
+            path += QLatin1Char(c);
+        else
+            path += QStringLiteral("_%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0'));
+    }
+    return path;
+}
+
 void registerUDisksTypes() {
     qDBusRegisterMetaType<InterfaceProperties>();
     qDBusRegisterMetaType<ManagedObjects>();

@@ -26,6 +26,12 @@ inline const QString kUDisksDrive = QStringLiteral("org.freedesktop.UDisks2.Driv
 using InterfaceProperties = QMap<QString, QVariantMap>;
 using ManagedObjects = QMap<QDBusObjectPath, InterfaceProperties>;
 
+// The path UDisks2 gives the block object of the kernel's block device kernelName
+// ("sdb1", "dm-0", "cciss!c0d0"): below /org/freedesktop/UDisks2/block_devices/, every
+// byte outside [A-Za-z0-9_] written as '_' and two hex digits ("dm-0" -> "dm_2d0"), as
+// object paths allow no other characters. Empty for an empty name.
+QString udisksBlockObjectPath(const QString& kernelName);
+
 // Registers the two types above with QtDBus; safe to call more than once.
 void registerUDisksTypes();
 
