@@ -37,13 +37,15 @@ declare -A below=(
     [winproc]="stick"
     [format]="widgets platform/process"
     [format/fat32format]="platform/drives"
-    [app]="format update winproc platform/desktop"
+    [app/messages]="update"
+    [app]="app/messages format update winproc platform/desktop"
 )
-# The window code: the main window and the picker (app/), the controls (widgets/), the
-# window procedures (winproc/), the widget-backed platform (platform/desktop/) and the
-# format wizard Form1.
+# The window code: the main window and the picker (app/, but not its words in
+# app/messages/), the controls (widgets/), the window procedures (winproc/), the
+# widget-backed platform (platform/desktop/) and the format wizard Form1.
 is_window_file() {
     case "$1" in
+    app/messages/*) return 1 ;;
     app/* | widgets/* | winproc/* | platform/desktop/* | format/Form1.*) return 0 ;;
     esac
     return 1

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's fixed texts: caption, channel-list names and order previews.
 
-#include "update/MessageText.h"
+#include "app/messages/MessageText.h"
 
 #include <QString>
 #include <array>

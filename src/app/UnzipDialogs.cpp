@@ -1,6 +1,6 @@
 #include "app/UnzipDialogs.h"
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 
 namespace norvane {
 

@@ -3,7 +3,7 @@
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/UnzipDialogs.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/drives/DeviceEvents.h"

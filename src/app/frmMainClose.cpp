@@ -1,7 +1,7 @@
 // The end of the main window: the question for an edited standard path, the
 // program settings, the window procedure and the program's objects.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmMain.h"
 #include "format/Form1.h"
 #include "platform/Dialogs.h"

@@ -2,7 +2,7 @@
 // where the drive allows, the drive powered off, so that the user may pull it. The
 // system answers later; the window keeps running meanwhile.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmMain.h"
 #include "platform/AsyncResult.h"
 #include "platform/Dialogs.h"

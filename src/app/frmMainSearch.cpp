@@ -3,7 +3,7 @@
 // (frmMainSignature.cpp), and the preselection of the first receiver and channel list.
 
 #include "app/MainTables.h"
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"

@@ -2,13 +2,13 @@
 // state folder and the program folder's keys/servers), the signed list of digests against
 // the trusted keys, and what the window shows of it.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/files/StateFiles.h"
 #include "signature/ServerSignature.h"
 #include "signature/SignedServers.h"
-#include "update/MessageText.h"
+#include "app/messages/MessageText.h"
 #include "update/ServerUrls.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The stick panel of the main window: its handlers, and the view through which
 // the drive object shows the current stick.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmAuswahl.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"

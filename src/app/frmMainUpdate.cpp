@@ -1,7 +1,7 @@
 // "Starte Update": the plan of the update run from the choice and the stick, and what
 // the window shows of the run.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/frmMain.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"

@@ -2,7 +2,7 @@
 // The one shape in which every part below the windows says what went wrong: what kind
 // of failure it was, the file or drive it concerns, and what the system said about it.
 // Nothing below the windows words a failure for the user; the windows do, in one table
-// (app/Messages.h), so that every message of the program reads alike.
+// (app/messages/Messages.h), so that every message of the program reads alike.
 
 #include <QString>
 

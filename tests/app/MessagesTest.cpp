@@ -2,7 +2,7 @@
 // every failure kind and box, the status panels, and the extraction's boxes as the user
 // answers them.
 
-#include "app/Messages.h"
+#include "app/messages/Messages.h"
 #include "app/UnzipDialogs.h"
 #include "support/FakeDialogs.h"
 #include "update/StagedUpdate.h"

@@ -1,158 +1,15 @@
-#include "app/Messages.h"
+// The words of writing to the stick, the downloads, the update run and the archive
+// extraction.
 
-#include "platform/Dialogs.h"
+#include "app/messages/MessageText.h"
+#include "app/messages/Messages.h"
 #include "platform/Text.h"
-#include "update/MessageText.h"
 #include "update/StagedUpdate.h"
 #include "update/UpdateRunView.h"
 
 #include <QDir>
 
 namespace norvane::messages {
-
-namespace {
-
-// The signed list of a download server: a headline, then why.
-QStringList signatureLines(const Failure& failure) {
-    const QString mismatch =
-        QStringLiteral("Die Dateien des Servers stimmen nicht mit ihrer Signatur überein.");
-    switch (failure.kind) {
-    case FailureKind::SignatureMissing:
-        return {mismatch,
-                QStringLiteral("Der Server hat seine Dateien bisher signiert, jetzt fehlt die Signatur.")};
-    case FailureKind::SignatureRequired:
-        return {mismatch,
-                QStringLiteral("Der Server muss seine Dateien immer signieren, jetzt fehlt die Signatur.")};
-    case FailureKind::SignatureRequiredBlind:
-        return {mismatch, QStringLiteral("Solange die zuletzt geprüften Server nicht gelesen werden können, "
-                                         "muss jeder Server seine Dateien signieren.")};
-    case FailureKind::SignatureIncomplete:
-        return {mismatch, QStringLiteral("Die Signatur der Prüfsummenliste fehlt oder ist unvollständig.")};
-    case FailureKind::SignatureUntrusted:
-        return {mismatch, QStringLiteral("Kein vertrauenswürdiger Schlüssel bestätigt die Signatur.")};
-    case FailureKind::SignedListDamaged:
-        return {mismatch, QStringLiteral("Die Prüfsummenliste des Servers ist fehlerhaft.")};
-    case FailureKind::SignedListOlder:
-        return {QStringLiteral("Die Dateien des Servers sind älter als die zuletzt geprüften.")};
-    case FailureKind::ServerFileMismatch:
-        return {
-            mismatch,
-            QStringLiteral("Die Datei „%1“ stimmt nicht mit ihrer Prüfsumme überein.").arg(failure.subject)};
-    case FailureKind::PackageMismatch:
-        return {QStringLiteral("Das Paket „%1“ stimmt nicht mit der Signatur des Servers überein.")
-                    .arg(failure.subject)};
-    default:
-        return {};
-    }
-}
-
-} // namespace
-
-Box noConnection(const Failure& why) {
-    QString text = lines({"Es konnte keine Internet-Verbindung hergestellt werden!", "",
-                          "Die Internet Updatefunktion kann nicht verwendet werden!",
-                          "Prüfen Sie Ihren Internetanschluss und starten Sie das Programm später nochmal."});
-    const QStringList note = failureLines(why);
-    if (!note.isEmpty())
-        text += NewLine + NewLine + note.join(NewLine);
-    return {.title = QStringLiteral("Verbindungs-Fehler"), .text = text};
-}
-
-Box programOutdated() {
-    return {.title = QStringLiteral("Version abgelaufen."),
-            .text = lines({"Eine neue Version des Programmes ist verfügbar!", "",
-                           "Installieren Sie die aktuelle Version des Programmes.",
-                           "Die Updateseite wird automatisch geöffnet."})};
-}
-
-Box signedServersUnreadable(const QString& folder) {
-    return {
-        .icon = platform::MessageIcon::Warning,
-        .title = QStringLiteral("Signaturprüfung"),
-        .text = lines(
-            {QStringLiteral("Die zuletzt geprüften Server können nicht aus dem Ordner „%1“ gelesen werden.")
-                 .arg(folder),
-             "", "Solange das so bleibt, muss jeder Server seine Dateien signieren.",
-             "Wenn Sie den Ordner löschen, vergisst das Programm die geprüften Server und "
-             "beginnt von vorn."})};
-}
-
-Box signedServersUnwritable(const QString& folder) {
-    return {.icon = platform::MessageIcon::Warning,
-            .title = QStringLiteral("Signaturprüfung"),
-            .text = lines({QStringLiteral(
-                               "Die geprüfte Signatur des Servers kann nicht im Ordner „%1“ vermerkt werden.")
-                               .arg(folder),
-                           "",
-                           "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
-                           "nicht erkannt werden."})};
-}
-
-Box saveChangesQuestion(const QString& title) {
-    return {.icon = platform::MessageIcon::Information,
-            .buttons = platform::MessageButtons::YesNo,
-            .title = title,
-            .text = QStringLiteral("Sie haben Informationen abgeändert.\r\nWollen Sie speichern?")};
-}
-
-PanelText downloadStatus(PackageKind kind, int dots) {
-    const QString grown(dots, u'.');
-    if (kind == PackageKind::Firmware)
-        return {QStringLiteral("Firmware-Update ") + grown, QStringLiteral("Firmwareupdate läuft...")};
-    return {QStringLiteral("Settings-Update ") + grown, QStringLiteral("Settingsupdate läuft...")};
-}
-
-QStringList failureLines(const Failure& failure) {
-    switch (failure.kind) {
-    case FailureKind::None:
-        return {};
-    case FailureKind::SignatureMissing:
-    case FailureKind::SignatureRequired:
-    case FailureKind::SignatureRequiredBlind:
-    case FailureKind::SignatureIncomplete:
-    case FailureKind::SignatureUntrusted:
-    case FailureKind::SignedListDamaged:
-    case FailureKind::SignedListOlder:
-    case FailureKind::ServerFileMismatch:
-    case FailureKind::PackageMismatch:
-        return signatureLines(failure);
-    // Writing to the stick, downloads and the update run
-    case FailureKind::StickLink:
-    case FailureKind::StickNameTooLong:
-    case FailureKind::StickNoSpace:
-    case FailureKind::StickReadOnly:
-    case FailureKind::StickGone:
-    case FailureKind::StickNotAFile:
-    case FailureKind::StickBadName:
-    case FailureKind::StickNameClash:
-    case FailureKind::StickDamaged:
-    case FailureKind::StickOther:
-        return stickFailureLines(failure);
-    case FailureKind::DownloadNoConnection:
-    case FailureKind::DownloadHttpStatus:
-    case FailureKind::DownloadInterrupted:
-    case FailureKind::DownloadStalled:
-    case FailureKind::DownloadTooLarge:
-    case FailureKind::DownloadWrite:
-    case FailureKind::DownloadOutOfMemory:
-    case FailureKind::DownloadCancelled:
-    case FailureKind::DownloadEmpty:
-    case FailureKind::DownloadDigestMismatch:
-        return {downloadReason(failure)};
-    case FailureKind::ArchiveFailed:
-    case FailureKind::UpdateBelowMinimum:
-    case FailureKind::UpdateNeedsRoom:
-    case FailureKind::UpdateNoConnection:
-    case FailureKind::UpdateProgramFileMissing:
-        return runFailureBox(failure, RunEnd::NotStarted).text.split(NewLine);
-    default:
-        break;
-    }
-    return {};
-}
-
-// ---------------------------------------------------------------------------------------
-// Writing to the stick, downloads and the update run
 
 namespace {
 
@@ -363,58 +220,6 @@ QString unzipPasswordPrompt() {
 Box unzipResultBox(int code) {
     return {platform::MessageIcon::None, platform::MessageButtons::Ok,
             QString::fromUtf8(platform::kProgramTitle), QString::number(code)};
-}
-
-} // namespace norvane::messages
-
-// Drives, sticks and ejecting ------------------------------------------------------
-
-namespace norvane::messages {
-
-QString removableDriveText() {
-    return QStringLiteral("Wechseldatenträger");
-}
-
-StickPresenceTexts stickPresenceTexts(bool found) {
-    if (found)
-        return {QStringLiteral("Starte Update"), QStringLiteral("USB Stick"),
-                QStringLiteral("USB-Stick gefunden.")};
-    return {QStringLiteral("USB Stick einstecken"), QStringLiteral("No Stick"),
-            QStringLiteral("Kein USB-Stick gefunden. Schließen Sie den USB-Stick am PC an.")};
-}
-
-QString stickEjectedText() {
-    return QStringLiteral("Der USB-Stick kann jetzt entfernt werden.");
-}
-
-QStringList ejectFailureLines(const Failure& failure) {
-    const QString failed = QStringLiteral("Der USB-Stick konnte nicht ausgeworfen werden.");
-    // Another file system of the stick's drive could not be unmounted: the stick itself
-    // is still mounted and stays.
-    QStringList other;
-    if (!failure.other.isEmpty())
-        other << QStringLiteral(
-                     "Auf dem USB-Stick ist außerdem „%1“ eingehängt und kann nicht abgemeldet werden.")
-                     .arg(failure.other);
-    switch (failure.kind) {
-    case FailureKind::EjectBusy:
-        return QStringList{
-                   QStringLiteral("Der USB-Stick wird noch verwendet und kann nicht ausgeworfen werden.")} +
-               other +
-               QStringList{
-                   QStringLiteral("Schließen Sie alle Dateien und Fenster, die den USB-Stick verwenden, und "
-                                  "versuchen Sie es nochmal."),
-                   QString(), failure.detail};
-    case FailureKind::EjectFailed:
-        return QStringList{failed} + other + QStringList{QString(), failure.detail};
-    case FailureKind::EjectTableUnwritable:
-        return {failed, QString(), QStringLiteral("Die Laufwerkstabelle kann nicht geschrieben werden.")};
-    case FailureKind::EjectNotOffered:
-        return {failed, QStringLiteral("Der Systemdienst UDisks2 ist nicht erreichbar oder kennt diesen "
-                                       "USB-Stick nicht.")};
-    default:
-        return {};
-    }
 }
 
 } // namespace norvane::messages
