@@ -19,8 +19,8 @@ namespace {
 
 // One enumeration reads each volume's record from the mount table, sysfs and udev: the
 // device node, the UDisks2 object named from the kernel's name as UDisks2 names it, the
-// kind, the disk (how it is attached: SysfsBlockTest), the label and, for local file
-// systems only, the sizes.
+// kind, the disk (how it is attached: SysfsBlockTest), the label and, for volumes on a
+// block device only, the sizes (a fuse daemon that hangs must not hang the enumeration).
 TEST(SystemDrives, EachVolumeComesWithItsRecord) {
     RecordedSystem system;
     const QString stickNumber = system.addDisk(QStringLiteral("sdb"), true, true, 8, 16);
@@ -33,6 +33,7 @@ TEST(SystemDrives, EachVolumeComesWithItsRecord) {
         system.mount(QStringLiteral("clear"), system.addDisk("dm-0", false, false, 253, 0, "virtual"), "ext4",
                      "/dev/mapper/geheim");
     const QString nas = system.mount(QStringLiteral("nas"), "0:61", "nfs4", "nas:/export");
+    const QString image = system.mount(QStringLiteral("image"), "0:62", "fuse.fusefat", "/home/anna/fat.img");
     struct Case {
         QString root, device, objectPath;
         DriveType type;
@@ -58,6 +59,7 @@ TEST(SystemDrives, EachVolumeComesWithItsRecord) {
          {"", "ext4"},
          DiskInformation{}},
         {nas, "", "", DriveRemote, false, false, {"", "nfs4"}, std::nullopt},
+        {image, "", "", DriveFixed, false, false, {"", "fuse.fusefat"}, std::nullopt},
     };
     const QList<DriveRecord> volumes = system.drives()->volumes();
     ASSERT_EQ(volumes.size(), std::size(cases));

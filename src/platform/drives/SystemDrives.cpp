@@ -77,7 +77,10 @@ DriveRecord SystemDrives::recordOf(const MountEntry& mount) const {
             properties = m_properties(device->name);
     }
     volume.volume = volumeInformationFrom(properties, mount.fileSystemType);
-    if (kind == FileSystemKind::Local)
+    // Only volumes on a block device are measured: every enumeration measures them all,
+    // and a file system without one (fuse over a file or a daemon) may hang on statvfs
+    // while its daemon does. Nothing shows such a volume's sizes.
+    if (device)
         volume.space = spaceOf(mount.mountPoint);
     return volume;
 }
