@@ -38,12 +38,12 @@ constexpr double kGoal = 0.9;
 
 class EventSink : public norvane::StatusSink {
 public:
-    void showDownloadStatus(const QString& text, const QString&) override { last = text; }
+    void showDownloadStatus(norvane::PackageKind, int dots) override { lastDots = dots; }
     void processPendingEvents() override {
         ++eventRuns;
         QCoreApplication::processEvents();
     }
-    QString last;
+    int lastDots = 0;
     qint64 eventRuns = 0;
 };
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     std::printf("package: %lld MiB, %d rounds alternating after a warm-up round, medians; last status with "
                 "%lld dots, %lld event runs\n",
                 static_cast<long long>(mebibytes), kRounds,
-                static_cast<long long>(sink.last.count(QLatin1Char('.'))),
+                static_cast<long long>(sink.lastDots),
                 static_cast<long long>(sink.eventRuns));
     std::printf("OpenURL kind 1          %6.0f MiB/s (%.2f s)  curl -o %s %6.0f MiB/s (%.2f s)\n",
                 rate(median(memory)), median(memory), shm.isValid() ? "/dev/shm " : "/dev/null",

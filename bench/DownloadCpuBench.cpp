@@ -25,7 +25,7 @@ constexpr double kGoalPercent = 5;
 
 class EventSink : public norvane::StatusSink {
 public:
-    void showDownloadStatus(const QString&, const QString&) override {}
+    void showDownloadStatus(norvane::PackageKind, int) override {}
     void processPendingEvents() override { QCoreApplication::processEvents(); }
 };
 
@@ -41,7 +41,7 @@ int runClient(int argc, char** argv, const QString& url) {
     const bool ok = downloader
                         .DownloadToFile(url, QStringLiteral("1"), 1,
                                         folder.filePath(QStringLiteral("package.zip")), qint64(1) << 40)
-                        .ok;
+                        .ok();
     const double wall = double(clock.nsecsElapsed()) / 1e9;
     const double cpu = norvane::bench::processCpuSeconds() - cpuBefore;
     std::printf("%f %f\n", cpu, wall);

@@ -24,7 +24,7 @@ namespace {
 
 class SilentSink : public norvane::StatusSink {
 public:
-    void showDownloadStatus(const QString&, const QString&) override {}
+    void showDownloadStatus(norvane::PackageKind, int) override {}
     void processPendingEvents() override {}
 };
 

@@ -39,7 +39,7 @@ using namespace std::chrono_literals;
 
 class SilentSink : public norvane::StatusSink {
 public:
-    void showDownloadStatus(const QString&, const QString&) override {}
+    void showDownloadStatus(norvane::PackageKind, int) override {}
     void processPendingEvents() override {}
 };
 
