@@ -13,8 +13,9 @@ StatusPanel::StatusPanel(QWidget* parent)
     layout->addWidget(m_picture);
     layout->addWidget(m_text, 1);
     // A long text (the dots of a large download) is cut at the panel's edge; it never
-    // widens the status bar and with it the window.
-    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // widens the status bar and with it the window. The text still asks for its width,
+    // so a panel beside a stretching one shows its whole text where there is room.
+    m_text->setMinimumWidth(1);
     m_picture->hide();
 }
 

@@ -20,6 +20,17 @@ TEST(StatusPanel, ALongTextNeverWidensTheWindow) {
     panel->setText(QStringLiteral("Firmware-Update ") + QString(750, u'.'));
     EXPECT_EQ(window.minimumSizeHint().width(), before);
     EXPECT_EQ(panel->text().size(), 766);
+
+    // A panel that does not stretch, beside it, still shows its whole text.
+    auto* signedPanel = new StatusPanel(&window);
+    layout->setStretchFactor(panel, 1);
+    layout->addWidget(signedPanel);
+    signedPanel->setText(QStringLiteral("Nicht signiert"));
+    window.resize(600, 30);
+    window.show();
+    layout->activate();
+    EXPECT_GE(signedPanel->width(), signedPanel->sizeHint().width());
+    EXPECT_GT(signedPanel->sizeHint().width(), 50);
 }
 
 } // namespace
