@@ -35,9 +35,9 @@ declare -A below=(
     [update]="signature update/http unzip"
     [stick]="storage platform/drives"
     [winproc]="stick"
-    [format]="widgets platform/process"
-    [format/fat32format]="platform/drives"
     [app/messages]="update"
+    [format]="widgets platform/process app/messages"
+    [format/fat32format]="platform/drives"
     [app]="app/messages format update winproc platform/desktop"
 )
 # The window code: the main window and the picker (app/, but not its words in

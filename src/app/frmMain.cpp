@@ -3,8 +3,8 @@
 
 #include "app/MainTables.h"
 #include "app/MainWindowFonts.h"
-#include "app/messages/Messages.h"
 #include "app/UnzipDialogs.h"
+#include "app/messages/Messages.h"
 #include "platform/desktop/QtDialogs.h"
 #include "platform/drives/DeviceEvents.h"
 #include "stick/cDrive.h"
@@ -255,7 +255,7 @@ void frmMain::processPendingEvents() {
 }
 
 platform::MessageResult frmMain::showBox(const messages::Box& box) {
-    return dialogs().messageBox(box.icon, box.buttons, box.title, box.text);
+    return messages::showOn(dialogs(), box);
 }
 
 platform::Dialogs& frmMain::dialogs() {

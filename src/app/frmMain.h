@@ -33,7 +33,8 @@ class StatusPanel;
 class cDrive;
 namespace messages {
 struct Box;
-}
+struct PanelText;
+} // namespace messages
 namespace platform {
 class Dialogs;
 enum class MessageResult;
@@ -113,6 +114,7 @@ private:
     void showReceiverPicture(int row);
     void reportNoConnection(const Failure& why = {});
     SignedServers loadSignedServers();
+    void showSignature(const messages::PanelText& status);
     bool acceptServerFiles(SignedServers& signedServers, const QList<QPair<QString, QByteArray>>& files);
     void reportOutdated();
     void Firm_Option_Click(int index);

@@ -1,8 +1,8 @@
 // The end of the main window: the question for an edited standard path, the
 // program settings, the window procedure and the program's objects.
 
-#include "app/messages/Messages.h"
 #include "app/frmMain.h"
+#include "app/messages/Messages.h"
 #include "format/Form1.h"
 #include "platform/Dialogs.h"
 #include "winproc/basDeklare.h"

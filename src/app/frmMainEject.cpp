@@ -2,8 +2,8 @@
 // where the drive allows, the drive powered off, so that the user may pull it. The
 // system answers later; the window keeps running meanwhile.
 
-#include "app/messages/Messages.h"
 #include "app/frmMain.h"
+#include "app/messages/Messages.h"
 #include "platform/AsyncResult.h"
 #include "platform/Dialogs.h"
 #include "platform/Text.h"

@@ -3,8 +3,8 @@
 // (frmMainSignature.cpp), and the preselection of the first receiver and channel list.
 
 #include "app/MainTables.h"
-#include "app/messages/Messages.h"
 #include "app/frmMain.h"
+#include "app/messages/Messages.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "signature/SignedServers.h"

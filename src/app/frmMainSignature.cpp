@@ -2,13 +2,13 @@
 // state folder and the program folder's keys/servers), the signed list of digests against
 // the trusted keys, and what the window shows of it.
 
-#include "app/messages/Messages.h"
 #include "app/frmMain.h"
+#include "app/messages/MessageText.h"
+#include "app/messages/Messages.h"
 #include "platform/Dialogs.h"
 #include "platform/files/StateFiles.h"
 #include "signature/ServerSignature.h"
 #include "signature/SignedServers.h"
-#include "app/messages/MessageText.h"
 #include "update/ServerUrls.h"
 
 #include <QStringList>
@@ -63,6 +63,11 @@ SignedServers frmMain::loadSignedServers() {
     return signedServers;
 }
 
+// Panel 3 tells whether the server's files are signed.
+void frmMain::showSignature(const messages::PanelText& status) {
+    setStatus(3, status.text, status.toolTip);
+}
+
 // Fetches the signed list of digests and its signature after the three server files
 // and decides whether they may be used (ServerSignature.h). A refused answer ends the
 // search like a failed connection, with the reason below the message.
@@ -93,23 +98,18 @@ bool frmMain::acceptServerFiles(SignedServers& signedServers,
     }
     switch (check.state) {
     case SignatureState::Signed:
-        setStatus(3, QStringLiteral("Signiert"),
-                  check.manifest.serial
-                      ? QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft.")
-                      : QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft "
-                                       "(ohne Seriennummer)."));
+        showSignature(messages::signatureStatus(SignatureState::Signed, check.manifest.serial.has_value()));
         m_signedManifest = std::move(check.manifest);
         return true;
     case SignatureState::Unsigned:
-        setStatus(3, QStringLiteral("Nicht signiert"),
-                  QStringLiteral("Der Server signiert seine Dateien nicht."));
+        showSignature(messages::signatureStatus(SignatureState::Unsigned));
         return true;
     case SignatureState::Refused:
         break;
     }
     // The headline goes below the connection message and into the panel's tool tip.
     reportNoConnection(check.failure);
-    setStatus(3, QStringLiteral("Nicht signiert"), messages::failureLines(check.failure).value(0));
+    showSignature(messages::signatureStatus(SignatureState::Refused, false, check.failure));
     return false;
 }
 

@@ -1,9 +1,9 @@
 // The stick panel of the main window: its handlers, and the view through which
 // the drive object shows the current stick.
 
-#include "app/messages/Messages.h"
 #include "app/frmAuswahl.h"
 #include "app/frmMain.h"
+#include "app/messages/Messages.h"
 #include "platform/Dialogs.h"
 #include "platform/files/Files.h"
 #include "stick/cDrive.h"
@@ -80,8 +80,7 @@ void frmMain::Command1_Click() {
                                  [this] { setStickBusy(false); });
         return;
     }
-    dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok, windowTitle(),
-                         QStringLiteral("maximale Länge der Datenträgerbezeichnung ist 11 Zeichen"));
+    showBox(messages::labelTooLong(windowTitle()));
     ui->txtDT_Cap->setSelection(kMaxLabelLength, label.size() - kMaxLabelLength);
     ui->txtDT_Cap->setFocus();
 }

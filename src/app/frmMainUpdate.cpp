@@ -1,8 +1,8 @@
 // "Starte Update": the plan of the update run from the choice and the stick, and what
 // the window shows of the run.
 
-#include "app/messages/Messages.h"
 #include "app/frmMain.h"
+#include "app/messages/Messages.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/files/StickSession.h"
@@ -26,9 +26,7 @@ void frmMain::cmdChoose_Click() {
     if (m_updateRunning || m_stickBusy)
         return; // the button stays usable during a run; a second click starts nothing
     if (m_SelFirm < 0 || m_SelFirm >= kReceiverRows || m_catalogue.FirmFile[m_SelFirm].isEmpty()) {
-        dialogs().messageBox(platform::MessageIcon::Information, platform::MessageButtons::Ok,
-                             QString::fromLatin1(platform::kProgramTitle),
-                             QStringLiteral("Bitte wählen Sie zuerst Ihren Receiver aus."));
+        showBox(messages::chooseReceiverFirst());
         return;
     }
     m_updateRunning = true;

@@ -1,5 +1,6 @@
 #include "format/Form1.h"
 
+#include "app/messages/FormatMessages.h"
 #include "format/ConsoleRunner.h"
 #include "format/DiskLine.h"
 #include "platform/Dialogs.h"
@@ -19,41 +20,6 @@ namespace norvane {
 namespace {
 
 constexpr int kSearchIntervalMs = 4000;
-
-QString step1Text() {
-    return QStringLiteral("Vergewisseren Sie sich dass die ") +
-           QStringLiteral("USB-Platte NICHT am PC angeschlossen ist und drücken Sie dann auf WEITER.");
-}
-
-QString step2Text() {
-    return QStringLiteral("Schließen Sie jetzt die USB-Festplatte an.") + NewLine + NewLine +
-           QStringLiteral("Falls die Festplatte nicht gefunden wird, schließen Sie die Platte nochmal ab "
-                          "und gehen einen Schritt ZURÜCK.");
-}
-
-// The line naming the disk, on a line of its own; nothing when it is unknown.
-QString withDiskLine(const QString& diskLine) {
-    return diskLine.isEmpty() ? QString() : NewLine + diskLine;
-}
-
-QString step3Text(const QString& drive, const QString& diskLine) {
-    return QStringLiteral("USB-Festplatte gefunden!") + NewLine + QStringLiteral("Laufwerksbuchstabe: ") +
-           drive + withDiskLine(diskLine);
-}
-
-QString confirmationText(const QString& drive, const QString& diskLine) {
-    return QStringLiteral("ACHTUNG: ALLE DATEN AUF DER USB-DISK WERDEN GELÖSCHT:") + NewLine + NewLine +
-           QStringLiteral("Wollen Sie wirklich die Festplatte ") + drive + QStringLiteral(" formatieren?") +
-           withDiskLine(diskLine) + NewLine + NewLine +
-           QStringLiteral("Für Datenverlust wird keine Haftung übernommen.") + NewLine + NewLine +
-           QStringLiteral("Formatieren mit OK ?");
-}
-
-QString refusalText() {
-    return QStringLiteral("Zum Formatieren benötigen Sie Administrator-Rechte") + NewLine +
-           QStringLiteral("Melden Sie sich bei Windows als Administrator an, oder verständigen Sie Ihren "
-                          "Systemadministrator!");
-}
 
 QString withTrailingSeparator(const QString& folder) {
     return folder.endsWith(u'/') || folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
@@ -98,8 +64,8 @@ void Form1::Form_Load() {
 
 void Form1::showStep1() {
     m_WizardStep = 0;
-    ui->Label3->setText(QStringLiteral("Schritt 1:"));
-    ui->Label2->setText(step1Text());
+    ui->Label3->setText(messages::formatStepHeading(1));
+    ui->Label2->setText(messages::formatStepText(1));
     ui->Command1->setEnabled(true);
     ui->Command2->setEnabled(false);
 }
@@ -118,8 +84,8 @@ void Form1::Timer1_Timer() {
     m_NewDrive = fixedDriveDesignation(found->root);
     m_WizardStep = 2;
     m_diskLine = diskLine(*found);
-    ui->Label3->setText(QStringLiteral("Schritt 3:"));
-    ui->Label2->setText(step3Text(m_NewDrive, m_diskLine));
+    ui->Label3->setText(messages::formatStepHeading(3));
+    ui->Label2->setText(messages::formatStepText(3, m_NewDrive, m_diskLine));
     ui->Command1->setEnabled(true);
 }
 
@@ -131,8 +97,7 @@ void Form1::Command1_Click() {
     const QString folder = withTrailingSeparator(m_services.programFolder);
 
     if (!IsUserAdmin()) {
-        m_services.dialogs.messageBox(platform::MessageIcon::Critical, platform::MessageButtons::Ok,
-                                      QStringLiteral("Keine Administrator-Rechte !"), refusalText());
+        messages::showOn(m_services.dialogs, messages::formatNeedsAdministrator());
         finish();
         return;
     }
@@ -140,8 +105,8 @@ void Form1::Command1_Click() {
     if (m_WizardStep == 0) {
         m_snapshot.SnapshotFixedDrives(m_services.drives);
         m_WizardStep = 1;
-        ui->Label3->setText(QStringLiteral("Schritt 2:"));
-        ui->Label2->setText(step2Text());
+        ui->Label3->setText(messages::formatStepHeading(2));
+        ui->Label2->setText(messages::formatStepText(2));
         ui->Command1->setEnabled(false);
         ui->Command2->setEnabled(true);
         return;
@@ -153,9 +118,8 @@ void Form1::Command1_Click() {
 void Form1::runFormat(const QString& folder) {
     const QString drive = m_NewDrive;
     m_busy = true;
-    const platform::MessageResult answer = m_services.dialogs.messageBox(
-        platform::MessageIcon::None, platform::MessageButtons::OkCancel,
-        QStringLiteral("Wollen Sie formatieren ?"), confirmationText(drive, m_diskLine));
+    const platform::MessageResult answer =
+        messages::showOn(m_services.dialogs, messages::formatConfirmation(drive, m_diskLine));
     // The user may have gone back while the question was open.
     if (answer != platform::MessageResult::Ok || m_WizardStep != 2) {
         m_busy = false;
@@ -168,9 +132,7 @@ void Form1::runFormat(const QString& folder) {
         RunConsoleCommand(console(), m_services.dialogs, folder + QString::fromLatin1(kFormatterProgram),
                           {QStringLiteral("-c64"), drive});
     const bool done = output.contains(QStringLiteral("Done"), Qt::CaseSensitive);
-    m_services.dialogs.messageBox(platform::MessageIcon::None, platform::MessageButtons::Ok, {},
-                                  done ? QStringLiteral("Formatierung abgeschlossen.")
-                                       : QStringLiteral("Formatierung fehlgeschlagen."));
+    messages::showOn(m_services.dialogs, messages::formatResult(done));
     m_busy = false;
     finish();
 }

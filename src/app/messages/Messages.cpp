@@ -5,6 +5,7 @@
 
 #include "app/messages/MessageText.h"
 #include "platform/Text.h"
+#include "signature/ServerSignature.h"
 #include "update/UpdateRunView.h"
 
 namespace norvane::messages {
@@ -85,6 +86,34 @@ Box signedServersUnwritable(const QString& folder) {
                            "",
                            "Beim nächsten Start könnte eine ältere oder unsignierte Fassung der Dateien "
                            "nicht erkannt werden."})};
+}
+
+Box chooseReceiverFirst() {
+    return {.icon = platform::MessageIcon::Information,
+            .title = QString::fromLatin1(platform::kProgramTitle),
+            .text = QStringLiteral("Bitte wählen Sie zuerst Ihren Receiver aus.")};
+}
+
+Box labelTooLong(const QString& title) {
+    return {.icon = platform::MessageIcon::Information,
+            .title = title,
+            .text = QStringLiteral("maximale Länge der Datenträgerbezeichnung ist 11 Zeichen")};
+}
+
+PanelText signatureStatus(SignatureState state, bool withSerial, const Failure& why) {
+    switch (state) {
+    case SignatureState::Signed:
+        return {QStringLiteral("Signiert"),
+                withSerial ? QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft.")
+                           : QStringLiteral("Die Dateien des Servers sind signiert und wurden geprüft "
+                                            "(ohne Seriennummer).")};
+    case SignatureState::Unsigned:
+        return {QStringLiteral("Nicht signiert"), QStringLiteral("Der Server signiert seine Dateien nicht.")};
+    case SignatureState::Refused:
+        break;
+    }
+    // The headline of the refusal, as below the connection message.
+    return {QStringLiteral("Nicht signiert"), failureLines(why).value(0)};
 }
 
 Box saveChangesQuestion(const QString& title) {

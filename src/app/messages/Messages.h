@@ -3,7 +3,7 @@
 // failure value (platform/Failure.h) and the program's questions and notices into the
 // texts of its message boxes, status panels and tool tips.
 
-#include "platform/Dialogs.h"
+#include "app/messages/Box.h"
 #include "platform/Failure.h"
 #include "update/http/StatusSink.h"
 
@@ -11,6 +11,7 @@
 #include <QStringList>
 
 namespace norvane {
+enum class SignatureState;
 struct Recovery;
 enum class RunEnd;
 enum class RunPhase;
@@ -21,14 +22,6 @@ namespace norvane::messages {
 // The lines of the message for a failure.
 QStringList failureLines(const Failure& failure);
 
-// A message box as the user sees it.
-struct Box {
-    platform::MessageIcon icon = platform::MessageIcon::Critical;
-    platform::MessageButtons buttons = platform::MessageButtons::Ok;
-    QString title;
-    QString text;
-};
-
 // The update search reached no server, or refused what it sent: why, below the message.
 Box noConnection(const Failure& why = {});
 // The server offers a newer program; its page opens next.
@@ -36,14 +29,15 @@ Box programOutdated();
 // The memory of signed servers in `folder` cannot be read, or not be written.
 Box signedServersUnreadable(const QString& folder);
 Box signedServersUnwritable(const QString& folder);
+// "Starte Update" before a receiver was chosen.
+Box chooseReceiverFirst();
+// A stick label longer than FAT allows (the window's title above it).
+Box labelTooLong(const QString& title);
+// Panel 3: whether the server's files are signed (with a serial or without), not
+// signed, or refused for `why`.
+PanelText signatureStatus(SignatureState state, bool withSerial = false, const Failure& why = {});
 // Closing with changed settings: whether to save them (the window's title above it).
 Box saveChangesQuestion(const QString& title);
-
-// A status panel's text and tool tip.
-struct PanelText {
-    QString text;
-    QString toolTip;
-};
 
 // A package on its way, with dots that grow as its body arrives.
 PanelText downloadStatus(PackageKind kind, int dots);
