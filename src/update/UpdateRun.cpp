@@ -241,9 +241,13 @@ UpdateOutcome UpdateRun::refuse(UpdateOutcome outcome, const Failure& failure) {
 }
 
 // The stick's failure with the name the user knows: without the staging folder, and the
-// stick's root where it named nothing (a pulled stick is told without a name).
+// stick's root where it named nothing (a pulled stick is told without a name). The hidden
+// staging folder itself is named only where a link or a file in its place is the fault.
 Failure UpdateRun::named(Failure failure) const {
     failure.subject = StagedUpdate::targetOf(failure.subject);
+    if (failure.subject == kStagingFolder && failure.kind != FailureKind::StickLink &&
+        failure.kind != FailureKind::StickNotAFile)
+        failure.subject.clear();
     if (failure.subject.isEmpty() && failure.kind != FailureKind::StickGone)
         failure.subject = m_plan.root;
     return failure;

@@ -321,6 +321,17 @@ TEST(UpdateRunRights, AStickMadeReadOnlyPartWayKeepsItsFiles) {
     platform::StickSession again(t.stick.path());
     StagedUpdate::recover(again);
     EXPECT_EQ(treeOf(t.stick.path()), before);
+
+    // Read-only from the start: the message names the stick, not its hidden staging folder.
+    QFile::setPermissions(t.stick.path(), QFile::ReadOwner | QFile::ExeOwner);
+    ScriptedRun fromStart;
+    EXPECT_EQ(t.run(fromStart), UpdateOutcome::Refused);
+    QFile::setPermissions(t.stick.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(fromStart.told.size(), 1);
+    EXPECT_EQ(fromStart.told[0].failure.kind, FailureKind::StickReadOnly);
+    EXPECT_TRUE(fromStart.told[0].failure.subject.startsWith(t.stick.path()))
+        << fromStart.told[0].failure.subject.toStdString();
+    EXPECT_EQ(treeOf(t.stick.path()), before);
 }
 
 TEST(UpdateRunRules, ASignedServerMustCoverAndMatchEveryPackage) {
