@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the program and every test from nothing, runs all tests with CTest and,
+# Builds the program, every test and the benchmarks from nothing, runs all tests with CTest and,
 # when clang is present, runs each fuzz target for a short fixed time.
 # Exits non-zero on any failure.
 set -euo pipefail
@@ -11,7 +11,9 @@ bash scripts/setup-deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_TESTS=ON >/dev/null
+# The benchmarks are built too, so that a change that breaks them fails here; scripts/bench.sh
+# runs them.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNORVANE_TESTS=ON -DNORVANE_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 
 set +e
